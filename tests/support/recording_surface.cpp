@@ -1,0 +1,306 @@
+#include "support/recording_surface.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace quireon2::testing {
+namespace {
+
+// Length of the UTF-8 sequence starting at s[i] when it is valid, else 1.
+std::size_t SequenceLength(std::string_view s, std::size_t i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
+  if (n == 1 || i + n > s.size()) return 1;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The text split into lines at CR LF and at a lone LF.
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      std::size_t end = i > start && text[i - 1] == '\r' ? i - 1 : i;
+      lines.push_back(text.substr(start, end - start));
+      start = i + 1;
+    }
+  }
+  if (start < text.size() || lines.empty()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+SurfaceCall MakeCall(std::string op, std::string text = {}, double value = 0) {
+  SurfaceCall call;
+  call.op = std::move(op);
+  call.text = std::move(text);
+  call.value = value;
+  return call;
+}
+
+}  // namespace
+
+RecordingSurface::RecordingSurface() : RecordingSurface({RecordedPrinter{}}, 0) {}
+
+RecordingSurface::RecordingSurface(std::vector<RecordedPrinter> printers, std::size_t current)
+    : printers_(std::move(printers)), current_(current) {}
+
+std::string RecordingSurface::DeviceName() const {
+  return printers_.empty() ? std::string() : printers_[current_].name;
+}
+
+std::string RecordingSurface::Port() const {
+  return printers_.empty() ? std::string() : printers_[current_].port;
+}
+
+std::vector<PrinterInfo> RecordingSurface::Printers() {
+  std::vector<PrinterInfo> list;
+  for (const auto& p : printers_) list.push_back({p.name, p.port});
+  return list;
+}
+
+void RecordingSurface::SelectPrinter(std::size_t index) {
+  if (index < printers_.size()) current_ = index;
+  Log(MakeCall("select printer", DeviceName()));
+}
+
+int RecordingSurface::DeviceCapabilities(const std::string& device_name, const std::string&,
+                                         int query) {
+  for (const auto& p : printers_) {
+    if (p.name != device_name) continue;
+    if (query == kCapabilityDuplex) return p.two_sided;
+    if (query == kCapabilityOrientation) return p.landscape;
+    return -1;
+  }
+  return -1;
+}
+
+std::vector<FontFamily> RecordingSurface::FontFamilies() {
+  return printers_.empty() ? std::vector<FontFamily>() : printers_[current_].fonts;
+}
+
+void RecordingSurface::SetScaleMode(int mode) {
+  CheckRefused("ScaleMode", mode);
+  scale_mode_ = mode;
+  Log(MakeCall("set ScaleMode", {}, static_cast<double>(mode)));
+}
+
+void RecordingSurface::SetOrientation(int orientation) {
+  CheckRefused("Orientation", orientation);
+  if (orientation == kLandscape && !printers_.empty() && printers_[current_].landscape == 0) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+  if (orientation != kPortrait && orientation != kLandscape) RaiseFailure(kInvalidPropertyValue);
+  orientation_ = orientation;
+  Log(MakeCall("set Orientation", {}, static_cast<double>(orientation)));
+}
+
+double RecordingSurface::ScaleWidth() const {
+  if (printers_.empty()) return 0;
+  const auto& p = printers_[current_];
+  return orientation_ == kLandscape ? p.height_twips : p.width_twips;
+}
+
+double RecordingSurface::ScaleHeight() const {
+  if (printers_.empty()) return 0;
+  const auto& p = printers_[current_];
+  return orientation_ == kLandscape ? p.width_twips : p.height_twips;
+}
+
+void RecordingSurface::SetFontName(const std::string& name) {
+  CheckRefused("FontName", 0);
+  font_name_ = name;
+  for (const auto& f : FontFamilies()) {
+    if (SameIgnoringCase(f.name, name)) font_name_ = f.name;
+  }
+  Log(MakeCall("set FontName", font_name_));
+}
+
+void RecordingSurface::SetFontSize(double size_points) {
+  CheckRefused("FontSize", size_points);
+  if (size_points <= 0) RaiseFailure(kInvalidPropertyValue);
+  font_size_ = size_points;
+  Log(MakeCall("set FontSize", {}, size_points));
+}
+
+int RecordingSurface::PaperSize() const {
+  if (paper_override_ != 0) return paper_override_;
+  return printers_.empty() ? kPaperLetter : printers_[current_].paper_size;
+}
+
+void RecordingSurface::SetPaperSize(int code) {
+  CheckRefused("PaperSize", code);
+  paper_override_ = code;
+  Log(MakeCall("set PaperSize", {}, static_cast<double>(code)));
+}
+
+void RecordingSurface::Print(std::string_view text, bool line_end) {
+  MaybeFail("Print");
+  EnsureJob();
+  SurfaceCall call = MakeCall("Print", std::string(text), line_end ? 1.0 : 0.0);
+  call.x = x_;
+  call.y = y_;
+  Log(call);
+  if (line_end) {
+    x_ = 0;
+    y_ += TextHeight(text);
+  } else {
+    x_ += TextWidth(text);
+  }
+}
+
+double RecordingSurface::Scale() const {
+  return metrics_.scale_with_font_size && metrics_.reference_size_points > 0
+             ? font_size_ / metrics_.reference_size_points
+             : 1.0;
+}
+
+double RecordingSurface::CharWidth(std::string_view character) const {
+  auto it = metrics_.char_widths.find(std::string(character));
+  return (it != metrics_.char_widths.end() ? it->second : metrics_.char_width_twips) * Scale();
+}
+
+double RecordingSurface::TextWidth(std::string_view text) {
+  MaybeFail("TextWidth");
+  ++text_measurements_;
+  double widest = 0;
+  for (std::string_view line : Lines(text)) {
+    double width = 0;
+    for (std::size_t i = 0; i < line.size();) {
+      std::size_t n = SequenceLength(line, i);
+      width += CharWidth(line.substr(i, n));
+      i += n;
+    }
+    widest = std::max(widest, width);
+  }
+  return widest;
+}
+
+double RecordingSurface::TextHeight(std::string_view text) {
+  MaybeFail("TextHeight");
+  return static_cast<double>(Lines(text).size()) * metrics_.text_height_twips * Scale();
+}
+
+void RecordingSurface::SetDrawWidth(int pixels) {
+  CheckRefused("DrawWidth", pixels);
+  draw_width_ = pixels;
+  Log(MakeCall("set DrawWidth", {}, static_cast<double>(pixels)));
+}
+
+void RecordingSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) {
+  MaybeFail("Line");
+  EnsureJob();
+  SurfaceCall call = MakeCall(box ? "Box" : "Line", {}, draw_width_);
+  call.x = x1;
+  call.y = y1;
+  call.x2 = x2;
+  call.y2 = y2;
+  call.colour = colour;
+  Log(call);
+}
+
+void RecordingSurface::NewPage() {
+  MaybeFail("NewPage");
+  EnsureJob();
+  Log(MakeCall("NewPage"));
+  ++page_;
+}
+
+void RecordingSurface::EndDoc() {
+  MaybeFail("EndDoc");
+  EnsureJob();  // an ended job with no drawing still feeds one blank page
+  Log(MakeCall("EndDoc"));
+  job_open_ = false;
+  ++jobs_ended_;
+}
+
+void RecordingSurface::AbortDoc() {
+  if (!job_open_) return;
+  Log(MakeCall("AbortDoc"));
+  job_open_ = false;
+  ++jobs_aborted_;
+}
+
+void RecordingSurface::SetDuplex(int value) {
+  CheckRefused("Duplex", value);
+  if (printers_.empty() || (value != kDuplexSimplex && printers_[current_].two_sided == 0)) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+  duplex_ = value;
+  Log(MakeCall("set Duplex", {}, static_cast<double>(value)));
+}
+
+void RecordingSurface::SetColorMode(int mode) {
+  CheckRefused("ColorMode", mode);
+  color_mode_ = mode;
+}
+
+void RecordingSurface::SetDocumentName(const std::string& source_path) {
+  document_name_ = source_path;
+}
+
+void RecordingSurface::FailOnCall(const std::string& op, int n, RuntimeFailure failure) {
+  fail_on_call_[op] = {n, std::move(failure)};
+}
+
+void RecordingSurface::FailAlways(const std::string& op, RuntimeFailure failure) {
+  fail_always_[op] = std::move(failure);
+}
+
+std::vector<std::string> RecordingSurface::PrintedTexts() const {
+  std::vector<std::string> texts;
+  for (const auto& c : calls_) {
+    if (c.op == "Print") {
+      texts.push_back("job " + std::to_string(c.job) + " page " + std::to_string(c.page) +
+                      ": " + c.text);
+    }
+  }
+  return texts;
+}
+
+void RecordingSurface::MaybeFail(const std::string& op) {
+  auto always = fail_always_.find(op);
+  if (always != fail_always_.end()) throw RuntimeError(always->second);
+  auto it = fail_on_call_.find(op);
+  if (it == fail_on_call_.end()) return;
+  if (--it->second.first == 0) {
+    RuntimeFailure failure = it->second.second;
+    fail_on_call_.erase(it);
+    throw RuntimeError(failure);
+  }
+}
+
+void RecordingSurface::CheckRefused(const std::string& property, double value) {
+  MaybeFail("set " + property);
+  if (printers_.empty()) return;
+  const auto& refuses = printers_[current_].refuses;
+  if (refuses.count(property) ||
+      refuses.count(property + "=" + std::to_string(static_cast<long long>(value)))) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+}
+
+void RecordingSurface::Log(SurfaceCall call) {
+  call.job = job_open_ ? jobs_started_ : 0;
+  call.page = job_open_ ? page_ : 0;
+  calls_.push_back(std::move(call));
+}
+
+void RecordingSurface::EnsureJob() {
+  if (job_open_) return;
+  job_open_ = true;
+  ++jobs_started_;
+  page_ = 1;
+}
+
+}  // namespace quireon2::testing

@@ -1,0 +1,158 @@
+// A printer surface for tests: fixed, documented metrics, a configurable list of installed
+// printers, settings that can be made to refuse, failures on the N-th call, and a log of
+// every drawing call, page end, job end and property write.
+//
+// Metrics (per printer surface, changeable per test through metrics()):
+//   - every character (a UTF-8 sequence counts as one) is char_width_twips wide at
+//     reference_size_points; widths of single characters can be overridden;
+//   - the text height of one line is text_height_twips at reference_size_points;
+//   - with scale_with_font_size both scale by FontSize / reference_size_points;
+//   - a text with CR LF or LF measures as several lines: widest width, lines x height.
+// Defaults: 100 twips per character, 200 twips per line, at 10 points, not scaled.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "printing/printer_surface.h"
+#include "settings/runtime_failure.h"
+
+namespace quireon2::testing {
+
+struct RecordedPrinter {
+  std::string name = "Test Printer";
+  std::string port = "file:///dev/null";
+  int two_sided = 1;   // answer to capability 7
+  int landscape = 90;  // answer to capability 17
+  int paper_size = kPaperLetter;
+  double width_twips = 12240;   // printable width in portrait
+  double height_twips = 15840;  // printable height in portrait
+  // Property names whose writes raise 380: "Orientation", "FontSize", "FontName",
+  // "Duplex", "PaperSize", "ScaleMode", "DrawWidth", "ColorMode"; "Duplex=3" refuses
+  // only that value.
+  std::set<std::string> refuses;
+  std::vector<FontFamily> fonts = {{"Courier New", true},  {"Liberation Sans", true},
+                                   {"Printer Roman", false}, {"Times New Roman", true}};
+};
+
+struct SurfaceMetrics {
+  double char_width_twips = 100;
+  double text_height_twips = 200;
+  double reference_size_points = 10;
+  bool scale_with_font_size = false;
+  std::map<std::string, double> char_widths;  // one character (UTF-8 text) -> twips
+};
+
+// One logged call. `job` and `page` count from 1 and say where a drawing landed.
+struct SurfaceCall {
+  std::string op;  // "Print", "Line", "Box", "NewPage", "EndDoc", "AbortDoc", "set X"
+  std::string text;
+  double x = 0, y = 0, x2 = 0, y2 = 0;
+  double value = 0;
+  Rgb colour;
+  int job = 0;
+  int page = 0;
+};
+
+class RecordingSurface : public PrinterSurface {
+ public:
+  RecordingSurface();
+  explicit RecordingSurface(std::vector<RecordedPrinter> printers, std::size_t current = 0);
+
+  std::string DeviceName() const override;
+  std::string Port() const override;
+  std::vector<PrinterInfo> Printers() override;
+  void SelectPrinter(std::size_t index) override;
+  int DeviceCapabilities(const std::string& device_name, const std::string& port,
+                         int query) override;
+  std::vector<FontFamily> FontFamilies() override;
+
+  void SetScaleMode(int mode) override;
+  int Orientation() const override { return orientation_; }
+  void SetOrientation(int orientation) override;
+  double ScaleWidth() const override;
+  double ScaleHeight() const override;
+  std::string FontName() const override { return font_name_; }
+  void SetFontName(const std::string& name) override;
+  double FontSize() const override { return font_size_; }
+  void SetFontSize(double size_points) override;
+  int PaperSize() const override;
+  void SetPaperSize(int code) override;
+  double CurrentX() const override { return x_; }
+  double CurrentY() const override { return y_; }
+  void SetCurrentX(double x) override { x_ = x; }
+  void SetCurrentY(double y) override { y_ = y; }
+  void Print(std::string_view text, bool line_end) override;
+  double TextWidth(std::string_view text) override;
+  double TextHeight(std::string_view text) override;
+  void SetDrawWidth(int pixels) override;
+  void Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) override;
+  void NewPage() override;
+  void EndDoc() override;
+  void AbortDoc() override;
+  int Duplex() const override { return duplex_; }
+  void SetDuplex(int value) override;
+  void SetColorMode(int mode) override;
+  void SetDocumentName(const std::string& source_path) override;
+
+  // Test controls.
+  SurfaceMetrics& metrics() { return metrics_; }
+  RecordedPrinter& printer() { return printers_[current_]; }
+  std::vector<RecordedPrinter>& printers() { return printers_; }
+  // The n-th (from 1) call of `op` from now raises `failure` instead of doing its work.
+  void FailOnCall(const std::string& op, int n, RuntimeFailure failure);
+  // Raises `failure` from every call of `op` (measuring ops: "TextWidth", "TextHeight").
+  void FailAlways(const std::string& op, RuntimeFailure failure);
+
+  // The log.
+  const std::vector<SurfaceCall>& calls() const { return calls_; }
+  void ClearLog() { calls_.clear(); }
+  // Texts printed, in order, each as "job J page P: text".
+  std::vector<std::string> PrintedTexts() const;
+  int jobs_started() const { return jobs_started_; }
+  int jobs_ended() const { return jobs_ended_; }
+  int jobs_aborted() const { return jobs_aborted_; }
+  bool job_open() const { return job_open_; }
+  int text_measurements() const { return text_measurements_; }
+  std::string document_name() const { return document_name_; }
+  int color_mode() const { return color_mode_; }
+  int draw_width() const { return draw_width_; }
+  int scale_mode() const { return scale_mode_; }
+
+ private:
+  void MaybeFail(const std::string& op);
+  void CheckRefused(const std::string& property, double value);
+  void Log(SurfaceCall call);
+  void EnsureJob();
+  double CharWidth(std::string_view character) const;
+  double Scale() const;
+
+  std::vector<RecordedPrinter> printers_;
+  std::size_t current_ = 0;
+  SurfaceMetrics metrics_;
+  std::map<std::string, std::pair<int, RuntimeFailure>> fail_on_call_;
+  std::map<std::string, RuntimeFailure> fail_always_;
+  std::vector<SurfaceCall> calls_;
+  int orientation_ = kPortrait;
+  std::string font_name_ = "Times New Roman";
+  double font_size_ = 10;
+  double x_ = 0, y_ = 0;
+  int duplex_ = kDuplexSimplex;
+  int draw_width_ = 1;
+  int scale_mode_ = 1;
+  int color_mode_ = 0;
+  int paper_override_ = 0;
+  bool job_open_ = false;
+  int jobs_started_ = 0;
+  int jobs_ended_ = 0;
+  int jobs_aborted_ = 0;
+  int page_ = 0;
+  int text_measurements_ = 0;
+  std::string document_name_;
+};
+
+}  // namespace quireon2::testing
