@@ -83,3 +83,11 @@ long long RoundHalfDown(double x) {
 }
 
 }  // namespace quireon2
+
+namespace quireon2 {
+
+std::string FontPreviewCaption(const std::string& font_name, double size_points) {
+  return "The current font is " + font_name + DisplayForm(RoundHalfDown(size_points)) + " Pts";
+}
+
+}  // namespace quireon2

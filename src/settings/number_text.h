@@ -31,3 +31,11 @@ std::optional<long long> WholeNumberText(std::string_view text);
 long long RoundHalfDown(double x);
 
 }  // namespace quireon2
+
+namespace quireon2 {
+
+// The font preview's caption: "The current font is " + name + the size rounded half down
+// in display form + " Pts".
+std::string FontPreviewCaption(const std::string& font_name, double size_points);
+
+}  // namespace quireon2

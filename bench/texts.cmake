@@ -1,0 +1,1 @@
+# Targets are added here.

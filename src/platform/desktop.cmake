@@ -1,0 +1,1 @@
+# The desktop library q2_platform_desktop is defined here.

@@ -1,0 +1,2 @@
+add_library(q2_platform_files STATIC temp_file.cpp)
+target_link_libraries(q2_platform_files PUBLIC q2_settings)

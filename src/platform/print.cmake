@@ -1,0 +1,1 @@
+# The printer surface library q2_platform_print is defined here.

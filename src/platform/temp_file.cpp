@@ -1,0 +1,36 @@
+#include "platform/temp_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quireon2 {
+
+std::string TempFolder() {
+  const char* env = std::getenv("TMPDIR");
+  std::string folder = env != nullptr && env[0] != '\0' ? env : "/tmp";
+  struct stat info {};
+  if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+      access(folder.c_str(), W_OK | X_OK) != 0) {
+    return std::string();
+  }
+  return folder;
+}
+
+std::string MakeTempFile(const std::string& folder, const std::string& prefix,
+                         std::string* error) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += prefix + "XXXXXX.tmp";
+  int fd = mkstemps(path.data(), 4);
+  if (fd < 0) {
+    if (error != nullptr) *error = std::strerror(errno);
+    return std::string();
+  }
+  close(fd);
+  return path;
+}
+
+}  // namespace quireon2

@@ -1,0 +1,18 @@
+// The temp folder and new unique temp files in it.
+#pragma once
+
+#include <string>
+
+namespace quireon2 {
+
+// The folder for temporary files: TMPDIR when set and not empty, else /tmp. Empty when
+// that is not an existing, writable folder.
+std::string TempFolder();
+
+// Creates a new empty file "<prefix>XXXXXX.tmp" with a unique name in `folder`, atomically
+// (it never reuses an existing file). Returns its full path, or empty on failure with the
+// system's reason in `error`.
+std::string MakeTempFile(const std::string& folder, const std::string& prefix,
+                         std::string* error = nullptr);
+
+}  // namespace quireon2

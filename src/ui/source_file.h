@@ -1,0 +1,52 @@
+// How the main window takes its source file: the "&Browse" dialog, the existence check,
+// the start-up choice and files dropped on the window. It owns no widgets; it works on the
+// main window's file name box and Print button.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "settings/program_state.h"
+
+class QAbstractButton;
+class QLineEdit;
+class QWidget;
+
+namespace quireon2::ui {
+
+class SourceFile : public QObject {
+  Q_OBJECT
+
+ public:
+  // text1: the file name box; print: the Print button P(0); tabs: the tab strip; window:
+  // the main window. Installs the drop handling on the three.
+  SourceFile(Program& program, QLineEdit* text1, QAbstractButton* print, QWidget* tabs,
+             QWidget* window);
+
+  // "&Browse": asks for a file and checks it. Cancel changes nothing.
+  void Browse();
+  // Cuts `file_name` at its first NUL, shows it in the box, enables Print when the file
+  // can be read, else disables Print and says the file doesn't exist.
+  void CheckFile(std::string& file_name);
+  // Takes `name` as the source file when it can be read: TextFile, the box and Print.
+  bool OpenSourceFile(const std::string& name);
+
+  // Replaces the open-file dialog (tests): returns the chosen path, or nothing on Cancel.
+  using OpenDialog = std::function<std::optional<std::string>(QWidget* parent)>;
+  void SetOpenDialog(OpenDialog dialog) { open_dialog_ = std::move(dialog); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  Program& program_;
+  QLineEdit* text1_;
+  QAbstractButton* print_;
+  QWidget* tabs_;
+  QWidget* window_;
+  OpenDialog open_dialog_;
+};
+
+}  // namespace quireon2::ui

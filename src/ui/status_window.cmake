@@ -1,0 +1,1 @@
+# frmStatus sources are added to q2_ui here.
