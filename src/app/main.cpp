@@ -1,6 +1,59 @@
-#include <cstdio>
+// The window program: builds the real printer surface, message boxes and start-up
+// services, then hands everything to the main window.
+#include <QApplication>
+#include <QFileDialog>
+#include <QString>
+#include <optional>
+#include <string>
 
-int main() {
-  std::puts("Quireon2: the window is not built yet; see the README for what works.");
-  return 0;
+#include "platform/cups_surface.h"
+#include "platform/help_opener.h"
+#include "platform/settings_path.h"
+#include "platform/single_copy_lock.h"
+#include "settings/program_state.h"
+#include "ui/frm_main.h"
+#include "ui/qt_prompt.h"
+
+int main(int argc, char* argv[]) {
+  // The whole text after the program name names one file. It is taken before Qt removes
+  // the arguments it knows, so the path reaches the window exactly as typed.
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(quireon2::kProgramName);
+
+  quireon2::SingleCopyLock lock;
+  quireon2::CupsSurface surface;
+  quireon2::ui::QtPrompt prompt;
+  quireon2::Program program;
+  program.io.surface = &surface;
+  program.io.prompt = &prompt;
+
+  const std::string exe_dir = quireon2::ExecutableFolder();
+  quireon2::ui::StartupEnvironment environment;
+  environment.command_line = command_line;
+  environment.ini_path = quireon2::SettingsFilePath(exe_dir, quireon2::InstalledBinFolder());
+  environment.help_path = quireon2::HelpFilePath(exe_dir, quireon2::InstalledBinFolder(),
+                                                 quireon2::InstalledHelpFolder());
+  environment.another_copy_running = [&lock] { return !lock.Acquire(); };
+  environment.open_help = [](const std::string& path) { quireon2::OpenHelp(path); };
+
+  quireon2::ui::FrmMain window(program, environment);
+  prompt.SetParent(&window);
+  // "Print to PDF" asks where each job goes; Cancel drops that job.
+  surface.SetPdfPathCallback([&window](const std::string& suggested) -> std::optional<std::string> {
+    QString chosen = QFileDialog::getSaveFileName(&window, quireon2::kProgramName,
+                                                  QString::fromStdString(suggested),
+                                                  "PDF files (*.pdf)");
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+  });
+
+  if (window.Form_Load() == quireon2::ui::FrmMain::LoadResult::kEndProcess) return 0;
+  window.show();
+  return app.exec();
 }

@@ -3,31 +3,142 @@
 // PDF document or written to a file.
 #pragma once
 
+#include <cairo.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/cups_queues.h"
+#include "platform/paper.h"
 #include "printing/printer_surface.h"
 
 namespace quireon2 {
 
 inline constexpr char kPrintToPdf[] = "Print to PDF";
 
+class FontCache;
+class FontFace;
+
 class CupsSurface : public PrinterSurface {
  public:
   // Reads the printer list; the current printer is the CUPS default, else "Print to PDF".
   CupsSurface();
   ~CupsSurface() override;
+  CupsSurface(const CupsSurface&) = delete;
+  CupsSurface& operator=(const CupsSurface&) = delete;
 
   // Where "Print to PDF" writes a job: called at the job's start with the suggested path
   // (the source file's name with .pdf; a second job of the same run gets -2 before the
-  // extension); nothing drops the job. Without a callback the suggested path is used.
+  // extension); returning nothing drops the job. Without a callback the suggested path is
+  // used.
   using PdfPathCallback = std::function<std::optional<std::string>(const std::string& suggested)>;
   void SetPdfPathCallback(PdfPathCallback callback);
   // For callers without windows: job 1 of a run goes to `path`, job 2 to path with -2
   // before the extension, and so on.
   void SetPdfOutputPath(const std::string& path);
+
+  // The CUPS job id of the last job sent to a queue (0 before any), and the file the last
+  // "Print to PDF" job was written to.
+  int last_job_id() const { return last_job_id_; }
+  const std::string& last_pdf_path() const { return last_pdf_path_; }
+
+  std::string DeviceName() const override;
+  std::string Port() const override;
+  std::vector<PrinterInfo> Printers() override;
+  void SelectPrinter(std::size_t index) override;
+  int DeviceCapabilities(const std::string& device_name, const std::string& port,
+                         int query) override;
+  std::vector<FontFamily> FontFamilies() override;
+
+  void SetScaleMode(int mode) override;
+  int Orientation() const override { return orientation_; }
+  void SetOrientation(int orientation) override;
+  double ScaleWidth() const override;
+  double ScaleHeight() const override;
+
+  std::string FontName() const override;
+  void SetFontName(const std::string& name) override;
+  double FontSize() const override { return font_size_; }
+  void SetFontSize(double size_points) override;
+
+  int PaperSize() const override;
+  void SetPaperSize(int code) override;
+
+  double CurrentX() const override { return x_; }
+  double CurrentY() const override { return y_; }
+  void SetCurrentX(double x_twips) override { x_ = x_twips; }
+  void SetCurrentY(double y_twips) override { y_ = y_twips; }
+
+  void Print(std::string_view text, bool line_end) override;
+  double TextWidth(std::string_view text) override;
+  double TextHeight(std::string_view text) override;
+
+  void SetDrawWidth(int pixels) override;
+  void Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) override;
+
+  void NewPage() override;
+  void EndDoc() override;
+  void AbortDoc() override;
+
+  int Duplex() const override { return duplex_; }
+  void SetDuplex(int value) override;
+  void SetColorMode(int mode) override;
+  void SetDocumentName(const std::string& source_path) override;
+
+ private:
+  struct Job;
+  // The printable area of the current paper in the current orientation, in points.
+  struct Geometry {
+    double page_width = 0, page_height = 0;
+    double left = 0, top = 0;
+    double width = 0, height = 0;
+  };
+
+  void SetPrinterList(const std::vector<CupsDestination>& destinations);
+  void MakeCurrent(const PrinterInfo& printer, bool is_pdf);
+  Paper CurrentPaper() const;
+  Geometry CurrentGeometry() const;
+  FontFace& CurrentFace() const;
+  std::string SuggestedPdfPath() const;
+  void StartJob();
+  void EnsurePage();
+  // Draws one line of text at the current position; returns its width in thousandths of
+  // an em.
+  double DrawTextLine(FontFace& face, std::string_view line);
+  double LineHeight(FontFace& face) const;  // twips
+
+  mutable std::unique_ptr<FontCache> fonts_;
+  mutable FontFace* face_ = nullptr;  // matched lazily for the requested name
+  std::string requested_font_ = "Times New Roman";
+  double font_size_ = 10;
+
+  std::vector<PrinterInfo> printers_;  // the last list handed out, "Print to PDF" last
+  PrinterInfo current_;
+  bool current_is_pdf_ = true;
+  QueueFacts facts_;                               // of the current CUPS queue
+  std::vector<std::pair<std::string, Paper>> paper_chosen_;  // queue -> paper set on it
+  int system_paper_code_ = kPaperA4;  // the system's default paper
+  int pdf_paper_code_ = kPaperA4;
+  std::string pdf_folder_;  // the folder "Print to PDF" last wrote to
+
+  int orientation_ = kPortrait;
+  int duplex_ = kDuplexSimplex;
+  int draw_width_ = 1;
+  int color_mode_ = 1;
+  double x_ = 0, y_ = 0;
+
+  std::string document_path_;
+  int job_number_ = 0;  // jobs started since SetDocumentName
+  PdfPathCallback pdf_path_callback_;
+  std::string pdf_output_path_;
+  std::unique_ptr<Job> job_;
+  std::u32string decoded_;  // reused decoding buffer
+  std::vector<cairo_glyph_t> glyphs_;  // reused glyph buffer
+  int last_job_id_ = 0;
+  std::string last_pdf_path_;
 };
 
 }  // namespace quireon2

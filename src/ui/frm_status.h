@@ -7,13 +7,18 @@
 #include "settings/program_state.h"
 #include "textprep/status_sink.h"
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
 namespace quireon2::ui {
 
 class FrmStatus : public QDialog, public StatusSink {
   Q_OBJECT
 
  public:
-  // While the window exists it is the program's status sink.
+  // While the window exists it is the program's status sink; the previous sink comes back
+  // when it goes. It runs the preparation once it is first shown.
   FrmStatus(Program& program, QWidget* parent = nullptr);
   ~FrmStatus() override;
 
@@ -21,6 +26,42 @@ class FrmStatus : public QDialog, public StatusSink {
   void SetProgress(long total, long current) override;
   void ShowCounts(const StatusCounts& counts) override;
   void DoEvents() override;
+
+  // Runs the preparation with both buttons disabled and the totals cleared; true when it
+  // succeeded (the buttons are enabled again).
+  bool doCount();
+  // 0 "&Print Now": the print run, then the window closes (it stays open after a failure
+  // the run could not handle). 1 "&Close": closes. Nothing while a run or the preparation
+  // is going on.
+  void PrintBook_Click(int index);
+
+  // True while the preparation or a print run is going on.
+  bool busy() const { return busy_; }
+
+ public slots:
+  // Nothing closes the window under a running preparation or print run (Esc, close box).
+  void reject() override;
+  void accept() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load();
+  void SetButtonsEnabled(bool enabled);
+
+  Program& program_;
+  StatusSink* previous_status_;
+  bool loaded_ = false;
+  bool busy_ = false;
+  QLabel* label1_;
+  QProgressBar* progress_bar1_;
+  QLabel* total_page_display_;
+  QLabel* total_sheet_display_;
+  QLabel* total_page_signature_;
+  QLabel* label3_[3];
+  QPushButton* print_book_[2];
 };
 
 }  // namespace quireon2::ui

@@ -11,10 +11,20 @@
 #include "settings/program_state.h"
 
 class QAbstractButton;
+class QFileDialog;
 class QLineEdit;
+class QMimeData;
 class QWidget;
 
 namespace quireon2::ui {
+
+// The path of the first local file in dropped data that offers a file list (text/uri-list),
+// as file-system bytes; nothing for any other data.
+std::optional<std::string> FirstDroppedFile(const QMimeData* data);
+
+// The "&Browse" dialog, set up but not shown: title "Quireon2", the three filters
+// (matching without regard to case, "All Files" taking every name), no existence check.
+QFileDialog* MakeOpenDialog(QWidget* parent);
 
 class SourceFile : public QObject {
   Q_OBJECT
@@ -32,6 +42,13 @@ class SourceFile : public QObject {
   void CheckFile(std::string& file_name);
   // Takes `name` as the source file when it can be read: TextFile, the box and Print.
   bool OpenSourceFile(const std::string& name);
+
+  // A drop on the file name box or the tab strip: the first file goes into the box and
+  // is checked. Other data is ignored.
+  void DropOnBox(const QMimeData* data);
+  // A drop anywhere else on the window: the first file goes into the box, unchecked;
+  // the Print button keeps its state.
+  void DragHandler(const QMimeData* data);
 
   // Replaces the open-file dialog (tests): returns the chosen path, or nothing on Cancel.
   using OpenDialog = std::function<std::optional<std::string>(QWidget* parent)>;

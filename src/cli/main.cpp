@@ -1,0 +1,104 @@
+// quireon2-print: prints a text file from a terminal or a script with the same preparation
+// and print runs as the window, on the CUPS printers or "Print to PDF".
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/print_command.h"
+#include "platform/cups_surface.h"
+#include "platform/settings_path.h"
+
+namespace {
+
+volatile sig_atomic_t g_waiting_for_enter = 0;
+volatile sig_atomic_t g_interrupted = 0;
+// The line file to remove when a signal ends the process; written before it can be used.
+char g_line_file[4096] = {0};
+
+// At the prompt an interrupt answers Cancel; anywhere else it ends the process as usual,
+// without leaving the line file behind.
+void OnSignal(int signal_number) {
+  if (signal_number == SIGINT && g_waiting_for_enter) {
+    g_interrupted = 1;
+    return;
+  }
+  if (g_line_file[0] != '\0') ::unlink(g_line_file);
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+void InstallSignalHandlers() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: a read waiting for Enter returns on Ctrl-C
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
+}
+
+bool WaitForEnter() {
+  g_interrupted = 0;
+  g_waiting_for_enter = 1;
+  bool pressed = false;
+  while (true) {
+    char c = 0;
+    ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n == 1) {
+      if (c == '\n') {
+        pressed = true;
+        break;
+      }
+      continue;
+    }
+    if (n < 0 && errno == EINTR && !g_interrupted) continue;
+    break;  // end of input, an interrupt, or a read failure
+  }
+  g_waiting_for_enter = 0;
+  return pressed;
+}
+
+std::string Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%m-%d-%Y", &local);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  InstallSignalHandlers();
+
+  quireon2::CupsSurface surface;
+  quireon2::CommandIo io;
+  io.surface = &surface;
+  io.out = &std::cout;
+  io.err = &std::cerr;
+  io.err_is_terminal = ::isatty(STDERR_FILENO) == 1;
+  io.input_is_terminal = ::isatty(STDIN_FILENO) == 1;
+  io.wait_for_enter = WaitForEnter;
+  io.set_pdf_output = [&surface](const std::string& path) { surface.SetPdfOutputPath(path); };
+  io.line_file_made = [](const std::string& path) {
+    if (path.size() < sizeof g_line_file) {
+      std::memcpy(g_line_file, path.c_str(), path.size() + 1);
+    }
+  };
+  io.pdf_printer_name = quireon2::kPrintToPdf;
+  io.settings_path =
+      quireon2::SettingsFilePath(quireon2::ExecutableFolder(), quireon2::InstalledBinFolder());
+  io.today = Today();
+  int status = quireon2::RunPrintCommand(args, io);
+  g_line_file[0] = '\0';
+  return status;
+}

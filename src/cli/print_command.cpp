@@ -1,0 +1,339 @@
+// The terminal command: the window's start-up, Print button and status window, run from the
+// command line with the terminal as status line and message box.
+#include "cli/print_command.h"
+
+#include <cstddef>
+#include <exception>
+#include <sstream>
+
+#include "cli/print_options.h"
+#include "cli/terminal_io.h"
+#include "printing/print_runs.h"
+#include "settings/capability.h"
+#include "settings/memory_controls.h"
+#include "settings/program_state.h"
+#include "settings/runtime_failure.h"
+#include "settings/settings_file.h"
+#include "textprep/layout_metrics.h"
+#include "textprep/prep_run.h"
+
+#ifndef QUIREON2_VERSION
+#define QUIREON2_VERSION "unknown"
+#endif
+
+namespace quireon2 {
+namespace {
+
+constexpr char kCommandName[] = "quireon2-print";
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Messages through which the core says that the printer refused or failed.
+bool IsPrinterMessage(const std::string& text) {
+  static const char* const kPrefixes[] = {
+      "Your Printer - ",                       // ReportError, failure 380
+      "your printer does not support",         // the text metrics, failure 380
+      "Your printer does not support",         // the print runs, failure 380
+  };
+  for (const char* prefix : kPrefixes) {
+    if (text.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// Puts the layout choice into the controls the way the window's clicks leave them, and
+// keeps Layout as the option rules would set it.
+void ChooseLayout(Program& p, MemoryControls& window, int layout) {
+  if (layout == kLayoutBooklet) {
+    window.SelectLayoutOption(1);
+    window.SetCheckValue(CheckBox::kDoBooklet, 1);
+  } else {
+    window.SelectLayoutOption(layout);
+    // "1 up" and "4 up" only disable the booklet box; its check mark stays.
+    if (layout == kLayout2Up) window.SetCheckValue(CheckBox::kDoBooklet, 0);
+  }
+  p.settings().Layout = static_cast<Integer>(layout);
+}
+
+void SetItems(MemoryControls& window, const HeaderFooterItems& items, CheckBox page,
+              CheckBox file, CheckBox date) {
+  window.SetCheckValue(page, items.page ? 1 : 0);
+  window.SetCheckValue(file, items.file ? 1 : 0);
+  window.SetCheckValue(date, items.date ? 1 : 0);
+}
+
+}  // namespace
+
+void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& o) {
+  if (o.layout) {
+    ChooseLayout(p, window, *o.layout);
+  } else if (o.signatures && *o.signatures > 0 && p.settings().Layout != kLayoutBooklet) {
+    ChooseLayout(p, window, kLayoutBooklet);  // signatures exist only in a booklet
+  }
+  if (o.signatures) {
+    window.SetCheckValue(CheckBox::kDoSig, *o.signatures > 0 ? 1 : 0);
+    if (*o.signatures > 0) window.SetText(TextBox::kSigNum, std::to_string(*o.signatures));
+  }
+  if (o.printer_mode) {
+    window.SetPrinterMode(*o.printer_mode);
+    p.settings().PrinterMode = static_cast<Integer>(*o.printer_mode);
+  }
+  if (o.header) {
+    SetItems(window, *o.header, CheckBox::kHPageNum, CheckBox::kHFilename, CheckBox::kHDate);
+  }
+  if (o.footer) {
+    SetItems(window, *o.footer, CheckBox::kFPageNum, CheckBox::kFFileName, CheckBox::kFDate);
+  }
+  if (o.outlines) {
+    window.SetCheckValue(CheckBox::kDoOutlines, *o.outlines ? 1 : 0);
+    p.settings().DoBox = *o.outlines ? 1 : 0;
+  }
+  if (o.tab_width) {
+    window.SetCheckValue(CheckBox::kDoTabEx, 1);
+    window.SetText(TextBox::kTCount, std::to_string(*o.tab_width));
+  }
+  if (o.no_expand_tabs) window.SetCheckValue(CheckBox::kDoTabEx, 0);
+  // The layout option's rule keeps the orientation of the chosen layout; the controls
+  // here run no rules, so it is set for the saved layout too.
+  int layout = p.settings().Layout;
+  p.prep.PrintOrientation = (layout == kLayout1Up || layout == kLayout4Up) ? kPortrait : kLandscape;
+  LayoutRecord& record = p.settings_state.layouts[layout];
+  if (o.font_name) record.font_name = *o.font_name;
+  if (o.font_size) record.font_size = static_cast<Integer>(*o.font_size);
+  window.SetText(TextBox::kText1, o.file);
+}
+
+namespace {
+
+// What the Print button does before the status window opens: the layout's font on the
+// printer, the metrics for its size, its size and orientation, the preview. Raises the
+// surface's failures.
+void PreparePrinterFont(Program& p) {
+  const LayoutRecord& record = p.settings_state.layouts[p.settings().Layout];
+  p.surface().SetFontName(record.font_name);
+  p.settings_state.print_font_size = record.font_size;
+  ComputeLayoutMetrics(p, p.settings_state.print_font_size);
+  const LayoutRecord& measured = p.settings_state.layouts[p.settings().Layout];
+  p.surface().SetFontSize(measured.font_size);
+  p.surface().SetOrientation(measured.orientation);
+  p.window().SetFontPreview(p.surface().FontName(), p.settings_state.print_font_size);
+}
+
+// Makes the printer called `name` current. False when no installed printer has it.
+bool SelectPrinterByName(PrinterSurface& surface, const std::string& name) {
+  std::vector<PrinterInfo> printers = surface.Printers();
+  for (std::size_t i = 0; i < printers.size(); ++i) {
+    if (printers[i].device_name == name) {
+      surface.SelectPrinter(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string PrinterList(PrinterSurface& surface) {
+  std::string list;
+  for (const PrinterInfo& printer : surface.Printers()) {
+    list += "\n  " + printer.device_name;
+  }
+  return list;
+}
+
+class Command {
+ public:
+  Command(CommandIo& io, const PrintOptions& o)
+      : io_(io),
+        o_(o),
+        err_(*io.err),
+        status_(err_, io.err_is_terminal, o.quiet),
+        prompt_(err_, &status_, io.wait_for_enter, o.yes, o.quiet, io.input_is_terminal) {
+    p_.io.surface = io.surface;
+    p_.io.prompt = &prompt_;
+    p_.io.window = &window_;
+    p_.io.status = &status_;
+  }
+
+  ~Command() {
+    if (!p_.prep.LineFilePath.empty()) DeleteLineFile(p_);
+  }
+
+  int Run() {
+    p_.settings_state.ini_path = o_.settings_file ? *o_.settings_file : io_.settings_path;
+    p_.settings_state.today = io_.today;
+    if (o_.settings_file && !FileExists(*o_.settings_file)) {
+      return Usage("the settings file " + *o_.settings_file + " doesn't exist");
+    }
+    int status = SetUpPrinter();
+    if (status != kExitPrinted) return status;
+
+    SetOptions(p_);
+    ApplyPrintOptions(p_, window_, o_);
+    if (!FileExists(o_.file)) {
+      prompt_.Show("the file " + o_.file + " doesn't exist");
+      return kExitSourceFailed;
+    }
+
+    std::size_t before = prompt_.shown().size();
+    try {
+      PreparePrinterFont(p_);
+    } catch (const RuntimeError& e) {
+      ReportError(p_, e.failure());
+      return kExitPrinterFailed;
+    }
+    // Any message here is a failure of the printer's font or geometry.
+    if (prompt_.shown().size() != before) return kExitPrinterFailed;
+    NoteFontSubstitution();
+
+    before = prompt_.shown().size();
+    bool prepared = PrePrint1(p_);
+    if (!p_.prep.LineFilePath.empty() && io_.line_file_made) io_.line_file_made(p_.prep.LineFilePath);
+    // The window goes on after a refused text metric with stale numbers; from a script
+    // the safe course is to stop before anything is printed.
+    if (PrinterMessageSince(before)) return kExitPrinterFailed;
+    if (!prepared) return kExitSourceFailed;
+    status_.EndLine();
+
+    const StatusCounts c = status_.counts().empty() ? StatusCounts() : status_.counts().back();
+    std::ostringstream totals;
+    totals << "pages " << c.total_pages << ", sheets " << c.sheet_count
+           << ", sheets per signature " << c.sheets_per_signature << '\n';
+    if (o_.count_only) {
+      *io_.out << totals.str() << std::flush;
+      return kExitPrinted;
+    }
+    if (!o_.quiet) err_ << totals.str() << std::flush;
+    if (p_.prep.TotalPages <= 0) {
+      prompt_.Show("the file " + o_.file + " has nothing to print");
+      return kExitSourceFailed;
+    }
+    return Print();
+  }
+
+ private:
+  int Usage(const std::string& reason) {
+    err_ << kCommandName << ": " << reason << '\n';
+    return kExitBadUsage;
+  }
+
+  bool PrinterMessageSince(std::size_t index) const {
+    for (std::size_t i = index; i < prompt_.shown().size(); ++i) {
+      if (IsPrinterMessage(prompt_.shown()[i].text)) return true;
+    }
+    return false;
+  }
+
+  // Start-up as the window does it: twips, the settings (which make LastPrinter current),
+  // then the printer the command line names, checked for what the layouts need.
+  int SetUpPrinter() {
+    PrinterSurface& surface = p_.surface();
+    try {
+      surface.SetScaleMode(1);
+      LoadSettings(p_);
+      if (o_.printer && !SelectPrinterByName(surface, *o_.printer)) {
+        return Usage("no printer is called \"" + *o_.printer + "\"; the printers are:" +
+                     PrinterList(surface));
+      }
+      if (surface.DeviceName().empty()) {
+        prompt_.Show("you do not have a printer selected please add a printer and rerun Quireon2");
+        return kExitPrinterFailed;
+      }
+      bool is_pdf = surface.DeviceName() == io_.pdf_printer_name;
+      if (is_pdf && !o_.output && !o_.count_only) {
+        return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
+      }
+      if (!is_pdf && o_.output) {
+        return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
+                     surface.DeviceName() + "\"");
+      }
+      if (PrinterUnsuitable(p_)) {
+        prompt_.Show("Your printer " + surface.DeviceName() +
+                     " does not support features Quireon2 needs.");
+        return kExitPrinterFailed;
+      }
+      std::size_t before = prompt_.shown().size();
+      ComputeLayoutMetrics(p_, 0);
+      if (prompt_.shown().size() != before) return kExitPrinterFailed;
+    } catch (const RuntimeError& e) {
+      ReportError(p_, e.failure());
+      return kExitPrinterFailed;
+    }
+    return kExitPrinted;
+  }
+
+  void NoteFontSubstitution() {
+    if (!o_.font_name || o_.quiet) return;
+    std::string used = p_.surface().FontName();
+    if (Lower(used) != Lower(*o_.font_name)) {
+      status_.EndLine();
+      err_ << kCommandName << ": the font \"" << *o_.font_name << "\" is printed as \"" << used
+           << "\"\n";
+    }
+  }
+
+  int Print() {
+    if (o_.output && io_.set_pdf_output) io_.set_pdf_output(*o_.output);
+    status_.SetUnit(p_.settings().Layout == kLayoutBooklet ? "sheets" : "pages");
+    std::size_t before_messages = prompt_.shown().size();
+    std::size_t before_status = status_.messages().size();
+    bool done = false;
+    try {
+      done = PrintNow(p_);
+    } catch (const std::exception& e) {
+      // The runs report their own failures; anything else still must not pass as printed.
+      status_.EndLine();
+      prompt_.Show(std::string("Error: ") + e.what());
+      return kExitPrinterFailed;
+    }
+    status_.EndLine();
+    bool cancelled = false;
+    bool failed = false;
+    for (std::size_t i = before_messages; i < prompt_.shown().size(); ++i) {
+      const PromptRecord& shown = prompt_.shown()[i];
+      if (shown.buttons == Buttons::kOkCancel) {
+        cancelled = cancelled || shown.answer == Answer::kCancel;
+      } else {
+        failed = true;
+      }
+    }
+    bool completed = status_.messages().size() > before_status &&
+                     status_.messages().back() == "Printing Completed";
+    if (!done || failed || !completed) return kExitPrinterFailed;
+    return cancelled ? kExitCancelled : kExitPrinted;
+  }
+
+  CommandIo& io_;
+  const PrintOptions& o_;
+  std::ostream& err_;
+  TerminalStatus status_;
+  TerminalPrompt prompt_;
+  MemoryControls window_;
+  Program p_;
+};
+
+}  // namespace
+
+int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io) {
+  ParsedCommandLine parsed = ParsePrintOptions(args);
+  if (!parsed.error.empty()) {
+    *io.err << kCommandName << ": " << parsed.error << "\nTry '" << kCommandName
+            << " --help' for more information.\n";
+    return kExitBadUsage;
+  }
+  if (parsed.options.help) {
+    *io.out << UsageText();
+    return kExitPrinted;
+  }
+  if (parsed.options.version) {
+    *io.out << kCommandName << " " << QUIREON2_VERSION << '\n';
+    return kExitPrinted;
+  }
+  Command command(io, parsed.options);
+  return command.Run();
+}
+
+}  // namespace quireon2

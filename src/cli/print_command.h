@@ -1,0 +1,54 @@
+// quireon2-print without its process: reads the command line, runs the same preparation
+// and print runs as the window with the terminal as status line and message box, and
+// gives the exit status. main() only supplies the real printer surface and terminal.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/print_options.h"
+#include "printing/printer_surface.h"
+#include "settings/memory_controls.h"
+#include "settings/program_state.h"
+
+namespace quireon2 {
+
+enum ExitStatus : int {
+  kExitPrinted = 0,      // printed, or counted with --count
+  kExitBadUsage = 1,     // the command line cannot be used
+  kExitSourceFailed = 2, // the source file could not be used or prepared
+  kExitPrinterFailed = 3,  // the printer failed or refused a setting
+  kExitCancelled = 4,    // cancelled at the prompt between the two sides
+};
+
+// What the command reaches the outside world through.
+struct CommandIo {
+  PrinterSurface* surface = nullptr;
+  std::ostream* out = nullptr;  // --help, --version, --count
+  std::ostream* err = nullptr;  // status, progress, messages
+  bool err_is_terminal = false;
+  bool input_is_terminal = false;  // Enter echoes a line end
+  // Waits for Enter at the paper-handling prompt: true on Enter, false at end of input or
+  // on an interrupt.
+  std::function<bool()> wait_for_enter;
+  // Tells the built-in PDF printer where job 1 of the run goes.
+  std::function<void(const std::string& path)> set_pdf_output;
+  // Told the line file's path once it exists, so an interrupt can remove it.
+  std::function<void(const std::string& path)> line_file_made;
+  std::string pdf_printer_name = "Print to PDF";
+  std::string settings_path;  // the program's settings file, used without --settings
+  std::string today;          // MM-DD-YYYY, for headers and footers
+};
+
+// The command-line choices on top of the settings already put into `window`: into the
+// controls, which the preparation run reads back, and into Layout, PrinterMode, DoBox,
+// PrintOrientation and the chosen layout's font, which the window's rules keep current.
+void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& options);
+
+// Runs the command for `args` (the arguments after the program name) and returns the exit
+// status. The settings file is read, never written.
+int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io);
+
+}  // namespace quireon2

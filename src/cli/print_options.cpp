@@ -1,0 +1,282 @@
+// Reading the command line of quireon2-print into PrintOptions, and its --help text.
+#include "cli/print_options.h"
+
+#include <charconv>
+#include <cstddef>
+
+namespace quireon2 {
+namespace {
+
+// A whole decimal number from lo to hi, nothing else in the text.
+std::optional<int> WholeNumberIn(const std::string& text, int lo, int hi) {
+  int value = 0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (begin == end) return std::nullopt;
+  auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (ec != std::errc() || ptr != end || value < lo || value > hi) return std::nullopt;
+  return value;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::optional<HeaderFooterItems> ItemList(const std::string& text) {
+  HeaderFooterItems items;
+  std::string list = Lower(text);
+  if (list == "none") return items;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t comma = list.find(',', start);
+    std::string item = list.substr(start, comma == std::string::npos ? comma : comma - start);
+    if (item == "page") {
+      items.page = true;
+    } else if (item == "file") {
+      items.file = true;
+    } else if (item == "date") {
+      items.date = true;
+    } else {
+      return std::nullopt;
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+struct OptionSpec {
+  char short_name;  // 0 when there is none
+  const char* long_name;
+  bool takes_value;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {'l', "layout", true},       {'s', "signatures", true},   {'m', "feed", true},
+    {'P', "printer", true},      {'o', "output", true},       {'f', "font", true},
+    {'z', "size", true},         {0, "header", true},         {0, "footer", true},
+    {0, "outlines", false},      {0, "no-outlines", false},   {0, "tab", true},
+    {0, "no-expand-tabs", false}, {'y', "yes", false},        {'n', "count", false},
+    {'q', "quiet", false},       {0, "settings", true},       {'h', "help", false},
+    {'V', "version", false},     {0, "no-signatures", false},
+};
+
+// Applies one recognised option; returns an error text or empty.
+std::string Apply(const std::string& name, const std::string& value, PrintOptions& o) {
+  if (name == "layout") {
+    std::string v = Lower(value);
+    if (v == "1") {
+      o.layout = 0;
+    } else if (v == "2") {
+      o.layout = 1;
+    } else if (v == "4") {
+      o.layout = 2;
+    } else if (v == "booklet") {
+      o.layout = 3;
+    } else {
+      return "--layout takes 1, 2, 4 or booklet, not \"" + value + "\"";
+    }
+  } else if (name == "signatures") {
+    o.signatures = WholeNumberIn(value, 1, 99);
+    if (!o.signatures) return "--signatures takes a whole number from 1 to 99, not \"" + value + "\"";
+  } else if (name == "no-signatures") {
+    o.signatures = 0;
+  } else if (name == "feed") {
+    static const char* const kModes[] = {"straight", "flipped", "duplex", "inkjet"};
+    std::string v = Lower(value);
+    o.printer_mode.reset();
+    for (int i = 0; i < 4; ++i) {
+      if (v == kModes[i]) o.printer_mode = i;
+    }
+    if (!o.printer_mode) {
+      return "--feed takes straight, flipped, duplex or inkjet, not \"" + value + "\"";
+    }
+  } else if (name == "printer") {
+    if (value.empty()) return "--printer needs a printer name";
+    o.printer = value;
+  } else if (name == "output") {
+    if (value.empty()) return "--output needs a file name";
+    o.output = value;
+  } else if (name == "font") {
+    if (value.empty()) return "--font needs a font name";
+    o.font_name = value;
+  } else if (name == "size") {
+    o.font_size = WholeNumberIn(value, 1, 999);
+    if (!o.font_size) return "--size takes a whole number of points from 1 to 999, not \"" + value + "\"";
+  } else if (name == "header" || name == "footer") {
+    auto items = ItemList(value);
+    if (!items) {
+      return "--" + name + " takes page, file and date separated by commas, or none, not \"" +
+             value + "\"";
+    }
+    (name == "header" ? o.header : o.footer) = items;
+  } else if (name == "outlines") {
+    o.outlines = true;
+  } else if (name == "no-outlines") {
+    o.outlines = false;
+  } else if (name == "tab") {
+    o.tab_width = WholeNumberIn(value, 0, 99);
+    if (!o.tab_width) return "--tab takes a whole number from 0 to 99, not \"" + value + "\"";
+  } else if (name == "no-expand-tabs") {
+    o.no_expand_tabs = true;
+  } else if (name == "yes") {
+    o.yes = true;
+  } else if (name == "count") {
+    o.count_only = true;
+  } else if (name == "quiet") {
+    o.quiet = true;
+  } else if (name == "settings") {
+    if (value.empty()) return "--settings needs a file name";
+    o.settings_file = value;
+  } else if (name == "help") {
+    o.help = true;
+  } else if (name == "version") {
+    o.version = true;
+  }
+  return std::string();
+}
+
+const OptionSpec* FindLong(const std::string& name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (name == spec.long_name) return &spec;
+  }
+  return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.short_name != 0 && spec.short_name == name) return &spec;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
+  ParsedCommandLine result;
+  PrintOptions& o = result.options;
+  std::vector<std::string> files;
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    // Short options may be bundled ("-yq") and may carry their value ("-l2").
+    std::vector<std::pair<const OptionSpec*, std::string>> found;
+    std::string shown = arg;
+    if (arg[1] == '-') {
+      std::string name = arg.substr(2);
+      std::optional<std::string> inline_value;
+      std::size_t eq = name.find('=');
+      if (eq != std::string::npos) {
+        inline_value = name.substr(eq + 1);
+        name = name.substr(0, eq);
+      }
+      const OptionSpec* spec = FindLong(name);
+      if (spec == nullptr) {
+        result.error = "unknown option " + arg;
+        return result;
+      }
+      if (!spec->takes_value && inline_value) {
+        result.error = "--" + name + " takes no value";
+        return result;
+      }
+      if (spec->takes_value && !inline_value) {
+        if (i + 1 >= args.size()) {
+          result.error = "--" + name + " needs a value";
+          return result;
+        }
+        inline_value = args[++i];
+      }
+      found.emplace_back(spec, inline_value.value_or(std::string()));
+    } else {
+      for (std::size_t k = 1; k < arg.size(); ++k) {
+        const OptionSpec* spec = FindShort(arg[k]);
+        if (spec == nullptr) {
+          result.error = std::string("unknown option -") + arg[k];
+          return result;
+        }
+        if (!spec->takes_value) {
+          found.emplace_back(spec, std::string());
+          continue;
+        }
+        std::string value;
+        if (k + 1 < arg.size()) {
+          value = arg.substr(k + 1);
+        } else if (i + 1 < args.size()) {
+          value = args[++i];
+        } else {
+          result.error = std::string("-") + arg[k] + " needs a value";
+          return result;
+        }
+        found.emplace_back(spec, value);
+        break;
+      }
+    }
+    for (const auto& [spec, value] : found) {
+      std::string error = Apply(spec->long_name, value, o);
+      if (!error.empty()) {
+        result.error = error;
+        return result;
+      }
+    }
+  }
+  if (o.help || o.version) return result;
+
+  if (o.tab_width && o.no_expand_tabs) {
+    result.error = "--tab and --no-expand-tabs contradict each other";
+  } else if (o.signatures && *o.signatures > 0 && o.layout && *o.layout != 3) {
+    result.error = "--signatures needs the booklet layout";
+  } else if (files.empty()) {
+    result.error = "no FILE to print was given";
+  } else if (files.size() > 1) {
+    result.error = "only one FILE can be printed at a time, got \"" + files[0] + "\" and \"" +
+                   files[1] + "\"";
+  } else {
+    o.file = files[0];
+  }
+  return result;
+}
+
+std::string UsageText() {
+  return "Usage: quireon2-print [OPTIONS] FILE\n"
+         "Prints a plain text file as a folded booklet or 1, 2 or 4 pages per sheet side,\n"
+         "with the settings of the Quireon2 window unless an option says otherwise.\n"
+         "\n"
+         "  -l, --layout 1|2|4|booklet     layout (default: the saved layout)\n"
+         "  -s, --signatures N             booklet in N signatures (N from 1 to 99)\n"
+         "      --no-signatures            booklet without signatures\n"
+         "  -m, --feed straight|flipped|duplex|inkjet\n"
+         "                                 paper-feed mode (default: the saved one)\n"
+         "  -P, --printer NAME             a CUPS queue or \"Print to PDF\"\n"
+         "                                 (default: the program's printer)\n"
+         "  -o, --output FILE.pdf          where \"Print to PDF\" writes the job; a second job\n"
+         "                                 of the run gets -2 before the extension\n"
+         "  -f, --font NAME                font of the chosen layout\n"
+         "  -z, --size N                   font size of the chosen layout, points\n"
+         "      --header LIST              LIST: page,file,date separated by commas, or none\n"
+         "      --footer LIST\n"
+         "      --outlines, --no-outlines  page outlines on or off\n"
+         "      --tab N                    expand tabs to every N columns\n"
+         "      --no-expand-tabs           print tabs as they are\n"
+         "  -y, --yes                      do not wait for Enter between the two sides\n"
+         "  -n, --count                    prepare only and print the page and sheet counts\n"
+         "  -q, --quiet                    no progress output\n"
+         "      --settings FILE            read the settings from FILE (never written)\n"
+         "  -h, --help                     this text\n"
+         "  -V, --version                  the program's version\n"
+         "\n"
+         "Exit status: 0 printed or counted, 1 bad usage, 2 the file could not be used,\n"
+         "3 the printer failed or refused a setting, 4 cancelled at the prompt.\n";
+}
+
+}  // namespace quireon2

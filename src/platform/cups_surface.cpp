@@ -1,0 +1,531 @@
+// The cairo/fontconfig/FreeType/CUPS printer surface and the built-in "Print to PDF" printer.
+#include "platform/cups_surface.h"
+
+#include <cairo-pdf.h>
+#include <cups/cups.h>
+#include <cairo.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/font_cache.h"
+#include "platform/surface_text.h"
+#include "settings/runtime_failure.h"
+
+namespace quireon2 {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kTwipsPerPoint = 20;
+constexpr int kPdfResolutionDpi = 600;
+constexpr double kLargestFontPoints = 1638;  // what the classic printer font sizes allow
+
+const char* SidesKeyword(int duplex) {
+  switch (duplex) {
+    case kDuplexLongEdge: return CUPS_SIDES_TWO_SIDED_PORTRAIT;
+    case kDuplexShortEdge: return CUPS_SIDES_TWO_SIDED_LANDSCAPE;
+    default: return CUPS_SIDES_ONE_SIDED;
+  }
+}
+
+cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// `path` with "-n" before its extension ("out.pdf", 2 -> "out-2.pdf").
+std::string NumberedPath(const std::string& path, int n) {
+  if (n <= 1) return path;
+  fs::path p(path);
+  fs::path numbered = p.parent_path() / (p.stem().string() + "-" + std::to_string(n));
+  return numbered.string() + p.extension().string();
+}
+
+[[noreturn]] void RaiseFileFailure(const std::string& path, int error) {
+  RaiseFailure(kPathFileAccessError,
+               "Path/File access error (" + path + ": " + std::strerror(error) + ")");
+}
+
+// Writes `bytes` to `path` through a temporary file beside it, so a failed write never
+// leaves half a PDF where a whole one was.
+void WriteFileReplacing(const std::string& path, const std::string& bytes) {
+  std::string temp = path + ".XXXXXX";
+  int fd = mkstemp(temp.data());
+  if (fd < 0) RaiseFileFailure(path, errno);
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int error = n < 0 ? errno : EIO;
+      close(fd);
+      unlink(temp.c_str());
+      RaiseFileFailure(path, error);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (close(fd) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
+    int error = errno;
+    unlink(temp.c_str());
+    RaiseFileFailure(path, error);
+  }
+}
+
+}  // namespace
+
+// One open job: the PDF being drawn and where it goes.
+struct CupsSurface::Job {
+  std::string pdf;
+  cairo_surface_t* surface = nullptr;
+  cairo_t* cr = nullptr;  // null for a job whose output was declined
+  bool to_pdf_file = false;
+  std::string queue;
+  std::string pdf_path;
+  std::string title;
+  std::string media;
+  int duplex = kDuplexSimplex;
+  double line_width_points = 0;
+  bool page_open = false;
+  double origin_x = 0, origin_y = 0;  // the printable area's corner on this page, points
+  cairo_scaled_font_t* font = nullptr;
+  bool source_black = false;
+  // cairo's text pen after the last text drawn, and how far readers are behind it (points).
+  bool pen_valid = false;
+  double pen_baseline = 0, pen_size = 0, pen_cairo_x = 0, pen_drift = 0;
+
+  ~Job() {
+    if (cr != nullptr) cairo_destroy(cr);
+    if (surface != nullptr) cairo_surface_destroy(surface);
+  }
+};
+
+CupsSurface::CupsSurface() : fonts_(std::make_unique<FontCache>()) {
+  system_paper_code_ = SystemPaperCode();
+  pdf_paper_code_ = system_paper_code_;
+  const std::vector<CupsDestination> destinations = ListCupsDestinations();
+  SetPrinterList(destinations);
+  std::size_t chosen = printers_.size() - 1;
+  for (std::size_t i = 0; i < destinations.size(); ++i) {
+    if (destinations[i].is_default) chosen = i;
+  }
+  MakeCurrent(printers_[chosen], chosen == printers_.size() - 1);
+}
+
+CupsSurface::~CupsSurface() = default;
+
+void CupsSurface::SetPdfPathCallback(PdfPathCallback callback) {
+  pdf_path_callback_ = std::move(callback);
+  pdf_output_path_.clear();
+}
+
+void CupsSurface::SetPdfOutputPath(const std::string& path) {
+  pdf_output_path_ = path;
+  pdf_path_callback_ = nullptr;
+}
+
+std::string CupsSurface::DeviceName() const { return current_.device_name; }
+
+std::string CupsSurface::Port() const { return current_is_pdf_ ? pdf_folder_ : current_.port; }
+
+void CupsSurface::SetPrinterList(const std::vector<CupsDestination>& destinations) {
+  printers_.clear();
+  for (const CupsDestination& d : destinations) printers_.push_back({d.name, d.device_uri});
+  printers_.push_back({kPrintToPdf, pdf_folder_});
+}
+
+std::vector<PrinterInfo> CupsSurface::Printers() {
+  SetPrinterList(ListCupsDestinations());
+  return printers_;
+}
+
+void CupsSurface::SelectPrinter(std::size_t index) {
+  if (index >= printers_.size()) RaiseFailure(kInvalidPropertyValue);
+  MakeCurrent(printers_[index], index + 1 == printers_.size());
+}
+
+void CupsSurface::MakeCurrent(const PrinterInfo& printer, bool is_pdf) {
+  current_ = printer;
+  current_is_pdf_ = is_pdf;
+  facts_ = is_pdf ? QueueFacts{} : ReadQueueFacts(printer.device_name);
+  // Settings this printer cannot take fall back to ones it can, so reading them back
+  // tells the truth.
+  if (!is_pdf) {
+    const char* sides = SidesKeyword(duplex_);
+    bool has_sides = facts_.sides.empty();
+    for (const std::string& s : facts_.sides) has_sides = has_sides || s == sides;
+    if (!has_sides) duplex_ = kDuplexSimplex;
+    if (facts_.landscape == 0) orientation_ = kPortrait;
+  }
+}
+
+int CupsSurface::DeviceCapabilities(const std::string& device_name, const std::string&,
+                                    int query) {
+  if (device_name == kPrintToPdf) {
+    if (query == kCapabilityDuplex) return 1;
+    if (query == kCapabilityOrientation) return 90;
+    return -1;
+  }
+  QueueFacts facts = ReadQueueFacts(device_name);
+  if (query == kCapabilityDuplex) return facts.two_sided;
+  if (query == kCapabilityOrientation) return facts.landscape;
+  return -1;
+}
+
+std::vector<FontFamily> CupsSurface::FontFamilies() { return FontCache::Families(); }
+
+void CupsSurface::SetScaleMode(int mode) {
+  // Every length of the program is in twips; no other scale is offered.
+  if (mode != 1) RaiseFailure(kInvalidPropertyValue);
+}
+
+void CupsSurface::SetOrientation(int orientation) {
+  if (orientation != kPortrait && orientation != kLandscape) RaiseFailure(kInvalidPropertyValue);
+  if (orientation == kLandscape && !current_is_pdf_ && facts_.landscape == 0) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+  orientation_ = orientation;
+}
+
+Paper CupsSurface::CurrentPaper() const {
+  if (!current_is_pdf_) {
+    for (const auto& [queue, paper] : paper_chosen_) {
+      if (queue == current_.device_name) return paper;
+    }
+    if (facts_.default_paper) return *facts_.default_paper;
+  }
+  std::optional<Paper> paper =
+      PaperForCode(current_is_pdf_ ? pdf_paper_code_ : system_paper_code_);
+  return paper ? *paper : *PaperForCode(kPaperA4);
+}
+
+CupsSurface::Geometry CupsSurface::CurrentGeometry() const {
+  const Paper paper = CurrentPaper();
+  Geometry g;
+  if (orientation_ == kLandscape) {
+    // The landscape page lies on the sheet turned a quarter counter-clockwise: its top
+    // edge along the sheet's left edge, its left edge along the sheet's bottom.
+    g.page_width = paper.height_points;
+    g.page_height = paper.width_points;
+    g.left = paper.bottom_points;
+    g.top = paper.left_points;
+    g.width = g.page_width - paper.bottom_points - paper.top_points;
+    g.height = g.page_height - paper.left_points - paper.right_points;
+  } else {
+    g.page_width = paper.width_points;
+    g.page_height = paper.height_points;
+    g.left = paper.left_points;
+    g.top = paper.top_points;
+    g.width = g.page_width - paper.left_points - paper.right_points;
+    g.height = g.page_height - paper.top_points - paper.bottom_points;
+  }
+  return g;
+}
+
+double CupsSurface::ScaleWidth() const { return CurrentGeometry().width * kTwipsPerPoint; }
+
+double CupsSurface::ScaleHeight() const { return CurrentGeometry().height * kTwipsPerPoint; }
+
+FontFace& CupsSurface::CurrentFace() const {
+  if (face_ == nullptr) face_ = &fonts_->Match(requested_font_);
+  return *face_;
+}
+
+std::string CupsSurface::FontName() const { return CurrentFace().family(); }
+
+void CupsSurface::SetFontName(const std::string& name) {
+  FontFace& face = fonts_->Match(name);
+  requested_font_ = name;
+  face_ = &face;
+}
+
+void CupsSurface::SetFontSize(double size_points) {
+  if (!std::isfinite(size_points) || size_points <= 0 || size_points > kLargestFontPoints) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+  font_size_ = size_points;
+}
+
+int CupsSurface::PaperSize() const {
+  if (current_is_pdf_) return pdf_paper_code_;
+  const Paper paper = CurrentPaper();
+  constexpr double kHmmPerPoint = 2540.0 / 72.0;
+  return PaperCodeForSize(static_cast<int>(std::lround(paper.width_points * kHmmPerPoint)),
+                          static_cast<int>(std::lround(paper.height_points * kHmmPerPoint)));
+}
+
+void CupsSurface::SetPaperSize(int code) {
+  std::optional<Paper> paper = PaperForCode(code);
+  if (!paper) RaiseFailure(kInvalidPropertyValue);
+  if (current_is_pdf_) {
+    pdf_paper_code_ = code;
+    return;
+  }
+  std::optional<Paper> offered = QueuePaper(current_.device_name, paper->media);
+  if (!offered) RaiseFailure(kInvalidPropertyValue);
+  for (auto& [queue, chosen] : paper_chosen_) {
+    if (queue == current_.device_name) {
+      chosen = *offered;
+      return;
+    }
+  }
+  paper_chosen_.emplace_back(current_.device_name, *offered);
+}
+
+std::string CupsSurface::SuggestedPdfPath() const {
+  fs::path suggested;
+  if (!document_path_.empty()) {
+    suggested = fs::path(document_path_).replace_extension(".pdf");
+    // A source that is itself named .pdf must never be overwritten by its own print.
+    if (suggested == fs::path(document_path_)) suggested += ".pdf";
+  } else {
+    const char* home = std::getenv("HOME");
+    std::error_code error;
+    fs::path folder = !pdf_folder_.empty() ? fs::path(pdf_folder_)
+                      : home != nullptr    ? fs::path(home)
+                                           : fs::current_path(error);
+    suggested = folder / "Quireon2.pdf";
+  }
+  return NumberedPath(suggested.string(), job_number_);
+}
+
+void CupsSurface::StartJob() {
+  auto job = std::make_unique<Job>();
+  ++job_number_;
+  job->to_pdf_file = current_is_pdf_;
+  job->queue = current_.device_name;
+  job->duplex = duplex_;
+  job->media = CurrentPaper().media;
+  job->title = document_path_.empty() ? "Quireon2" : fs::path(document_path_).filename().string();
+  bool drawn = true;
+  if (current_is_pdf_) {
+    if (!pdf_output_path_.empty()) {
+      job->pdf_path = NumberedPath(pdf_output_path_, job_number_);
+    } else if (pdf_path_callback_) {
+      std::optional<std::string> chosen = pdf_path_callback_(SuggestedPdfPath());
+      drawn = chosen.has_value() && !chosen->empty();
+      if (drawn) job->pdf_path = *chosen;
+    } else {
+      job->pdf_path = SuggestedPdfPath();
+    }
+  }
+  if (drawn) {
+    const Geometry g = CurrentGeometry();
+    job->surface = cairo_pdf_surface_create_for_stream(AppendToString, &job->pdf, g.page_width,
+                                                       g.page_height);
+    cairo_pdf_surface_set_metadata(job->surface, CAIRO_PDF_METADATA_TITLE, job->title.c_str());
+    cairo_pdf_surface_set_metadata(job->surface, CAIRO_PDF_METADATA_CREATOR, "Quireon2");
+    job->cr = cairo_create(job->surface);
+    if (cairo_status(job->cr) != CAIRO_STATUS_SUCCESS) {
+      RaiseFailure(kPrinterError, std::string("Printer error (") +
+                                      cairo_status_to_string(cairo_status(job->cr)) + ")");
+    }
+    cairo_set_line_cap(job->cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(job->cr, CAIRO_LINE_JOIN_MITER);
+  }
+  job_ = std::move(job);
+}
+
+void CupsSurface::EnsurePage() {
+  if (!job_) StartJob();
+  if (job_->page_open) return;
+  // Orientation and paper may change between pages; each page takes them at its start.
+  const Geometry g = CurrentGeometry();
+  if (job_->cr != nullptr) cairo_pdf_surface_set_size(job_->surface, g.page_width, g.page_height);
+  job_->origin_x = g.left;
+  job_->origin_y = g.top;
+  job_->page_open = true;
+  job_->pen_valid = false;
+}
+
+double CupsSurface::DrawTextLine(FontFace& face, std::string_view line) {
+  decoded_.clear();
+  DecodePrinterText(line, decoded_);
+  if (job_->cr == nullptr || decoded_.empty()) return face.AdvanceMilli(decoded_);
+
+  // Readers place each glyph by the whole-thousandth width the PDF font records, while
+  // cairo keeps its own pen by the font's finer advances and adds a correction only where
+  // a glyph strays from that pen. A text continuing on the same line in the same text
+  // object is therefore handed to cairo at cairo's pen, shifted by the difference, so
+  // readers put it exactly where it was measured to go. Anything that starts a new text
+  // position in cairo (another line, another size, a stroke, a new page) clears it.
+  const double size = font_size_;
+  const double start = job_->origin_x + x_ / kTwipsPerPoint;
+  const double baseline =
+      job_->origin_y + y_ / kTwipsPerPoint + face.ascent_units() / face.units_per_em() * size;
+  double cairo_start = start;
+  if (job_->pen_valid && job_->pen_baseline == baseline && job_->pen_size == size &&
+      std::fabs(start + job_->pen_drift - job_->pen_cairo_x) <= 10 * size) {
+    cairo_start = start + job_->pen_drift;
+  } else {
+    job_->pen_drift = 0;
+  }
+  glyphs_.resize(decoded_.size());
+  double em = 0;
+  double milli = 0;
+  for (std::size_t i = 0; i < decoded_.size(); ++i) {
+    const FontFace::Glyph& glyph = face.Lookup(decoded_[i]);
+    glyphs_[i].index = glyph.index;
+    glyphs_[i].x = cairo_start + em * size;
+    glyphs_[i].y = baseline;
+    em += glyph.advance_em;
+    milli += glyph.advance_milli;
+  }
+  cairo_scaled_font_t* font = face.ScaledFont(size);
+  if (job_->font != font) {
+    cairo_set_scaled_font(job_->cr, font);
+    job_->font = font;
+  }
+  if (!job_->source_black) {
+    cairo_set_source_rgb(job_->cr, 0, 0, 0);
+    job_->source_black = true;
+  }
+  cairo_show_glyphs(job_->cr, glyphs_.data(), static_cast<int>(glyphs_.size()));
+  job_->pen_valid = true;
+  job_->pen_baseline = baseline;
+  job_->pen_size = size;
+  job_->pen_cairo_x = cairo_start + em * size;
+  job_->pen_drift += (em - milli / 1000) * size;
+  return milli;
+}
+
+void CupsSurface::Print(std::string_view text, bool line_end) {
+  FontFace& face = CurrentFace();
+  EnsurePage();
+  const double twips_per_milli = font_size_ / 1000 * kTwipsPerPoint;
+  const double line_height = LineHeight(face);
+  const std::vector<std::string_view> lines = PrinterTextLines(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) {
+      x_ = 0;
+      y_ += line_height;
+    }
+    x_ += DrawTextLine(face, lines[i]) * twips_per_milli;
+  }
+  if (line_end) {
+    x_ = 0;
+    y_ += line_height;
+  }
+}
+
+double CupsSurface::TextWidth(std::string_view text) {
+  FontFace& face = CurrentFace();
+  double widest = 0;
+  for (std::string_view line : PrinterTextLines(text)) {
+    decoded_.clear();
+    DecodePrinterText(line, decoded_);
+    widest = std::max(widest, face.AdvanceMilli(decoded_));
+  }
+  return widest * font_size_ / 1000 * kTwipsPerPoint;
+}
+
+double CupsSurface::LineHeight(FontFace& face) const {
+  return (face.ascent_units() + face.descent_units()) / face.units_per_em() * font_size_ *
+         kTwipsPerPoint;
+}
+
+double CupsSurface::TextHeight(std::string_view text) {
+  return static_cast<double>(PrinterTextLines(text).size()) * LineHeight(CurrentFace());
+}
+void CupsSurface::SetDrawWidth(int pixels) {
+  if (pixels < 1) RaiseFailure(kInvalidPropertyValue);
+  draw_width_ = pixels;
+}
+
+void CupsSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) {
+  EnsurePage();
+  cairo_t* cr = job_->cr;
+  if (cr == nullptr) return;
+  const int dpi = current_is_pdf_ ? kPdfResolutionDpi : facts_.resolution_dpi;
+  const double ox = job_->origin_x, oy = job_->origin_y;
+  cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
+  job_->source_black = colour == Rgb{};
+  cairo_set_line_width(cr, draw_width_ * 72.0 / dpi);
+  if (box) {
+    cairo_rectangle(cr, ox + x1 / kTwipsPerPoint, oy + y1 / kTwipsPerPoint,
+                    (x2 - x1) / kTwipsPerPoint, (y2 - y1) / kTwipsPerPoint);
+  } else {
+    cairo_move_to(cr, ox + x1 / kTwipsPerPoint, oy + y1 / kTwipsPerPoint);
+    cairo_line_to(cr, ox + x2 / kTwipsPerPoint, oy + y2 / kTwipsPerPoint);
+  }
+  cairo_stroke(cr);
+  job_->pen_valid = false;  // the stroke ended cairo's text object
+}
+
+void CupsSurface::NewPage() {
+  EnsurePage();
+  if (job_->cr != nullptr) cairo_show_page(job_->cr);
+  job_->page_open = false;
+}
+
+void CupsSurface::EndDoc() {
+  // Nothing drawn since the last job ended: there is no job to end, and no empty sheet
+  // is fed for it.
+  if (!job_) return;
+  std::unique_ptr<Job> job = std::move(job_);
+  if (job->cr == nullptr) return;  // its output was declined
+  if (job->page_open) cairo_show_page(job->cr);
+  cairo_destroy(job->cr);
+  job->cr = nullptr;
+  cairo_surface_finish(job->surface);
+  cairo_status_t status = cairo_surface_status(job->surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    RaiseFailure(kPrinterError, std::string("Printer error (") + cairo_status_to_string(status) + ")");
+  }
+  if (job->to_pdf_file) {
+    try {
+      WriteFileReplacing(job->pdf_path, job->pdf);
+    } catch (const RuntimeError&) {
+      --job_number_;  // nothing was written, so the next job may take this file name
+      throw;
+    }
+    last_pdf_path_ = job->pdf_path;
+    std::error_code error;
+    pdf_folder_ = fs::absolute(fs::path(job->pdf_path), error).parent_path().string();
+    return;
+  }
+  std::vector<std::pair<std::string, std::string>> options = {
+      {CUPS_SIDES, SidesKeyword(job->duplex)}};
+  if (!job->media.empty()) options.emplace_back(CUPS_MEDIA, job->media);
+  last_job_id_ = SendPdfJob(job->queue, job->pdf, job->title, options);
+}
+
+void CupsSurface::AbortDoc() {
+  // A dropped job wrote nothing, so the next job takes its number (and its file name).
+  if (job_) --job_number_;
+  job_.reset();
+}
+
+void CupsSurface::SetDuplex(int value) {
+  if (value != kDuplexSimplex && value != kDuplexLongEdge && value != kDuplexShortEdge) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
+  if (!current_is_pdf_ && value != kDuplexSimplex) {
+    // A queue that names its sides must name this one; one that names none may try it.
+    bool offered = facts_.sides.empty();
+    for (const std::string& s : facts_.sides) offered = offered || s == SidesKeyword(value);
+    if (!offered || facts_.two_sided == 0) RaiseFailure(kInvalidPropertyValue);
+  }
+  duplex_ = value;
+}
+
+void CupsSurface::SetColorMode(int mode) {
+  if (mode != 1 && mode != 2) RaiseFailure(kInvalidPropertyValue);
+  color_mode_ = mode;
+}
+
+void CupsSurface::SetDocumentName(const std::string& source_path) {
+  document_path_ = source_path;
+  job_number_ = 0;
+}
+
+}  // namespace quireon2

@@ -1,0 +1,100 @@
+// Printer fonts: families matched through fontconfig, faces opened with FreeType, glyph ids
+// and advances cached per face, and the cairo fonts that draw them.
+//
+// Widths are measured in thousandths of an em, each glyph's advance cut to a whole
+// thousandth, because that is the width the PDF font records for the glyph (cairo writes
+// whole thousandths) and so the width every PDF reader and printer places it by. Measuring
+// by the font's finer advances would let a long line drift from what is drawn.
+#pragma once
+
+#include <cairo.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "printing/printer_surface.h"
+
+typedef struct FT_FaceRec_* FT_Face;
+
+namespace quireon2 {
+
+class FontFace {
+ public:
+  struct Glyph {
+    unsigned index = 0;        // glyph id in the face; 0 draws the face's missing-glyph box
+    double advance_milli = 0;  // thousandths of an em, cut to a whole number
+    double advance_em = 0;     // the font's own advance in ems, unhinted
+  };
+
+  FontFace(FT_Face face, std::string family);
+  ~FontFace();
+  FontFace(const FontFace&) = delete;
+  FontFace& operator=(const FontFace&) = delete;
+
+  const std::string& family() const { return family_; }
+  double units_per_em() const { return units_per_em_; }
+  // The Windows ascent and descent (OS/2 usWinAscent/usWinDescent, else hhea), font units.
+  double ascent_units() const { return ascent_units_; }
+  double descent_units() const { return descent_units_; }
+
+  const Glyph& Lookup(char32_t character) {
+    if (character < ascii_.size()) {
+      if (!ascii_ready_[character]) {
+        ascii_[character] = Load(character);
+        ascii_ready_[character] = true;
+      }
+      return ascii_[character];
+    }
+    auto it = others_.find(character);
+    if (it == others_.end()) it = others_.emplace(character, Load(character)).first;
+    return it->second;
+  }
+
+  // The width of `text`'s characters, in thousandths of an em.
+  double AdvanceMilli(std::u32string_view text);
+
+  // The cairo font of this face at `size_points` (identity transformation, no hinting);
+  // owned by the face.
+  cairo_scaled_font_t* ScaledFont(double size_points);
+
+ private:
+  Glyph Load(char32_t character) const;
+
+  FT_Face face_;
+  std::string family_;
+  double units_per_em_ = 1000;
+  double ascent_units_ = 0;
+  double descent_units_ = 0;
+  cairo_font_face_t* cairo_face_ = nullptr;
+  std::map<double, cairo_scaled_font_t*> scaled_;
+  std::array<Glyph, 256> ascii_{};
+  std::array<bool, 256> ascii_ready_{};
+  std::unordered_map<char32_t, Glyph> others_;
+};
+
+class FontCache {
+ public:
+  FontCache();
+  ~FontCache();
+  FontCache(const FontCache&) = delete;
+  FontCache& operator=(const FontCache&) = delete;
+
+  // The outline face fontconfig chooses for a family name (its best substitute when the
+  // family is missing). Raises RuntimeError 380 when no outline font can be opened at all.
+  FontFace& Match(const std::string& family);
+
+  // The installed families, sorted without regard to case; `scalable` marks families with
+  // a TrueType or OpenType face.
+  static std::vector<FontFamily> Families();
+
+ private:
+  std::map<std::string, FontFace*> by_request_;  // lower-case requested name -> face
+  std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> by_file_;
+};
+
+}  // namespace quireon2

@@ -1,0 +1,51 @@
+#include "platform/help_opener.h"
+
+#include <QDesktopServices>
+#include <QString>
+#include <QUrl>
+#include <filesystem>
+#include <system_error>
+
+namespace quireon2 {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code ec_a, ec_b;
+  fs::path ca = fs::weakly_canonical(a, ec_a);
+  fs::path cb = fs::weakly_canonical(b, ec_b);
+  if (ec_a || ec_b) return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+  return ca == cb;
+}
+
+}  // namespace
+
+std::string HelpFilePath(const std::string& executable_dir, const std::string& installed_bin_dir,
+                         const std::string& installed_help_dir) {
+  if (SameFolder(executable_dir, installed_bin_dir) && !installed_help_dir.empty()) {
+    return (fs::path(installed_help_dir) / kHelpFileName).string();
+  }
+  fs::path beside = fs::path(executable_dir) / kHelpFileName;
+  // A program installed under another prefix finds its page in that prefix's share folder.
+  fs::path shared = (fs::path(executable_dir) / ".." / "share" / "quireon2" / kHelpFileName)
+                        .lexically_normal();
+  std::error_code ec;
+  if (!fs::exists(beside, ec) && fs::exists(shared, ec)) return shared.string();
+  return beside.string();
+}
+
+std::string InstalledHelpFolder() {
+#ifdef QUIREON2_INSTALL_HELPDIR
+  return QUIREON2_INSTALL_HELPDIR;
+#else
+  return std::string();
+#endif
+}
+
+void OpenHelp(const std::string& help_path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help_path)));
+}
+
+}  // namespace quireon2

@@ -1,0 +1,54 @@
+// The print runs behind "Print Now": plain 1-up, 2-up and 4-up jobs, the booklet, and the
+// booklet in signatures, each for every paper-feed mode (PrinterMode), with the prompt
+// between the two passes of a manual two-sided job and the run's status and progress.
+#pragma once
+
+#include <optional>
+
+#include "printing/page_render.h"
+#include "settings/program_state.h"
+#include "settings/runtime_failure.h"
+
+namespace quireon2 {
+
+// How a run ended.
+enum class RunEnd {
+  kCompleted,     // every pass printed ("Printing Completed")
+  kCancelled,     // Cancel at the prompt: only the first sides printed ("Printing Completed")
+  kFailed,        // the run's own failure message has been shown, its job dropped
+  kNotStarted,    // a failure before the run could begin; `failure` says which, not shown
+};
+
+struct RunResult {
+  RunEnd end = RunEnd::kCompleted;
+  std::optional<RuntimeFailure> failure;
+};
+
+// One pass per sheet side in reading order, single-sided; Layout 0, 1 or 2. Reads
+// TotalPages, PrintOrientation, the layout record and the line file.
+RunResult PrintNUp(Program& p);
+
+// The booklet of SheetCount sheets in the sheet order PrinterMode needs: one two-sided job
+// (mode 2, duplex 3 for the job, the old duplex value afterwards) or two jobs with the
+// paper-handling prompt between them.
+RunResult PrintBooklet(Program& p);
+
+// The booklet cut into SigCount signatures of SheetsPerSig sheets (set here); the same
+// modes as PrintBooklet. 0 signatures fail as a division by zero.
+RunResult PrintSignatures(Program& p);
+
+// Draws side `side` of booklet sheet `sheet` (right page first, then left) and ends it:
+// with EndDoc when `last`, else NewPage. Sets LeftPage, RightPage and CellIndex. Raises
+// RuntimeError on a surface or line-file failure.
+void PrintBookletSide(Program& p, LineFileReader& file, int side, long sheet, bool last);
+
+// The same for sheet `sheet` of signature `signature`, by SheetsPerSig.
+void PrintSignatureSide(Program& p, LineFileReader& file, int side, long sheet, long signature,
+                        bool last);
+
+// "Print Now": the run for Layout (0-2 n-up; 3 signatures when DoSig is set, else the
+// booklet). A failure the run could not handle itself is reported here (ReportError, then
+// "error " and its description). True when the status window is done and may close.
+bool PrintNow(Program& p);
+
+}  // namespace quireon2

@@ -1,0 +1,60 @@
+// The settings file's text form: sections in square brackets and key=value lines. The
+// whole file is read once, edited in memory and written back once, replacing the old file
+// in one step; lines that are not edited keep their bytes and line ends.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quireon2 {
+
+class IniFile {
+ public:
+  IniFile() = default;
+  // Splits `bytes` into lines; LF and CR LF both end a line.
+  explicit IniFile(const std::string& bytes);
+
+  // Reads the file at `path`. A missing or unreadable file gives an empty IniFile (false
+  // with the reason in `error` when the file exists but cannot be read).
+  static IniFile Load(const std::string& path, std::string* error = nullptr);
+
+  // The value of `key` in `section` without the blanks around it; nothing when the key or
+  // the section is missing. Section and key names match without regard to letter case;
+  // the first of several equal keys counts.
+  std::optional<std::string> Get(const std::string& section, const std::string& key) const;
+
+  // Replaces the value where the key stands, else adds the key after the section's last
+  // entry; creates the section at the end of the file when it is missing.
+  void Set(const std::string& section, const std::string& key, const std::string& value);
+
+  // The file's bytes; untouched lines come out exactly as they were read, new lines end
+  // with LF.
+  std::string Text() const;
+
+ private:
+  struct Line {
+    std::string body;  // without its line end
+    std::string end;   // "\n", "\r\n", or "" for a last line without one
+  };
+  // [begin, end) of the section's lines after its header, or nothing when it is missing.
+  bool FindSection(const std::string& section, std::size_t* header, std::size_t* end) const;
+
+  std::vector<Line> lines_;
+};
+
+// Called after the temporary file holds all the bytes and is synced, just before it takes
+// the place of the target. Returning false abandons the write, as a failure at the last
+// moment would.
+using BeforeReplaceHook = std::function<bool(const std::string& temp_path)>;
+
+// Writes `bytes` to `path` through a temporary file in the same folder (synced, then
+// renamed over the target), so the target holds either its old or its new bytes, never a
+// part. An existing read-only target is not replaced. False on any failure, with the
+// reason in `error`; no temporary file is left behind.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         std::string* error = nullptr,
+                         const BeforeReplaceHook& before_replace = nullptr);
+
+}  // namespace quireon2

@@ -1,0 +1,168 @@
+#include "textprep/line_file.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "printing/printer_surface.h"
+#include "settings/capability.h"
+#include "settings/main_window_controls.h"
+#include "settings/number_text.h"
+#include "settings/prompt.h"
+#include "settings/runtime_failure.h"
+#include "textprep/byte_io.h"
+#include "textprep/layout_metrics.h"
+#include "textprep/line_format.h"
+#include "textprep/status_sink.h"
+
+namespace quireon2 {
+namespace {
+
+constexpr std::size_t kCopyChunk = 32768;
+constexpr std::size_t kWrapChunk = 32768;
+constexpr long long kMaxTabWidth = 99;
+
+// Reports a failed write, leaves no partial line file behind and answers false. The line
+// file is removed only when this writer opened it: a path it could not open may be
+// anything (a folder, the source itself).
+bool FailWriting(Program& p, const std::string& message, FileWriter* writer,
+                 const std::string& line_file) {
+  p.prompt().Show(message);
+  if (writer != nullptr) {
+    try {
+      writer->Close();
+    } catch (const FileFailure&) {
+    }
+    RemoveFile(line_file);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ReadTabWidth(Program& p) {
+  std::string text = p.window().Text(TextBox::kTCount);
+  std::optional<long long> value = WholeNumberText(text);
+  if (!value || *value < 0 || *value > kMaxTabWidth) {
+    p.prompt().Show("The tab width must be a whole number from 0 to 99, not \"" + text + "\"");
+    return false;
+  }
+  p.settings().TCount = static_cast<Integer>(*value);
+  return true;
+}
+
+bool CopyToLineFile(Program& p, const std::string& source, const std::string& line_file) {
+  p.status().ShowStatus("Making Temp File");
+  std::unique_ptr<FileWriter> writer;
+  try {
+    SourceReader reader(source, false);
+    writer = std::make_unique<FileWriter>(line_file, &reader);
+    const long long n = reader.size();
+    const long long step = n / 10;
+    long long done = 0;
+    std::string chunk;
+    while (reader.NextChunk(kCopyChunk, chunk)) {
+      if (step != 0) {
+        // Progress at every byte count that is a multiple of a tenth of the file.
+        const long long last = done + static_cast<long long>(chunk.size());
+        for (long long k = (done / step + 1) * step; k <= last; k += step) {
+          p.status().SetProgress(static_cast<long>(n), static_cast<long>(k));
+        }
+      }
+      writer->Write(chunk);
+      done += static_cast<long long>(chunk.size());
+    }
+    writer->Close();
+    return true;
+  } catch (const FileFailure& failure) {
+    return FailWriting(p, failure.what(), writer.get(), line_file);
+  }
+}
+
+bool ExpandTabsToLineFile(Program& p, const std::string& source) {
+  if (!ReadTabWidth(p)) return false;
+  const std::string line_file = p.prep.LineFilePath;
+  const int tab_width = p.settings().TCount;
+  std::unique_ptr<FileWriter> writer;
+  try {
+    SourceReader reader(source, false);
+    writer = std::make_unique<FileWriter>(line_file, &reader);
+    std::string chunk;
+    std::string expanded;
+    while (reader.NextChunk(kCopyChunk, chunk)) {
+      expanded.clear();
+      AppendExpandedTabs(chunk, tab_width, expanded);
+      writer->Write(expanded);
+    }
+    writer->Close();
+    return true;
+  } catch (const FileFailure& failure) {
+    return FailWriting(p, failure.what(), writer.get(), line_file);
+  }
+}
+
+bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file) {
+  if (!ReadTabWidth(p)) return false;
+  Settings& s = p.settings();
+  s.ExpandTab = static_cast<Integer>(p.window().CheckValue(CheckBox::kDoTabEx) != 0 ? 1 : 0);
+  const int tab_width = s.TCount;
+
+  SetTextMetrics(p);
+  const long long chars_per_line = p.prep.CharsPerLine;
+  const int layout = s.Layout >= 0 && s.Layout < 5 ? s.Layout : 0;
+  const long long cell_width = p.settings_state.layouts[static_cast<std::size_t>(layout)].cell_width;
+  PrinterSurface& surface = p.surface();
+  const WidthFunction width = [&surface](std::string_view text) {
+    return RoundHalfEven(surface.TextWidth(text));
+  };
+
+  std::unique_ptr<FileWriter> writer;
+  try {
+    SourceReader reader(source, true);
+    writer = std::make_unique<FileWriter>(line_file, &reader);
+    if (reader.size() == 0) {
+      writer->Close();
+      p.prompt().Show("Source File has 0 bytes");
+      return true;
+    }
+    long long tab_growth = 0;
+    long long done = 0;
+    std::string chunk;
+    std::string expanded;
+    std::string out;
+    while (reader.NextChunk(kWrapChunk, chunk)) {
+      std::string_view text = chunk;
+      if (s.ExpandTab != 0 && chunk.find('\t') != std::string::npos) {
+        expanded.clear();
+        AppendExpandedTabs(chunk, tab_width, expanded);
+        tab_growth += static_cast<long long>(expanded.size()) - static_cast<long long>(chunk.size());
+        text = expanded;
+      }
+      out.clear();
+      WrapChunk(text, chars_per_line, cell_width, width, out);
+      writer->Write(out);
+      done += static_cast<long long>(text.size());
+      if (!reader.AtEnd()) {
+        const long long n = reader.size() + reader.added() + tab_growth;
+        p.status().SetProgress(static_cast<long>(n), static_cast<long>(done));
+      }
+    }
+    writer->Close();
+    return true;
+  } catch (const FileFailure& failure) {
+    return FailWriting(p, failure.what(), writer.get(), line_file);
+  } catch (const RuntimeError& error) {
+    // The printer failed to measure: the run cannot go on without widths.
+    ReportError(p, error.failure());
+    if (writer != nullptr) {
+      try {
+        writer->Close();
+      } catch (const FileFailure&) {
+      }
+      RemoveFile(line_file);
+    }
+    return false;
+  }
+}
+
+}  // namespace quireon2

@@ -1,0 +1,261 @@
+#include "textprep/prep_run.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "platform/temp_file.h"
+#include "printing/printer_surface.h"
+#include "settings/capability.h"
+#include "settings/main_window_controls.h"
+#include "settings/number_text.h"
+#include "settings/prompt.h"
+#include "settings/runtime_failure.h"
+#include "settings/settings_file.h"
+#include "textprep/byte_io.h"
+#include "textprep/line_file.h"
+#include "textprep/sheet_count.h"
+#include "textprep/status_sink.h"
+
+namespace quireon2 {
+namespace {
+
+constexpr std::size_t kIndexChunk = 32766;
+constexpr Integer kDefaultPageLines = 55;
+// The page table has MaxPages + 2 entries and the page counter reaches MaxPages + 1.
+constexpr Long kMaxPagesLimit = 32766;
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+bool CheckMaxPages(Program& p) {
+  const Long max_pages = p.settings().MaxPages;
+  if (max_pages >= 1 && max_pages <= kMaxPagesLimit) return true;
+  p.prompt().Show("The page limit MaxPages must lie from 1 to 32766, not " +
+                  std::to_string(max_pages));
+  return false;
+}
+
+// Removes a line file that is not the source file. False when it stays on disk.
+bool RemoveLineFile(const std::string& line_file, const std::string& text_file) {
+  if (line_file.empty() || (!text_file.empty() && SamePath(line_file, text_file))) return true;
+  return RemoveFile(line_file);
+}
+
+// A run that stops after making its line file leaves nothing behind.
+bool Abandon(Program& p) {
+  RemoveLineFile(p.prep.LineFilePath, p.settings().TextFile);
+  p.prep.LineFilePath.clear();
+  return false;
+}
+
+}  // namespace
+
+int SetAll(Program& p) {
+  try {
+    GetOptions(p);
+    const Integer layout = p.settings().Layout;
+    if (layout < 0 || layout >= static_cast<Integer>(p.settings_state.layouts.size())) {
+      RaiseFailure(9, "Subscript out of range");
+    }
+    const LayoutRecord& record = p.settings_state.layouts[static_cast<std::size_t>(layout)];
+    PrinterSurface& surface = p.surface();
+    surface.SetFontSize(record.font_size);
+    surface.SetOrientation(record.orientation);
+    p.window().SetFontPreview(surface.FontName(), surface.FontSize());
+    return 0;
+  } catch (const RuntimeError& error) {
+    return ReportError(p, error.failure());
+  }
+}
+
+bool PrePrint1(Program& p) {
+  if (SetAll(p) != 0) return false;
+  Settings& s = p.settings();
+  PrepState& prep = p.prep;
+  s.TextFile = TrimBlanks(p.window().Text(TextBox::kText1));
+  if (s.TextFile.empty()) return false;
+  try {
+    p.surface().SetDocumentName(s.TextFile);
+  } catch (const RuntimeError&) {
+    // Only the job's title depends on it.
+  }
+  // Settings the run cannot work with stop it before any file is touched.
+  if (!CheckMaxPages(p)) return false;
+  if ((s.WordWrap != 0 || s.ExpandTab != 0) && !ReadTabWidth(p)) return false;
+
+  p.status().ShowStatus("Creating Temp File");
+  prep.PageStart.assign(static_cast<std::size_t>(s.MaxPages) + 2, 0);
+  const std::string folder = TempFolder();
+  if (folder.empty()) {
+    p.prompt().Show("sorry, you have no temp directory assigned");
+    return false;
+  }
+  const std::string line_file = MakeTempFile(folder, "QRN");
+  if (line_file.empty()) {
+    p.prompt().Show("sorry, couldn't make temp file");
+    return false;
+  }
+  // The previous run's line file is of no further use once a new one exists.
+  if (prep.LineFilePath != line_file) RemoveLineFile(prep.LineFilePath, s.TextFile);
+  prep.LineFilePath = line_file;
+
+  bool written;
+  if (s.WordWrap != 0) {
+    written = WrapToLineFile(p, s.TextFile, prep.LineFilePath);
+  } else if (s.ExpandTab != 0) {
+    written = ExpandTabsToLineFile(p, s.TextFile);
+  } else {
+    written = CopyToLineFile(p, s.TextFile, prep.LineFilePath);
+  }
+  if (!written) return Abandon(p);
+
+  p.status().ShowStatus("Indexing File");
+  if (!IndexLineFile(p)) return Abandon(p);
+  prep.SheetCount = static_cast<Integer>(CountSheets(s.Layout, prep.TotalPages));
+  UpdateCounts(p);
+  p.status().ShowStatus("Count Done");
+  return true;
+}
+
+void IndexPages(Program& p) { IndexLineFile(p); }
+
+bool IndexLineFile(Program& p) {
+  if (!CheckMaxPages(p)) return false;
+  PrepState& prep = p.prep;
+  const Long max_pages = p.settings().MaxPages;
+  const std::size_t table_size = static_cast<std::size_t>(max_pages) + 2;
+  if (prep.PageStart.size() != table_size) prep.PageStart.assign(table_size, 0);
+
+  const std::string& path = prep.LineFilePath;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  long long n = 0;
+  int open_error = errno;
+  if (file != nullptr) {
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+      open_error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+      std::fclose(file);
+      file = nullptr;
+    } else {
+      n = static_cast<long long>(info.st_size);
+    }
+  }
+  if (file == nullptr) {
+    p.prompt().Show("Can't read the temporary file " + path + ": " + std::strerror(open_error));
+    return false;
+  }
+  if (n > 0x7FFFFFFELL) {
+    std::fclose(file);
+    p.prompt().Show("Can't read the temporary file " + path + ": it is larger than 2 GB");
+    return false;
+  }
+
+  if (prep.LinesPerPage != 0) {
+    prep.PageLines = prep.LinesPerPage;
+  } else if (prep.PageLines == 0) {
+    prep.PageLines = kDefaultPageLines;
+  }
+  const long page_lines = prep.PageLines;
+
+  std::vector<char> chunk(kIndexChunk);
+  long long c = 1;  // 1-based position of the chunk in the file
+  long long r = n;
+  long page = 1;
+  long k = 0;
+  prep.PageStart[1] = 1;
+  bool limited = false;
+  while (!limited) {
+    const std::size_t want = r > static_cast<long long>(kIndexChunk) ? kIndexChunk
+                                                                      : static_cast<std::size_t>(r);
+    const std::size_t got = want == 0 ? 0 : std::fread(chunk.data(), 1, want, file);
+    if (got != want) {
+      int error = std::ferror(file) ? errno : EIO;
+      std::fclose(file);
+      p.prompt().Show("Can't read the temporary file " + path + ": " + std::strerror(error));
+      return false;
+    }
+    // Line feeds end lines, form feeds end pages; a form feed also ends its line.
+    for (std::size_t s = 0; s < got; ++s) {
+      const char byte = chunk[s];
+      if (byte != '\n' && byte != '\f') continue;
+      ++k;
+      if (k == page_lines || byte == '\f') {
+        ++page;
+        prep.PageStart[static_cast<std::size_t>(page)] = static_cast<Long>(c + static_cast<long long>(s) + 1);
+        if (page > max_pages) {
+          page = max_pages;
+          p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));
+          limited = true;
+          break;
+        }
+        k = 0;
+      }
+    }
+    if (limited) break;
+    c += static_cast<long long>(got);
+    r = n - c + 1;
+    if (c > n) break;
+    p.status().SetProgress(static_cast<long>(n), static_cast<long>(n - r));
+  }
+  if (!limited) {
+    // A text that ends exactly at a page break has no empty last page.
+    if (prep.PageStart[static_cast<std::size_t>(page)] > n) {
+      --page;
+    } else {
+      prep.PageStart[static_cast<std::size_t>(page) + 1] = static_cast<Long>(n + 1);
+    }
+  }
+  p.status().SetProgress(static_cast<long>(n), static_cast<long>(n));
+  std::fclose(file);
+  prep.TotalPages = page;
+  return true;
+}
+
+void UpdateCounts(Program& p) {
+  PrepState& prep = p.prep;
+  const double sig = LeadingNumber(p.window().Text(TextBox::kSigNum));
+  Integer sig_count = 0;
+  try {
+    sig_count = CheckedInteger(RoundHalfEven(sig));
+  } catch (const RuntimeError&) {
+    sig_count = 0;
+  }
+  p.print.SigCount = sig_count;
+
+  StatusCounts counts;
+  counts.total_pages = prep.TotalPages;
+  counts.sheet_count = prep.SheetCount;
+  counts.sheets_per_signature = static_cast<int>(CeilDiv(prep.SheetCount, sig_count));
+  counts.printer = p.surface().DeviceName();
+  const int layout = p.settings().Layout;
+  if (layout >= 0 && layout < static_cast<int>(p.settings_state.layouts.size())) {
+    const LayoutRecord& record = p.settings_state.layouts[static_cast<std::size_t>(layout)];
+    counts.font_name = record.font_name;
+    counts.font_size = record.font_size;
+  }
+  p.status().ShowCounts(counts);
+}
+
+bool DeleteLineFile(Program& p) {
+  const bool removed = RemoveLineFile(p.prep.LineFilePath, p.settings().TextFile);
+  p.prep.LineFilePath.clear();
+  return removed;
+}
+
+}  // namespace quireon2

@@ -1,0 +1,710 @@
+#include "ui/frm_main.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "printing/printer_surface.h"
+#include "settings/capability.h"
+#include "settings/number_text.h"
+#include "settings/prompt.h"
+#include "settings/settings_file.h"
+#include "textprep/layout_metrics.h"
+#include "textprep/prep_run.h"
+#include "ui/frm_about.h"
+#include "ui/frm_status.h"
+#include "ui/pictures.h"
+#include "ui/printer_dialogs.h"
+#include "ui/source_file.h"
+
+namespace quireon2::ui {
+namespace {
+
+constexpr char kNoPrinter[] =
+    "you do not have a printer selected please add a printer and rerun Quireon2";
+
+// A preview in a huge size would push the window off the screen; the caption still names
+// the real size.
+constexpr double kLargestPreviewPoints = 48;
+
+std::string Trimmed(const std::string& text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
+
+QCheckBox* NewCheckBox(const char* name, const char* caption, bool checked, QWidget* parent) {
+  auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+  box->setObjectName(name);
+  box->setChecked(checked);
+  return box;
+}
+
+QLineEdit* NewNumberBox(const char* name, const char* text, QWidget* parent) {
+  auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
+  edit->setObjectName(name);
+  edit->setMaxLength(2);
+  edit->setFixedWidth(edit->fontMetrics().horizontalAdvance("000") + 16);
+  return edit;
+}
+
+}  // namespace
+
+// Marks the changes made through the controls interface, so a failure inside the rule it
+// runs goes back to the code that made the change.
+class FrmMain::FromCode {
+ public:
+  explicit FromCode(FrmMain* window) : window_(window) { ++window_->from_code_depth_; }
+  ~FromCode() { --window_->from_code_depth_; }
+  FromCode(const FromCode&) = delete;
+  FromCode& operator=(const FromCode&) = delete;
+
+ private:
+  FrmMain* window_;
+};
+
+FrmMain::FrmMain(Program& program, StartupEnvironment environment, QWidget* parent)
+    : QWidget(parent), program_(program), environment_(std::move(environment)) {
+  setObjectName("frmMain");
+  setWindowIcon(ProgramIcon());
+  program_.io.window = this;
+  if (program_.io.status == nullptr) program_.io.status = &idle_status_;
+  BuildControls();
+  ConnectRules();
+  source_file_ = new SourceFile(program_, Text1_, P_, TabStrip1_, this);
+}
+
+FrmMain::~FrmMain() {
+  if (program_.io.window == this) program_.io.window = nullptr;
+  if (program_.io.status == &idle_status_) program_.io.status = nullptr;
+}
+
+void FrmMain::BuildControls() {
+  Label7_ = new QLabel("File Name", this);
+  Label7_->setObjectName("Label7");
+  QFont bold = Label7_->font();
+  bold.setBold(true);
+  Label7_->setFont(bold);
+  Text1_ = new QLineEdit(this);
+  Text1_->setObjectName("Text1");
+  Text1_->setMinimumWidth(360);
+  FileBrowse_ = new QPushButton("&Browse", this);
+  FileBrowse_->setObjectName("FileBrowse");
+
+  TabStrip1_ = new QTabBar(this);
+  TabStrip1_->setObjectName("TabStrip1");
+  TabStrip1_->addTab("&Layout");
+  TabStrip1_->addTab("&Formatting");
+  TabStrip1_->setDrawBase(false);
+  TabStrip1_->setExpanding(false);
+
+  auto* pages = new QFrame(this);
+  pages->setObjectName("TabPages");
+  pages->setFrameShape(QFrame::StyledPanel);
+  auto* page_grid = new QGridLayout(pages);
+  page_grid->setContentsMargins(12, 12, 12, 12);
+  Frame10_[0] = new QFrame(pages);
+  Frame10_[1] = new QFrame(pages);
+  for (int i = 0; i < 2; ++i) {
+    Frame10_[i]->setObjectName(QString("Frame10_%1").arg(i));
+    Frame10_[i]->setFrameShape(QFrame::NoFrame);
+    // Both pages keep their room, so switching pages never resizes the window.
+    QSizePolicy policy = Frame10_[i]->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    Frame10_[i]->setSizePolicy(policy);
+    page_grid->addWidget(Frame10_[i], 0, 0);
+  }
+  auto* layout_page = new QVBoxLayout(Frame10_[0]);
+  layout_page->setContentsMargins(0, 0, 0, 0);
+  layout_page->addWidget(BuildLayoutPage());
+  auto* formatting_page = new QVBoxLayout(Frame10_[1]);
+  formatting_page->setContentsMargins(0, 0, 0, 0);
+  formatting_page->addWidget(BuildFormattingPage());
+  Frame10_[1]->hide();
+
+  P_ = new QPushButton("&Print", this);
+  P_->setObjectName("P_0");
+  P_->setEnabled(false);
+  QFont print_font = P_->font();
+  print_font.setBold(true);
+  P_->setFont(print_font);
+  P_->setMinimumWidth(110);
+  static const char* const kAboutHelpExit[3] = {"&About", "&Help", "E&xit"};
+  for (int i = 0; i < 3; ++i) {
+    AboutHelpExit_[i] = new QPushButton(kAboutHelpExit[i], this);
+    AboutHelpExit_[i]->setObjectName(QString("AboutHelpExit_%1").arg(i));
+  }
+
+  auto* file_row = new QHBoxLayout;
+  file_row->addWidget(Text1_, 1);
+  file_row->addWidget(FileBrowse_);
+  auto* button_row = new QHBoxLayout;
+  button_row->addWidget(P_);
+  button_row->addStretch(1);
+  for (QPushButton* button : AboutHelpExit_) button_row->addWidget(button);
+
+  auto* all = new QVBoxLayout(this);
+  all->addWidget(Label7_);
+  all->addLayout(file_row);
+  all->addSpacing(8);
+  all->addWidget(TabStrip1_);
+  all->setSpacing(6);
+  all->addWidget(pages, 1);
+  all->addSpacing(4);
+  all->addLayout(button_row);
+  all->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+QWidget* FrmMain::BuildLayoutPage() {
+  auto* page = new QWidget(this);
+  auto* row = new QHBoxLayout(page);
+  row->setContentsMargins(0, 0, 0, 0);
+
+  auto* layouts = new QGridLayout;
+  layouts->setHorizontalSpacing(10);
+  layouts->setVerticalSpacing(6);
+  layout_group_ = new QButtonGroup(this);
+  static const char* const kLayoutCaptions[3] = {"&1 up", "&2 up", " &4 up"};
+  for (int i = 0; i < 3; ++i) {
+    LayoutSelection_[i] = new QRadioButton(kLayoutCaptions[i], page);
+    LayoutSelection_[i]->setObjectName(QString("LayoutSelection_%1").arg(i));
+    layout_group_->addButton(LayoutSelection_[i], i);
+    Image1_[i] = new Picture(PictureKind::kLayout, i, page);
+    Image1_[i]->setObjectName(QString("Image1_%1").arg(i));
+  }
+  DoBooklet_ = NewCheckBox("DoBooklet", "B&ooklet (2 up only)", true, page);
+  LayoutSelection_[1]->setChecked(true);
+  Image1_[1]->SetSelected(true);
+  layouts->addWidget(Image1_[0], 0, 0);
+  layouts->addWidget(LayoutSelection_[0], 0, 1);
+  layouts->addWidget(Image1_[1], 1, 0);
+  auto* two_up = new QVBoxLayout;
+  two_up->addStretch(1);
+  two_up->addWidget(LayoutSelection_[1]);
+  auto* booklet_row = new QHBoxLayout;
+  booklet_row->addSpacing(20);
+  booklet_row->addWidget(DoBooklet_);
+  two_up->addLayout(booklet_row);
+  two_up->addStretch(1);
+  layouts->addLayout(two_up, 1, 1);
+  layouts->addWidget(Image1_[2], 2, 0);
+  layouts->addWidget(LayoutSelection_[2], 2, 1);
+  layouts->setRowStretch(3, 1);
+  row->addLayout(layouts);
+  row->addSpacing(12);
+
+  auto* Frame5 = new QGroupBox("Paper Feed Options", page);
+  Frame5->setObjectName("Frame5");
+  auto* modes = new QGridLayout(Frame5);
+  modes->setHorizontalSpacing(10);
+  modes->setVerticalSpacing(4);
+  mode_group_ = new QButtonGroup(this);
+  static const char* const kModeCaptions[4] = {"LJet S&traight Through", "Fli&pped",
+                                               "&Double Side printer only",
+                                               "Ink Jet Str&aight Through"};
+  for (int i = 0; i < 4; ++i) {
+    printermode_[i] = new QRadioButton(kModeCaptions[i], Frame5);
+    printermode_[i]->setObjectName(QString("printermode_%1").arg(i));
+    mode_group_->addButton(printermode_[i], i);
+    Image2_[i] = new Picture(PictureKind::kPaperFeed, i, Frame5);
+    Image2_[i]->setObjectName(QString("Image2_%1").arg(i));
+  }
+  printermode_[3]->setChecked(true);
+  Image2_[3]->SetSelected(true);
+  auto* Label1 = new QLabel("Top fed source", Frame5);
+  Label1->setObjectName("Label1_0");
+  QFont note = Label1->font();
+  note.setItalic(true);
+  Label1->setFont(note);
+  auto* Line1 = new QFrame(Frame5);
+  Line1->setObjectName("Line1");
+  Line1->setFrameShape(QFrame::HLine);
+  Line1->setFrameShadow(QFrame::Sunken);
+  for (int i = 0; i < 3; ++i) {
+    modes->addWidget(Image2_[i], i, 0);
+    modes->addWidget(printermode_[i], i, 1);
+  }
+  modes->addWidget(Line1, 3, 0, 1, 2);
+  modes->addWidget(Image2_[3], 4, 0, 2, 1);
+  modes->addWidget(Label1, 4, 1, Qt::AlignBottom);
+  modes->addWidget(printermode_[3], 5, 1, Qt::AlignTop);
+  modes->setColumnStretch(1, 1);
+  row->addWidget(Frame5, 1);
+  return page;
+}
+
+QWidget* FrmMain::BuildFormattingPage() {
+  auto* page = new QWidget(this);
+  auto* grid = new QGridLayout(page);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(12);
+  grid->setVerticalSpacing(10);
+
+  DoOutlines_ = NewCheckBox("DoOutlines", "Print Page &Outlines", false, page);
+  grid->addWidget(DoOutlines_, 0, 0, 1, 2);
+
+  auto header_footer = [&](const char* name, const char* title, QCheckBox*& page_num,
+                           const char* page_num_name, QCheckBox*& file_name,
+                           const char* file_name_name, QCheckBox*& date, const char* date_name) {
+    auto* frame = new QGroupBox(title, page);
+    frame->setObjectName(name);
+    auto* column = new QVBoxLayout(frame);
+    page_num = NewCheckBox(page_num_name, "P&age Number", false, frame);
+    file_name = NewCheckBox(file_name_name, "File &Name", false, frame);
+    date = NewCheckBox(date_name, "&Today's Date", false, frame);
+    column->addWidget(page_num);
+    column->addWidget(file_name);
+    column->addWidget(date);
+    return frame;
+  };
+  grid->addWidget(header_footer("Frame1_2", "Header Options", HPageNum_, "HPageNum", HFilename_,
+                                "HFilename", HDate_, "HDate"),
+                  1, 0);
+  grid->addWidget(header_footer("Frame1_3", "Footer Options", FPageNum_, "FPageNum", FFileName_,
+                                "FFileName", FDate_, "FDate"),
+                  1, 1);
+
+  auto* Frame4 = new QGroupBox("Tab Expansion ", page);
+  Frame4->setObjectName("Frame4");
+  auto* tabs = new QGridLayout(Frame4);
+  DoTabEx_ = NewCheckBox("DoTabEx", "&Expand Tabs", true, Frame4);
+  TCount_ = NewNumberBox("TCount", "5", Frame4);
+  DoWordWrap_ = NewCheckBox("DoWordWrap", "&Word Wrap", true, Frame4);
+  DoWordWrap_->hide();
+  auto* width_label = new QLabel("Spaces per tab", Frame4);
+  width_label->setBuddy(TCount_);
+  tabs->addWidget(DoTabEx_, 0, 0, 1, 2);
+  tabs->addWidget(TCount_, 1, 0);
+  tabs->addWidget(width_label, 1, 1);
+  tabs->addWidget(DoWordWrap_, 2, 0, 1, 2);
+  tabs->setColumnStretch(1, 1);
+  grid->addWidget(Frame4, 2, 0);
+
+  auto* Frame2 = new QGroupBox("Signatures", page);
+  Frame2->setObjectName("Frame2");
+  auto* signatures = new QGridLayout(Frame2);
+  DoSig_ = NewCheckBox("DoSig", "&Use Signatures", false, Frame2);
+  SigNum_ = NewNumberBox("SigNum", "4", Frame2);
+  auto* Label3 = new QLabel("&Signatures per book", Frame2);
+  Label3->setObjectName("Label3_0");
+  Label3->setBuddy(SigNum_);
+  signatures->addWidget(DoSig_, 0, 0, 1, 2);
+  signatures->addWidget(SigNum_, 1, 0);
+  signatures->addWidget(Label3, 1, 1);
+  signatures->setColumnStretch(1, 1);
+  grid->addWidget(Frame2, 2, 1);
+
+  FontPreview_ = new QLabel("The current font is ", page);
+  FontPreview_->setObjectName("FontPreview");
+  FontPreview_->setFont(QFont("Times New Roman"));
+  FontPreview_->setMinimumHeight(40);
+  FontPreview_->setFrameShape(QFrame::StyledPanel);
+  FontPreview_->setMargin(6);
+  static const char* const kPrinterFont[2] = {"Pr&inter setup", "&Font"};
+  auto* font_row = new QHBoxLayout;
+  font_row->setSpacing(8);
+  font_row->addWidget(FontPreview_, 1);
+  for (int i = 0; i < 2; ++i) {
+    PrinterFont_[i] = new QPushButton(kPrinterFont[i], page);
+    PrinterFont_[i]->setObjectName(QString("PrinterFont_%1").arg(i));
+    font_row->addWidget(PrinterFont_[i]);
+  }
+  grid->addLayout(font_row, 3, 0, 1, 2);
+  grid->setRowStretch(4, 1);
+  return page;
+}
+
+void FrmMain::ConnectRules() {
+  for (int i = 0; i < 3; ++i) {
+    connect(LayoutSelection_[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+      Image1_[i]->SetSelected(checked);
+      if (checked) RunRule([this, i] { LayoutSelection_Click(i); });
+    });
+    connect(Image1_[i], &Picture::clicked, this, &FrmMain::Image1_Click);
+  }
+  for (int i = 0; i < 4; ++i) {
+    connect(printermode_[i], &QRadioButton::toggled, this,
+            [this, i](bool checked) { Image2_[i]->SetSelected(checked); });
+    connect(Image2_[i], &Picture::clicked, this, &FrmMain::Image2_Click);
+  }
+  connect(DoBooklet_, &QCheckBox::toggled, this, [this] { RunRule([this] { DoBooklet_Click(); }); });
+  connect(DoSig_, &QCheckBox::toggled, this, [this] { RunRule([this] { DoSig_Click(); }); });
+  connect(DoOutlines_, &QCheckBox::toggled, this,
+          [this] { RunRule([this] { DoOutlines_Click(); }); });
+  connect(TabStrip1_, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });
+  connect(FileBrowse_, &QPushButton::clicked, this, [this] { FileBrowse_Click(); });
+  connect(P_, &QPushButton::clicked, this, [this] { P_Click(0); });
+  for (int i = 0; i < 3; ++i) {
+    connect(AboutHelpExit_[i], &QPushButton::clicked, this, [this, i] { AboutHelpExit_Click(i); });
+  }
+  for (int i = 0; i < 2; ++i) {
+    connect(PrinterFont_[i], &QPushButton::clicked, this, [this, i] { PrinterFont_Click(i); });
+  }
+}
+
+void FrmMain::RunRule(const std::function<void()>& rule) {
+  try {
+    rule();
+  } catch (const RuntimeError& error) {
+    if (from_code_depth_ > 0) {
+      if (!pending_failure_) pending_failure_ = error.failure();
+    } else {
+      ReportError(program_, error.failure());
+    }
+  }
+}
+
+void FrmMain::RethrowPendingFailure() {
+  if (from_code_depth_ > 0 || !pending_failure_) return;
+  RuntimeFailure failure = *pending_failure_;
+  pending_failure_.reset();
+  throw RuntimeError(failure);
+}
+
+LayoutRecord& FrmMain::CurrentLayoutRecord() {
+  int layout = program_.settings().Layout;
+  // The settings loader keeps Layout within the records; the spare record 4 is the
+  // fallback should anything else slip through.
+  if (layout < 0 || layout >= static_cast<int>(program_.settings_state.layouts.size())) layout = 4;
+  return program_.settings_state.layouts[layout];
+}
+
+void FrmMain::LayoutSelection_Click(int index) {
+  Settings& s = program_.settings();
+  if (index == 1) {
+    DoBooklet_->setEnabled(true);
+    DoSig_->setEnabled(DoBooklet_->isChecked());
+    program_.prep.PrintOrientation = kLandscape;
+    s.Layout = DoBooklet_->isChecked() ? kLayoutBooklet : kLayout2Up;
+  } else {
+    // The check marks stay; only the boxes become unreachable.
+    DoBooklet_->setEnabled(false);
+    DoSig_->setEnabled(false);
+    program_.prep.PrintOrientation = kPortrait;
+    s.Layout = static_cast<Integer>(index);
+  }
+  const LayoutRecord& record = CurrentLayoutRecord();
+  PrinterSurface& surface = program_.surface();
+  surface.SetFontName(record.font_name);
+  SetFontPreview(surface.FontName(), record.font_size);
+}
+
+void FrmMain::DoBooklet_Click() {
+  if (DoBooklet_->isChecked()) {
+    DoSig_->setEnabled(true);
+    SigNum_->setEnabled(true);
+    program_.settings().Layout = kLayoutBooklet;
+  } else {
+    DoSig_->setEnabled(false);
+    SigNum_->setEnabled(false);
+    int selected = SelectedLayoutOption();
+    if (selected >= 0) program_.settings().Layout = static_cast<Integer>(selected);
+  }
+}
+
+void FrmMain::DoSig_Click() { SigNum_->setEnabled(DoSig_->isChecked()); }
+
+void FrmMain::DoOutlines_Click() { program_.settings().DoBox = DoOutlines_->isChecked() ? 1 : 0; }
+
+void FrmMain::Image1_Click(int index) {
+  if (index >= 0 && index < 3) LayoutSelection_[index]->setChecked(true);
+}
+
+void FrmMain::Image2_Click(int index) {
+  if (index < 0 || index >= 4 || !printermode_[index]->isEnabled()) return;
+  printermode_[index]->setChecked(true);
+  printermode_[index]->setFocus();
+}
+
+void FrmMain::TabStrip1_Click() {
+  int n = TabStrip1_->currentIndex() + 1;
+  if (n < 1 || n > 2 || n == shown_page_) return;
+  Frame10_[n - 1]->show();
+  Frame10_[shown_page_ - 1]->hide();
+  shown_page_ = n;
+}
+
+QCheckBox* FrmMain::Box(CheckBox box) const {
+  switch (box) {
+    case CheckBox::kHPageNum: return HPageNum_;
+    case CheckBox::kHFilename: return HFilename_;
+    case CheckBox::kHDate: return HDate_;
+    case CheckBox::kFPageNum: return FPageNum_;
+    case CheckBox::kFFileName: return FFileName_;
+    case CheckBox::kFDate: return FDate_;
+    case CheckBox::kDoTabEx: return DoTabEx_;
+    case CheckBox::kDoSig: return DoSig_;
+    case CheckBox::kDoWordWrap: return DoWordWrap_;
+    case CheckBox::kDoOutlines: return DoOutlines_;
+    case CheckBox::kDoBooklet: return DoBooklet_;
+  }
+  return DoOutlines_;
+}
+
+QLineEdit* FrmMain::Edit(TextBox box) const {
+  switch (box) {
+    case TextBox::kText1: return Text1_;
+    case TextBox::kTCount: return TCount_;
+    case TextBox::kSigNum: return SigNum_;
+  }
+  return Text1_;
+}
+
+int FrmMain::CheckValue(CheckBox box) const { return Box(box)->isChecked() ? 1 : 0; }
+
+void FrmMain::SetCheckValue(CheckBox box, int value) {
+  {
+    FromCode from_code(this);
+    Box(box)->setChecked(value != 0);
+  }
+  RethrowPendingFailure();
+}
+
+// A box's own visibility, as set by the program: a box on the page not shown, or in a
+// window not yet shown, still counts as visible.
+bool FrmMain::IsVisible(CheckBox box) const { return !Box(box)->isHidden(); }
+
+int FrmMain::SelectedLayoutOption() const {
+  for (int i = 0; i < 3; ++i) {
+    if (LayoutSelection_[i]->isChecked()) return i;
+  }
+  return -1;
+}
+
+void FrmMain::SelectLayoutOption(int index) {
+  {
+    FromCode from_code(this);
+    if (index >= 0 && index < 3) {
+      LayoutSelection_[index]->setChecked(true);
+    } else {
+      // An index that names no option leaves none selected.
+      layout_group_->setExclusive(false);
+      for (QRadioButton* option : LayoutSelection_) option->setChecked(false);
+      layout_group_->setExclusive(true);
+    }
+  }
+  RethrowPendingFailure();
+}
+
+int FrmMain::GetPrinterMode() const {
+  for (int i = 0; i < 4; ++i) {
+    if (printermode_[i]->isChecked()) return i;
+  }
+  return 0;
+}
+
+void FrmMain::SetPrinterMode(int mode) {
+  if (mode >= 0 && mode < 4) {
+    printermode_[mode]->setChecked(true);
+    return;
+  }
+  // A mode that names no option leaves none selected.
+  mode_group_->setExclusive(false);
+  for (QRadioButton* option : printermode_) option->setChecked(false);
+  mode_group_->setExclusive(true);
+}
+
+void FrmMain::EnablePrinterMode(int index, bool enabled) {
+  if (index < 0 || index >= 4) return;
+  printermode_[index]->setEnabled(enabled);
+  Image2_[index]->SetFaded(!enabled);
+}
+
+bool FrmMain::IsPrinterModeEnabled(int index) const {
+  return index >= 0 && index < 4 && printermode_[index]->isEnabled();
+}
+
+std::string FrmMain::Text(TextBox box) const { return Edit(box)->text().toStdString(); }
+
+void FrmMain::SetText(TextBox box, const std::string& text) { Edit(box)->setText(FromUtf8(text)); }
+
+void FrmMain::SetFontPreview(const std::string& font_name, double size_points) {
+  // The label shows the face the printer really uses, whatever name the caller passed.
+  QFont font = FontPreview_->font();
+  font.setFamily(FromUtf8(program_.surface().FontName()));
+  if (size_points > 0) font.setPointSizeF(std::min(size_points, kLargestPreviewPoints));
+  FontPreview_->setFont(font);
+  FontPreview_->setText(FromUtf8(FontPreviewCaption(font_name, size_points)));
+}
+
+FrmMain::LoadResult FrmMain::Form_Load() {
+  // Step 1: one copy per user.
+  if (environment_.another_copy_running && environment_.another_copy_running()) {
+    return LoadResult::kEndProcess;
+  }
+  Settings& s = program_.settings();
+  SettingsState& state = program_.settings_state;
+  PrinterSurface& surface = program_.surface();
+  try {
+    // Steps 3 and 4: a printer that can print what the program makes.
+    if (Trimmed(surface.DeviceName()).empty()) {
+      program_.prompt().Show(kNoPrinter);
+      return LoadResult::kEndProcess;
+    }
+    while (PrinterUnsuitable(program_)) {
+      std::string question = "Your printer " + surface.DeviceName() +
+                             " does not support features Quireon2 needs. Select yes to choose "
+                             "another printer, No to exit";
+      if (program_.prompt().Ask(question, Buttons::kYesNo) != Answer::kYes) {
+        return LoadResult::kEndProcess;
+      }
+      if (environment_.choose_printer) {
+        environment_.choose_printer(program_, this);
+      } else {
+        ChoosePrinter(program_, this, /*wait=*/true);
+      }
+    }
+
+    // Steps 6 to 8: names, paths, twips.
+    setWindowTitle(kProgramName);
+    state.ini_path = environment_.ini_path;
+    state.help_path = environment_.help_path;
+    surface.SetScaleMode(1);
+
+    // Step 9: the stored options into the window.
+    if (LoadSettings(program_)) {
+      ComputeLayoutMetrics(program_, 0);
+      SetOptions(program_);
+      SetAll(program_);
+      // DefTab is kept for the settings file only: the first page always shows at start.
+      TabStrip1_->setCurrentIndex(0);
+      Frame10_[0]->show();
+      Frame10_[1]->hide();
+      shown_page_ = 1;
+    }
+
+    // Steps 10 and 11.
+    surface.SetFontName(CurrentLayoutRecord().font_name);
+    P_->setEnabled(false);
+
+    // Step 12: the file named on the command line wins over the one used last.
+    const std::string command_line = environment_.command_line;
+    if (!command_line.empty()) {
+      if (!source_file_->OpenSourceFile(command_line)) {
+        const std::string stored = s.TextFile;
+        source_file_->OpenSourceFile(stored);
+      }
+    } else if (!s.TextFile.empty()) {
+      const std::string stored = s.TextFile;
+      source_file_->OpenSourceFile(stored);
+    }
+
+    // Steps 13 to 15.
+    surface.SetColorMode(1);
+    state.today = environment_.today.empty()
+                      ? QDate::currentDate().toString("MM-dd-yyyy").toStdString()
+                      : environment_.today;
+    SetFontPreview(surface.FontName(), CurrentLayoutRecord().font_size);
+  } catch (const RuntimeError&) {
+    // A failure ends start-up where it happened; the window shows what was set up so far.
+  }
+  return LoadResult::kShow;
+}
+
+void FrmMain::cleanup() {
+  // Each step runs even when the one before it failed.
+  try {
+    DeleteLineFile(program_);
+  } catch (const RuntimeError&) {
+  }
+  try {
+    GetOptions(program_);
+  } catch (const RuntimeError&) {
+  }
+  try {
+    SaveSettings(program_);
+  } catch (const RuntimeError&) {
+  }
+}
+
+void FrmMain::EndProcess() {
+  ended_ = true;
+  if (about_) about_->close();
+  if (environment_.end_process) {
+    environment_.end_process();
+  } else {
+    QCoreApplication::quit();
+  }
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  // Form_Unload: the same shutdown as "E&xit".
+  if (!ended_) {
+    cleanup();
+    EndProcess();
+  }
+  event->accept();
+}
+
+void FrmMain::AboutHelpExit_Click(int index) {
+  switch (index) {
+    case 0:
+      if (!about_) about_ = new FrmAbout(this);
+      about_->show();
+      about_->raise();
+      about_->activateWindow();
+      break;
+    case 1:
+      if (environment_.open_help) environment_.open_help(program_.settings_state.help_path);
+      break;
+    case 2:
+      cleanup();
+      EndProcess();
+      close();
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::P_Click(int) {
+  // A printer that refuses what the layout needs cannot print the job: the request ends
+  // before the status window opens, with one message.
+  LayoutRecord& record = CurrentLayoutRecord();
+  PrinterSurface& surface = program_.surface();
+  try {
+    surface.SetFontName(record.font_name);
+  } catch (const RuntimeError& error) {
+    ReportError(program_, error.failure());
+    return;
+  }
+  program_.settings_state.print_font_size = record.font_size;
+  ComputeLayoutMetrics(program_, program_.settings_state.print_font_size);
+  try {
+    surface.SetFontSize(record.font_size);
+    surface.SetOrientation(record.orientation);
+    SetFontPreview(surface.FontName(), program_.settings_state.print_font_size);
+  } catch (const RuntimeError&) {
+    // The layout metrics have just asked the printer for the same size and orientations
+    // and shown why it refused.
+    return;
+  }
+  if (environment_.run_status_window) {
+    environment_.run_status_window(program_, this);
+  } else {
+    FrmStatus status(program_, this);
+    status.exec();
+  }
+}
+
+void FrmMain::PrinterFont_Click(int index) { PrinterFontClick(program_, index, this); }
+
+void FrmMain::FileBrowse_Click() { source_file_->Browse(); }
+
+}  // namespace quireon2::ui

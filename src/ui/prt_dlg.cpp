@@ -1,0 +1,161 @@
+// The "Print Setup" dialog.
+#include "ui/prt_dlg.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "settings/capability.h"
+#include "settings/prompt.h"
+#include "settings/runtime_failure.h"
+
+namespace quireon2::ui {
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+
+// An editable list whose typed text is never added to the list, and whose completion
+// keeps letter case, so printers whose names differ only in case stay apart.
+QComboBox* MakeEditableCombo(QWidget* parent, const char* name) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(QString::fromLatin1(name));
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  if (QCompleter* completer = combo->completer()) completer->setCaseSensitivity(Qt::CaseSensitive);
+  return combo;
+}
+
+}  // namespace
+
+PrtDlg::PrtDlg(Program& program, QWidget* parent)
+    : QDialog(parent),
+      program_(program),
+      printer_box_(MakeEditableCombo(this, "Combo1")),
+      paper_box_(MakeEditableCombo(this, "Combo2")),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
+  setWindowTitle(QStringLiteral("Print Setup"));
+  setObjectName(QStringLiteral("PrtDlg"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  ok_->setObjectName(QStringLiteral("Command1_0"));
+  cancel_->setObjectName(QStringLiteral("Command1_1"));
+  ok_->setDefault(true);
+
+  auto* printer_frame = new QGroupBox(QStringLiteral("Printer"), this);
+  printer_frame->setObjectName(QStringLiteral("Frame1"));
+  auto* printer_label = new QLabel(QStringLiteral("&Name"), printer_frame);
+  printer_label->setObjectName(QStringLiteral("Label2"));
+  printer_label->setBuddy(printer_box_);
+  auto* printer_row = new QHBoxLayout(printer_frame);
+  printer_row->addWidget(printer_label);
+  printer_row->addWidget(printer_box_, 1);
+
+  auto* paper_frame = new QGroupBox(QStringLiteral("Paper"), this);
+  paper_frame->setObjectName(QStringLiteral("Frame2"));
+  auto* paper_label = new QLabel(QStringLiteral("Si&ze"), paper_frame);
+  paper_label->setObjectName(QStringLiteral("Label1"));
+  paper_label->setBuddy(paper_box_);
+  auto* paper_row = new QHBoxLayout(paper_frame);
+  paper_row->addWidget(paper_label);
+  paper_row->addWidget(paper_box_, 1);
+
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  buttons->addStretch();
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(printer_frame, 0, 0);
+  grid->addWidget(paper_frame, 1, 0);
+  grid->addLayout(buttons, 0, 1, 2, 1);
+  resize(460, 180);
+
+  connect(ok_, &QPushButton::clicked, this, [this] { Command1Click(0); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { Command1Click(1); });
+  // Escape ends the dialog without closing it; it must go all the same, so the next
+  // opening reads the printers anew and a caller waiting for it goes on.
+  connect(this, &QDialog::finished, this, &QObject::deleteLater);
+}
+
+void PrtDlg::FormLoad() {
+  paper_box_->clear();
+  paper_box_->addItem(QString::fromLatin1(kPaperLetterEntry));
+  paper_box_->addItem(QString::fromLatin1(kPaperA4Entry));
+  paper_box_->setCurrentIndex(program_.settings_state.paper_size == kPaperLetter ? 0 : 1);
+
+  PrinterSurface& surface = program_.surface();
+  printers_ = surface.Printers();
+  printer_box_->clear();
+  for (const PrinterInfo& printer : printers_) printer_box_->addItem(Text(printer.device_name));
+  // Adding entries selects the first; the box shows the printer in use instead.
+  printer_box_->setEditText(Text(surface.DeviceName()));
+}
+
+void PrtDlg::Command1Click(int index) {
+  // Nothing may escape into the window system's event handling.
+  try {
+    if (index == 0) {
+      OkClick();
+    } else {
+      CancelClick();
+    }
+  } catch (const RuntimeError& error) {
+    ReportError(program_, error.failure());
+  } catch (const std::exception& error) {
+    ReportError(program_, RuntimeFailure{0, error.what()});
+  }
+}
+
+std::string PrtDlg::UnsuitableText() const {
+  return "Your printer " + program_.surface().DeviceName() + " does not support features " +
+         kProgramName + " needs.";
+}
+
+void PrtDlg::OkClick() {
+  const QString typed = printer_box_->currentText();
+  int found = -1;
+  for (int i = 0; i < printer_box_->count() && i < static_cast<int>(printers_.size()); ++i) {
+    if (printer_box_->itemText(i) == typed) {  // case counts
+      found = i;
+      break;
+    }
+  }
+  if (found < 0) {
+    program_.prompt().Show("The printer " + typed.toStdString() +
+                           " is not installed. Please choose a printer from the list");
+    return;
+  }
+
+  PrinterSurface& surface = program_.surface();
+  surface.SelectPrinter(static_cast<std::size_t>(found));
+
+  // The chosen paper goes to the printer at once, so the next job is laid out on it.
+  const int paper = paper_box_->currentText() == QString::fromLatin1(kPaperA4Entry) ? kPaperA4
+                                                                                      : kPaperLetter;
+  surface.SetPaperSize(paper);
+  program_.settings_state.paper_size = static_cast<Integer>(paper);
+
+  if (PrinterUnsuitable(program_)) {
+    program_.prompt().Show(UnsuitableText() + " Please select another printer");
+    return;
+  }
+  close();
+}
+
+void PrtDlg::CancelClick() {
+  if (PrinterUnsuitable(program_)) {
+    const Answer answer = program_.prompt().Ask(
+        UnsuitableText() + kLineEnd + "Are you sure you want to keep it?", Buttons::kYesNo);
+    if (answer != Answer::kYes) return;
+  }
+  close();
+}
+
+}  // namespace quireon2::ui

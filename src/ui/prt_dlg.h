@@ -1,0 +1,46 @@
+// The "Print Setup" dialog: which installed printer the program prints on, and the paper.
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+#include "printing/printer_surface.h"
+#include "settings/program_state.h"
+
+class QComboBox;
+class QPushButton;
+
+namespace quireon2::ui {
+
+inline constexpr char kPaperLetterEntry[] = "Letter 8 1/2 x 11 in";
+inline constexpr char kPaperA4Entry[] = "A4 210 x 297 mm";
+
+class PrtDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Builds the controls; FormLoad fills them. The dialog deletes itself when closed.
+  explicit PrtDlg(Program& program, QWidget* parent = nullptr);
+
+  // Fills the paper list (preselecting the program's paper code) and the printer list,
+  // and shows the current printer's name. Raises RuntimeError when the printer list fails.
+  void FormLoad();
+
+  // 0 OK: makes the named printer current, applies the paper and closes unless the printer
+  // is unsuitable. 1 Cancel: closes, asking first when the current printer is unsuitable.
+  void Command1Click(int index);
+
+ private:
+  void OkClick();
+  void CancelClick();
+  std::string UnsuitableText() const;
+
+  Program& program_;
+  QComboBox* printer_box_;
+  QComboBox* paper_box_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+  std::vector<PrinterInfo> printers_;  // entry k of the printer list is printer k
+};
+
+}  // namespace quireon2::ui

@@ -1,0 +1,240 @@
+// The font dialog, the "&Font" button with its error rule, the font preview and the
+// rounding of sizes shown as whole numbers.
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "settings/number_text.h"
+#include "support/test_program.h"
+#include "ui/font_dlg.h"
+#include "ui/printer_dialogs.h"
+
+using quireon2::Integer;
+using quireon2::testing::RecordedPrinter;
+using quireon2::testing::TestProgram;
+
+namespace {
+
+QStringList Entries(const QListWidget* list) {
+  QStringList entries;
+  for (int row = 0; row < list->count(); ++row) entries << list->item(row)->text();
+  return entries;
+}
+
+QString Selected(const QListWidget* list) {
+  const QList<QListWidgetItem*> items = list->selectedItems();
+  return items.isEmpty() ? QString() : items.front()->text();
+}
+
+QListWidget* ListOf(QWidget* dialog, int index) {
+  return dialog->findChild<QListWidget*>(QStringLiteral("List1_%1").arg(index));
+}
+QLineEdit* BoxOf(QWidget* dialog, int index) {
+  return dialog->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
+}
+void Click(QWidget* dialog, int button) {
+  QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_%1").arg(button)),
+                    Qt::LeftButton);
+}
+
+void ClickEntry(QListWidget* list, const QString& text) {
+  const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+  QVERIFY2(!items.isEmpty(), qPrintable(text));
+  list->scrollToItem(items.front());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    list->visualItemRect(items.front()).center());
+}
+
+void Type(QLineEdit* box, const QString& text) {
+  box->selectAll();
+  QTest::keyClicks(box, text);
+}
+
+// Drives the "&Font" button's modal dialog once it is up.
+void WhenModal(std::function<void(QWidget*)> drive) {
+  QTimer::singleShot(0, [drive] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    QVERIFY(dialog != nullptr);
+    drive(dialog);
+  });
+}
+
+}  // namespace
+
+class FontDlgTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    RecordedPrinter printer;
+    printer.fonts = {{"Zeta Sans", true}, {"arial", true},       {"Printer Roman", false},
+                     {"Bodoni", true},    {"Courier New", true}, {"Times New Roman", true}};
+    program_ = std::make_unique<TestProgram>(std::vector<RecordedPrinter>{printer});
+    program_->program.settings().Layout = quireon2::kLayoutBooklet;
+    Booklet() = {};
+    Booklet().font_name = "Times New Roman";
+    Booklet().font_size = 8;
+  }
+
+  void cleanup() {
+    dialog_.reset();
+    const std::string problems = program_->prompt.Problems();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void listsHoldScalableFacesAlphabeticallyAndSizesFourToSixteen() {
+    Open(10);
+    QCOMPARE(Entries(List(0)), QStringList({"arial", "Bodoni", "Courier New", "Times New Roman",
+                                            "Zeta Sans"}));
+    QCOMPARE(Entries(List(1)), QStringList({"4", "5", "6", "7", "8", "9", "10", "11", "12", "13",
+                                            "14", "15", "16"}));
+    QCOMPARE(Selected(List(0)), QStringLiteral("Times New Roman"));
+  }
+
+  void printerSizeOpensRoundedAndIsStoredByOk() {
+    struct Case {
+      double printer_size;
+      const char* box;
+      const char* selected;
+      Integer stored;
+    };
+    // 11.5 shows 11 (half down) and selecting entry 11 takes it over the even 12; 20 is
+    // not listed, so nothing is selected and 20 stays chosen.
+    const Case cases[] = {{8.25, "8", "8", 8}, {11.5, "11", "11", 11}, {20, "20", "", 20}};
+    for (const Case& c : cases) {
+      Open(c.printer_size);
+      QCOMPARE(Box(1)->text(), QString::fromLatin1(c.box));
+      QCOMPARE(Selected(List(1)), QString::fromLatin1(c.selected));
+      Click(dialog_.get(), 0);
+      QCOMPARE(Booklet().font_size, c.stored);
+    }
+  }
+
+  void typedSizeCountsOnlyWhenAListIsClicked() {
+    Open(9);
+    Type(Box(1), QStringLiteral("20"));
+    Click(dialog_.get(), 0);
+    QCOMPARE(Booklet().font_size, Integer{9});
+
+    Open(9);
+    Type(Box(1), QStringLiteral("20"));
+    ClickEntry(List(0), QStringLiteral("Bodoni"));
+    QCOMPARE(Box(0)->text(), QStringLiteral("Bodoni"));
+    Click(dialog_.get(), 0);
+    QCOMPARE(Booklet().font_size, Integer{20});
+    QCOMPARE(Booklet().font_name, std::string("Bodoni"));
+  }
+
+  void sizeThatNoFontCanHaveIsNotTaken() {
+    for (const char* typed : {"abc", "0", "-3", "99999"}) {
+      Open(12);
+      Type(Box(1), QString::fromLatin1(typed));
+      ClickEntry(List(0), QStringLiteral("arial"));
+      Click(dialog_.get(), 0);
+      QCOMPARE(Booklet().font_size, Integer{12});
+    }
+  }
+
+  void cancelOrCloseKeepsTheLayoutButRemembersTheClickedFace() {
+    // The printer's face is not among its families, so the next opening starts from the
+    // face clicked before.
+    program_->surface.SetFontName("Unlisted Face");
+    for (bool close_box : {false, true}) {
+      Open(10);
+      ClickEntry(List(0), QStringLiteral("Courier New"));
+      ClickEntry(List(1), QStringLiteral("16"));
+      if (close_box) {
+        dialog_->close();
+      } else {
+        Click(dialog_.get(), 1);
+      }
+      QVERIFY(!dialog_->isVisible());
+      QCOMPARE(Booklet().font_name, std::string("Times New Roman"));
+      QCOMPARE(Booklet().font_size, Integer{8});
+      QCOMPARE(program_->program.settings().CurrentFont, std::string("Courier New"));
+    }
+    Open(10);
+    QCOMPARE(Box(0)->text(), QStringLiteral("Courier New"));
+    // A face of the printer that is not scalable is shown and stored, though not listed.
+    program_->surface.SetFontName("Printer Roman");
+    Open(10);
+    QCOMPARE(Box(0)->text(), QStringLiteral("Printer Roman"));
+    QCOMPARE(Selected(List(0)), QString());
+    Click(dialog_.get(), 0);
+    QCOMPARE(Booklet().font_name, std::string("Printer Roman"));
+  }
+
+  void fontButtonAppliesTheChoiceToPrinterAndPreview() {
+    WhenModal([](QWidget* dialog) {
+      ClickEntry(ListOf(dialog, 0), QStringLiteral("Courier New"));
+      ClickEntry(ListOf(dialog, 1), QStringLiteral("12"));
+      Click(dialog, 0);
+    });
+    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
+    QCOMPARE(Booklet().font_name, std::string("Courier New"));
+    QCOMPARE(program_->surface.FontName(), std::string("Courier New"));
+    // Only the layout metrics give the size to the printer; the dialog does not.
+    QCOMPARE(program_->surface.FontSize(), 12.0);
+    QCOMPARE(program_->program.settings_state.print_font_size, Integer{12});
+    QCOMPARE(program_->window.preview_font_name(), std::string("Courier New"));
+    QCOMPARE(program_->window.preview_size(), 12.0);
+  }
+
+  void refusedPrinterFontIsReportedAndTheButtonGoesOn() {
+    program_->surface.printer().refuses.insert("FontName");
+    program_->prompt.Expect("please choose another printer");
+    WhenModal([](QWidget* dialog) {
+      ClickEntry(ListOf(dialog, 1), QStringLiteral("11"));
+      Click(dialog, 0);
+    });
+    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
+    QCOMPARE(program_->surface.FontSize(), 11.0);
+    QCOMPARE(program_->window.preview_size(), 11.0);
+  }
+
+  void otherPrinterFailureEndsTheButtonSilently() {
+    program_->surface.FailOnCall("set FontName", 1, {482, "Printer error"});
+    program_->program.settings_state.print_font_size = 5;
+    WhenModal([](QWidget* dialog) { Click(dialog, 0); });
+    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
+    QCOMPARE(program_->program.settings_state.print_font_size, Integer{5});
+    QCOMPARE(program_->window.preview_updates(), 0);
+  }
+
+  void previewAndHalfDownRounding() {
+    quireon2::ui::SetFontPreview(program_->program, "Bodoni", 10.5);
+    QCOMPARE(program_->window.preview_font_name(), std::string("Bodoni"));
+    QCOMPARE(program_->window.preview_size(), 10.5);
+    QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.5), std::string("The current font is Bodoni 10 Pts"));
+    QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.6), std::string("The current font is Bodoni 11 Pts"));
+    QCOMPARE(quireon2::RoundHalfDown(10.5), 10LL);
+    QCOMPARE(quireon2::RoundHalfDown(10.51), 11LL);
+    QCOMPARE(quireon2::RoundHalfDown(9.75), 10LL);
+    QCOMPARE(quireon2::RoundHalfDown(-2.5), -3LL);
+  }
+
+ private:
+  // A fresh dialog, not modal so the test can drive it, on a printer at this size.
+  void Open(double printer_size) {
+    program_->surface.SetFontSize(printer_size);
+    dialog_ = std::make_unique<quireon2::ui::FontDlg>(program_->program);
+    dialog_->FormLoad();
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+  }
+
+  quireon2::LayoutRecord& Booklet() { return program_->program.settings_state.layouts[3]; }
+  QListWidget* List(int index) { return ListOf(dialog_.get(), index); }
+  QLineEdit* Box(int index) { return BoxOf(dialog_.get(), index); }
+
+  std::unique_ptr<TestProgram> program_;
+  std::unique_ptr<quireon2::ui::FontDlg> dialog_;
+};
+
+QTEST_MAIN(FontDlgTest)
+#include "font_dlg_test.moc"

@@ -1,0 +1,219 @@
+// The printer and paper dialog: the lists it opens with, OK with the capability check and
+// the paper, Cancel with its question, the one instance and the start-up wait.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "support/test_program.h"
+#include "ui/printer_dialogs.h"
+#include "ui/prt_dlg.h"
+
+using quireon2::Answer;
+using quireon2::Integer;
+using quireon2::testing::RecordedPrinter;
+using quireon2::testing::TestProgram;
+using quireon2::ui::PrtDlg;
+
+namespace {
+
+RecordedPrinter Printer(const char* name, int landscape = 90) {
+  RecordedPrinter printer;
+  printer.name = name;
+  printer.landscape = landscape;
+  return printer;
+}
+
+const char kUnsuitableOk[] =
+    "Your printer Portrait Only does not support features Quireon2 needs. Please select "
+    "another printer";
+const char kUnsuitableCancel[] =
+    "Your printer Portrait Only does not support features Quireon2 needs.\r\n"
+    "Are you sure you want to keep it?";
+
+PrtDlg* OpenDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<PrtDlg*>(widget); dialog && dialog->isVisible()) return dialog;
+  }
+  return nullptr;
+}
+
+int DialogCount() {
+  int count = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<PrtDlg*>(widget) ? 1 : 0;
+  return count;
+}
+
+// Lets closed dialogs finish deleting themselves.
+void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+QComboBox* Combo(PrtDlg* dialog, int index) {
+  return dialog->findChild<QComboBox*>(QStringLiteral("Combo%1").arg(index));
+}
+
+void Choose(PrtDlg* dialog, const char* printer, const char* paper) {
+  for (auto [index, text] : {std::pair{1, printer}, std::pair{2, paper}}) {
+    Combo(dialog, index)->lineEdit()->clear();
+    QTest::keyClicks(Combo(dialog, index)->lineEdit(), QString::fromLatin1(text));
+  }
+}
+
+void Click(PrtDlg* dialog, int index) {
+  QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_%1").arg(index)),
+                    Qt::LeftButton);
+  Settle();
+}
+
+}  // namespace
+
+class PrtDlgTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    program_ = std::make_unique<TestProgram>(std::vector<RecordedPrinter>{
+        Printer("Laser"), Printer("Portrait Only", 0), Printer("laser"), Printer("Print to PDF")});
+  }
+
+  void cleanup() {
+    if (PrtDlg* dialog = OpenDialog()) dialog->close();
+    Settle();
+    QCOMPARE(DialogCount(), 0);
+    const std::string problems = program_->prompt.Problems();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void opensWithPrintersInOrderAndPaperByCode() {
+    program_->surface.SelectPrinter(3);
+    const std::pair<int, const char*> cases[] = {
+        {1, "Letter 8 1/2 x 11 in"}, {9, "A4 210 x 297 mm"}, {5, "A4 210 x 297 mm"}};
+    for (const auto& [code, entry] : cases) {
+      program_->program.settings_state.paper_size = static_cast<Integer>(code);
+      PrtDlg* dialog = Open();
+      QCOMPARE(Combo(dialog, 2)->currentText(), QString::fromLatin1(entry));
+      QCOMPARE(Combo(dialog, 2)->count(), 2);
+      QCOMPARE(Combo(dialog, 1)->currentText(), QStringLiteral("Print to PDF"));
+      QCOMPARE(Combo(dialog, 1)->count(), 4);
+      QCOMPARE(Combo(dialog, 1)->itemText(2), QStringLiteral("laser"));
+      dialog->close();
+      Settle();
+    }
+  }
+
+  void okTakesThePrinterByExactNameAndAppliesThePaper() {
+    PrtDlg* dialog = Open();
+    Choose(dialog, "laser", "A4 210 x 297 mm");
+    Click(dialog, 0);
+    QCOMPARE(OpenDialog(), nullptr);
+    QCOMPARE(program_->surface.DeviceName(), std::string("laser"));
+    QCOMPARE(program_->program.settings_state.paper_size, Integer{9});
+    QCOMPARE(program_->surface.PaperSize(), 9);
+
+    dialog = Open();
+    QCOMPARE(Combo(dialog, 2)->currentText(), QStringLiteral("A4 210 x 297 mm"));
+    Choose(dialog, "Laser", "a4 210 x 297 mm");  // any text but the A4 entry is Letter
+    Click(dialog, 0);
+    QCOMPARE(program_->surface.DeviceName(), std::string("Laser"));
+    QCOMPARE(program_->surface.PaperSize(), 1);
+  }
+
+  void printerNameNotInstalledIsRefused() {
+    program_->surface.SelectPrinter(2);
+    PrtDlg* dialog = Open();
+    program_->prompt.Expect("The printer LASER is not installed. Please choose a printer from the list");
+    Choose(dialog, "LASER", "A4 210 x 297 mm");
+    Click(dialog, 0);
+    QCOMPARE(OpenDialog(), dialog);
+    QCOMPARE(program_->surface.DeviceName(), std::string("laser"));
+    QCOMPARE(program_->program.settings_state.paper_size, Integer{1});
+  }
+
+  void unsuitablePrinterStaysInUseUntilKeptOrReplaced() {
+    PrtDlg* dialog = Open();
+    program_->prompt.Expect(kUnsuitableOk);
+    Choose(dialog, "Portrait Only", "Letter 8 1/2 x 11 in");
+    Click(dialog, 0);
+    QCOMPARE(OpenDialog(), dialog);
+    QCOMPARE(program_->surface.DeviceName(), std::string("Portrait Only"));
+
+    program_->prompt.Expect(kUnsuitableCancel, Answer::kNo);
+    Click(dialog, 1);
+    QCOMPARE(OpenDialog(), dialog);
+    program_->prompt.Expect(kUnsuitableCancel, Answer::kYes);
+    Click(dialog, 1);
+    QCOMPARE(OpenDialog(), nullptr);
+    QCOMPARE(program_->surface.DeviceName(), std::string("Portrait Only"));
+  }
+
+  void cancelWithSuitablePrinterAndCloseBoxChangeNothing() {
+    PrtDlg* dialog = Open();
+    Choose(dialog, "laser", "A4 210 x 297 mm");
+    Click(dialog, 1);
+    QCOMPARE(OpenDialog(), nullptr);
+    // The close box asks nothing, even about an unsuitable printer.
+    program_->surface.SelectPrinter(1);
+    dialog = Open();
+    Choose(dialog, "Laser", "A4 210 x 297 mm");
+    dialog->close();
+    Settle();
+    QCOMPARE(OpenDialog(), nullptr);
+    QCOMPARE(program_->surface.DeviceName(), std::string("Portrait Only"));
+    QCOMPARE(program_->program.settings_state.paper_size, Integer{1});
+  }
+
+  void refusedPaperIsReportedAndTheDialogStays() {
+    program_->surface.printers()[0].refuses.insert("PaperSize=9");
+    PrtDlg* dialog = Open();
+    program_->prompt.ExpectPrefix("Your Printer - Laser does not support features needed");
+    Choose(dialog, "Laser", "A4 210 x 297 mm");
+    Click(dialog, 0);
+    QCOMPARE(OpenDialog(), dialog);
+    QCOMPARE(program_->program.settings_state.paper_size, Integer{1});
+  }
+
+  void oneInstanceIsBroughtForwardNotRefilled() {
+    PrtDlg* first = Open();
+    QVERIFY(!first->isModal());
+    Combo(first, 1)->setEditText(QStringLiteral("half typed"));
+    quireon2::ui::PrinterFontClick(program_->program, 0, nullptr);
+    QCOMPARE(DialogCount(), 1);
+    QCOMPARE(Combo(first, 1)->currentText(), QStringLiteral("half typed"));
+  }
+
+  void startUpWaitsUntilTheDialogIsGone() {
+    // OK in the first wait, Escape in the second; each ends the wait.
+    for (bool escape : {false, true}) {
+      QTimer::singleShot(0, [escape] {
+        PrtDlg* dialog = OpenDialog();
+        QVERIFY(dialog != nullptr && dialog->isModal());
+        if (escape) {
+          QTest::keyClick(dialog, Qt::Key_Escape);
+        } else {
+          Choose(dialog, "Print to PDF", "Letter 8 1/2 x 11 in");
+          Click(dialog, 0);
+        }
+      });
+      quireon2::ui::ChoosePrinter(program_->program, nullptr, true);
+      Settle();
+      QCOMPARE(DialogCount(), 0);
+      QCOMPARE(program_->surface.DeviceName(), std::string("Print to PDF"));
+    }
+    // The next opening reads the printers anew.
+    program_->surface.printers().push_back(Printer("New Queue"));
+    QCOMPARE(Combo(Open(), 1)->count(), 5);
+  }
+
+ private:
+  PrtDlg* Open() {
+    quireon2::ui::ChoosePrinter(program_->program, nullptr, false);
+    return OpenDialog();
+  }
+
+  std::unique_ptr<TestProgram> program_;
+};
+
+QTEST_MAIN(PrtDlgTest)
+#include "prt_dlg_test.moc"

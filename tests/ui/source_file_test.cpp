@@ -1,0 +1,211 @@
+// The source file choice: the open-file dialog's result, the existence check, the start-up
+// choice and drops on the box, the tab strip and the rest of the window.
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+#include "support/test_program.h"
+#include "ui/source_file.h"
+
+using quireon2::testing::TestProgram;
+
+namespace {
+
+std::unique_ptr<QMimeData> FileList(const QStringList& paths) {
+  auto data = std::make_unique<QMimeData>();
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls.push_back(QUrl::fromLocalFile(path));
+  data->setUrls(urls);
+  return data;
+}
+
+// Drags `data` over `target` and drops it there; returns whether the drag was taken.
+bool Drop(QWidget* target, const QMimeData* data) {
+  QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QDropEvent drop(QPointF(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+  return enter.isAccepted();
+}
+
+}  // namespace
+
+class SourceFileTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    program_ = std::make_unique<TestProgram>();
+    window_ = std::make_unique<QWidget>();
+    text1_ = new QLineEdit(window_.get());
+    tabs_ = new QTabBar(window_.get());
+    print_ = new QPushButton(QStringLiteral("&Print"), window_.get());
+    print_->setEnabled(false);
+    source_ = new quireon2::ui::SourceFile(**program_, text1_, print_, tabs_, window_.get());
+    first_ = MakeFile("first.txt");
+    second_ = MakeFile("second.txt");
+    missing_ = dir_->filePath(QStringLiteral("missing.txt"));
+  }
+
+  void cleanup() {
+    const std::string problems = program_->prompt.Problems();
+    window_.reset();
+    QVERIFY2(problems.empty(), problems.c_str());
+  }
+
+  void browseResults() {
+    // A NUL-padded buffer puts exactly the path into the box; browsing leaves TextFile.
+    const std::string first = first_.toStdString();
+    source_->SetOpenDialog([first](QWidget*) { return "  " + first + std::string(200, '\0'); });
+    program_->program.settings().TextFile = "/earlier.txt";
+    source_->Browse();
+    QCOMPARE(text1_->text(), first_);
+    QVERIFY(print_->isEnabled());
+    QCOMPARE(program_->program.settings().TextFile, std::string("/earlier.txt"));
+
+    // A typed name that does not exist is reported and disables Print.
+    const std::string missing = missing_.toStdString();
+    program_->prompt.Expect("the file " + missing + " doesn't exist");
+    source_->SetOpenDialog([missing](QWidget*) { return missing + std::string(3, '\0'); });
+    source_->Browse();
+    QCOMPARE(text1_->text(), missing_);
+    QVERIFY(!print_->isEnabled());
+
+    // Cancel changes nothing.
+    source_->SetOpenDialog([](QWidget*) { return std::nullopt; });
+    source_->Browse();
+    QCOMPARE(text1_->text(), missing_);
+  }
+
+  void namesThatCannotBeReadCountAsMissing() {
+    // Root reads any file, so a folder and a dangling link stand for unreadable files;
+    // permission bits count too for anyone else.
+    const QString folder = dir_->filePath(QStringLiteral("folder.txt"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString dangling = dir_->filePath(QStringLiteral("dangling.txt"));
+    QVERIFY(QFile::link(dir_->filePath(QStringLiteral("gone.txt")), dangling));
+    QStringList names = {folder, dangling, missing_};
+    if (::geteuid() != 0) {
+      names << MakeFile("locked.txt");
+      QVERIFY(QFile::setPermissions(names.back(), QFileDevice::Permissions()));
+    }
+    for (const QString& name : names) {
+      print_->setEnabled(true);
+      std::string file_name = name.toStdString();
+      program_->prompt.Expect("the file " + file_name + " doesn't exist");
+      source_->CheckFile(file_name);
+      QVERIFY2(!print_->isEnabled(), qPrintable(name));
+      QVERIFY2(!source_->OpenSourceFile(file_name), qPrintable(name));
+      QVERIFY(program_->program.settings().TextFile.empty());
+    }
+    QVERIFY(source_->OpenSourceFile(second_.toStdString()));
+    QCOMPARE(program_->program.settings().TextFile, second_.toStdString());
+    QCOMPARE(text1_->text(), second_);
+    QVERIFY(print_->isEnabled());
+  }
+
+  void dropsOnTheBoxAndTabsAreChecked() {
+    auto three = FileList({first_, second_, dir_->filePath(QStringLiteral("third.txt"))});
+    QVERIFY(Drop(text1_, three.get()));
+    QCOMPARE(text1_->text(), first_);
+    QVERIFY(print_->isEnabled());
+    for (QWidget* target : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(tabs_)}) {
+      print_->setEnabled(true);
+      program_->prompt.Expect("the file " + missing_.toStdString() + " doesn't exist");
+      auto missing_first = FileList({missing_, first_});
+      Drop(target, missing_first.get());
+      QCOMPARE(text1_->text(), missing_);
+      QVERIFY(!print_->isEnabled());
+    }
+  }
+
+  void dropElsewhereOnlyFillsTheBox() {
+    for (bool enabled : {true, false}) {
+      print_->setEnabled(enabled);
+      auto missing = FileList({missing_});
+      QVERIFY(Drop(window_.get(), missing.get()));
+      QCOMPARE(text1_->text(), missing_);
+      QCOMPARE(print_->isEnabled(), enabled);
+    }
+  }
+
+  void dataOtherThanLocalFilesIsIgnored() {
+    text1_->setText(QStringLiteral("/kept.txt"));
+    QMimeData text;
+    text.setText(first_);
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/a.txt"))});
+    for (QWidget* target : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(tabs_), window_.get()}) {
+      QVERIFY(!Drop(target, &text));
+      QVERIFY(!Drop(target, &web));
+    }
+    QCOMPARE(text1_->text(), QStringLiteral("/kept.txt"));
+  }
+
+  void openDialogFiltersIgnoreCaseAndAllFilesShowsEveryName() {
+    std::unique_ptr<QFileDialog> dialog(quireon2::ui::MakeOpenDialog(window_.get()));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Quireon2"));
+    QCOMPARE(dialog->nameFilters(), QStringList({"Text Files (*.TXT)", "Readme files (*.me)",
+                                                 "All Files (*.*)"}));
+    QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);  // no existence check
+
+    for (const char* name : {"lower.txt", "UPPER.TXT", "notes.ME", "README"}) {
+      std::ofstream(dir_->filePath(QString::fromLatin1(name)).toStdString());
+    }
+    QFile::remove(first_);
+    QFile::remove(second_);
+    dialog->setDirectory(dir_->path());
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    QVERIFY(model != nullptr);
+    auto listed = [&] {
+      QStringList names;
+      const QModelIndex root = model->index(dir_->path());
+      for (int row = 0; row < model->rowCount(root); ++row) {
+        names << model->fileName(model->index(row, 0, root));
+      }
+      names.sort();
+      return names;
+    };
+    QTRY_COMPARE(listed(), QStringList({"UPPER.TXT", "lower.txt"}));
+    dialog->selectNameFilter(QStringLiteral("Readme files (*.me)"));
+    QTRY_COMPARE(listed(), QStringList({"notes.ME"}));
+    dialog->selectNameFilter(QStringLiteral("All Files (*.*)"));
+    QTRY_COMPARE(listed(), QStringList({"README", "UPPER.TXT", "lower.txt", "notes.ME"}));
+    // The same choice made on the filter list with the keyboard.
+    dialog->selectNameFilter(QStringLiteral("Text Files (*.TXT)"));
+    QTRY_COMPARE(listed().size(), 2);
+    QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_End);
+    QTRY_COMPARE(listed().size(), 4);
+  }
+
+ private:
+  QString MakeFile(const char* name) {
+    const QString path = dir_->filePath(QString::fromLatin1(name));
+    std::ofstream(path.toStdString()) << "text\r\n";
+    return path;
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TestProgram> program_;
+  std::unique_ptr<QWidget> window_;
+  QLineEdit* text1_ = nullptr;
+  QTabBar* tabs_ = nullptr;
+  QPushButton* print_ = nullptr;
+  quireon2::ui::SourceFile* source_ = nullptr;
+  QString first_, second_, missing_;
+};
+
+QTEST_MAIN(SourceFileTest)
+#include "source_file_test.moc"
