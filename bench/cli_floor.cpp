@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/print_command.h"
 #include "platform/cups_surface.h"
 #include "printing/page_render.h"
+#include "printing/print_request.h"
 #include "settings/memory_controls.h"
 #include "settings/prompt.h"
 #include "settings/settings_file.h"
@@ -40,17 +42,6 @@ class SilentStatus : public StatusSink {
   void ShowCounts(const StatusCounts&) override {}
 };
 
-bool SelectPdfPrinter(CupsSurface& surface) {
-  std::vector<PrinterInfo> printers = surface.Printers();
-  for (std::size_t i = 0; i < printers.size(); ++i) {
-    if (printers[i].device_name == kPrintToPdf) {
-      surface.SelectPrinter(i);
-      return true;
-    }
-  }
-  return false;
-}
-
 int Prepare(const std::string& source, const std::string& layout_word,
             const std::string& settings, const std::string& lines_out,
             const std::string& pages_out) {
@@ -63,7 +54,7 @@ int Prepare(const std::string& source, const std::string& layout_word,
   p.settings_state.ini_path = settings;
   surface.SetScaleMode(1);
   LoadSettings(p);
-  if (!SelectPdfPrinter(surface)) return 3;
+  if (!SelectPrinterByName(surface, kPrintToPdf)) return 3;
   ComputeLayoutMetrics(p, 0);
   SetOptions(p);
   int layout = layout_word == "booklet" ? kLayoutBooklet : kLayout2Up;
@@ -72,12 +63,9 @@ int Prepare(const std::string& source, const std::string& layout_word,
   p.settings().Layout = static_cast<Integer>(layout);
   p.prep.PrintOrientation = kLandscape;
   window.SetText(TextBox::kText1, source);
-  LayoutRecord& record = p.settings_state.layouts[layout];
-  surface.SetFontName(record.font_name);
-  ComputeLayoutMetrics(p, record.font_size);
-  surface.SetFontSize(record.font_size);
-  surface.SetOrientation(record.orientation);
+  if (!PrepareForPrint(p)) return 3;
   if (!PrePrint1(p)) return 2;
+  const LayoutRecord& record = p.settings_state.layouts[layout];
   std::filesystem::copy_file(p.prep.LineFilePath, lines_out,
                              std::filesystem::copy_options::overwrite_existing);
   std::ofstream pages(pages_out);
@@ -101,7 +89,7 @@ int Draw(const std::string& lines, const std::string& pages_path, const std::str
   for (long start = 0; pages >> start;) starts.push_back(start);
 
   CupsSurface surface;
-  if (!SelectPdfPrinter(surface)) return 3;
+  if (!SelectPrinterByName(surface, kPrintToPdf)) return 3;
   surface.SetPdfOutputPath(out);
   surface.SetScaleMode(1);
   surface.SetOrientation(orientation);

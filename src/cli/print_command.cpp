@@ -8,6 +8,7 @@
 
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
+#include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "settings/capability.h"
 #include "settings/memory_controls.h"
@@ -108,23 +109,6 @@ void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& o
   window.SetText(TextBox::kText1, o.file);
 }
 
-namespace {
-
-// What the Print button does before the status window opens: the layout's font on the
-// printer, the metrics for its size, its size and orientation, the preview. Raises the
-// surface's failures.
-void PreparePrinterFont(Program& p) {
-  const LayoutRecord& record = p.settings_state.layouts[p.settings().Layout];
-  p.surface().SetFontName(record.font_name);
-  p.settings_state.print_font_size = record.font_size;
-  ComputeLayoutMetrics(p, p.settings_state.print_font_size);
-  const LayoutRecord& measured = p.settings_state.layouts[p.settings().Layout];
-  p.surface().SetFontSize(measured.font_size);
-  p.surface().SetOrientation(measured.orientation);
-  p.window().SetFontPreview(p.surface().FontName(), p.settings_state.print_font_size);
-}
-
-// Makes the printer called `name` current. False when no installed printer has it.
 bool SelectPrinterByName(PrinterSurface& surface, const std::string& name) {
   std::vector<PrinterInfo> printers = surface.Printers();
   for (std::size_t i = 0; i < printers.size(); ++i) {
@@ -135,6 +119,8 @@ bool SelectPrinterByName(PrinterSurface& surface, const std::string& name) {
   }
   return false;
 }
+
+namespace {
 
 std::string PrinterList(PrinterSurface& surface) {
   std::string list;
@@ -179,14 +165,9 @@ class Command {
     }
 
     std::size_t before = prompt_.shown().size();
-    try {
-      PreparePrinterFont(p_);
-    } catch (const RuntimeError& e) {
-      ReportError(p_, e.failure());
-      return kExitPrinterFailed;
-    }
-    // Any message here is a failure of the printer's font or geometry.
-    if (prompt_.shown().size() != before) return kExitPrinterFailed;
+    // Any message here is a failure of the printer's font or geometry, even one the window
+    // would go on after.
+    if (!PrepareForPrint(p_) || prompt_.shown().size() != before) return kExitPrinterFailed;
     NoteFontSubstitution();
 
     before = prompt_.shown().size();
@@ -208,7 +189,10 @@ class Command {
     }
     if (!o_.quiet) err_ << totals.str() << std::flush;
     if (p_.prep.TotalPages <= 0) {
-      prompt_.Show("the file " + o_.file + " has nothing to print");
+      // The preparation may already have said why ("Source File has 0 bytes").
+      if (prompt_.shown().size() == before) {
+        prompt_.Show("the file " + o_.file + " has nothing to print");
+      }
       return kExitSourceFailed;
     }
     return Print();

@@ -47,6 +47,9 @@ struct CommandIo {
 // PrintOrientation and the chosen layout's font, which the window's rules keep current.
 void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& options);
 
+// Makes the printer called `name` current. False when no installed printer has it.
+bool SelectPrinterByName(PrinterSurface& surface, const std::string& name);
+
 // Runs the command for `args` (the arguments after the program name) and returns the exit
 // status. The settings file is read, never written.
 int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io);

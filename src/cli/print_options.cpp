@@ -48,13 +48,13 @@ std::optional<HeaderFooterItems> ItemList(const std::string& text) {
   return items;
 }
 
-struct OptionSpec {
+struct KnownOption {
   char short_name;  // 0 when there is none
   const char* long_name;
   bool takes_value;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {'l', "layout", true},       {'s', "signatures", true},   {'m', "feed", true},
     {'P', "printer", true},      {'o', "output", true},       {'f', "font", true},
     {'z', "size", true},         {0, "header", true},         {0, "footer", true},
@@ -139,16 +139,16 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
   return std::string();
 }
 
-const OptionSpec* FindLong(const std::string& name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == spec.long_name) return &spec;
+const KnownOption* FindLong(const std::string& name) {
+  for (const KnownOption& known : kOptions) {
+    if (name == known.long_name) return &known;
   }
   return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.short_name != 0 && spec.short_name == name) return &spec;
+const KnownOption* FindShort(char name) {
+  for (const KnownOption& known : kOptions) {
+    if (known.short_name != 0 && known.short_name == name) return &known;
   }
   return nullptr;
 }
@@ -171,8 +171,7 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
       continue;
     }
     // Short options may be bundled ("-yq") and may carry their value ("-l2").
-    std::vector<std::pair<const OptionSpec*, std::string>> found;
-    std::string shown = arg;
+    std::vector<std::pair<const KnownOption*, std::string>> found;
     if (arg[1] == '-') {
       std::string name = arg.substr(2);
       std::optional<std::string> inline_value;
@@ -181,32 +180,32 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
         inline_value = name.substr(eq + 1);
         name = name.substr(0, eq);
       }
-      const OptionSpec* spec = FindLong(name);
-      if (spec == nullptr) {
+      const KnownOption* known = FindLong(name);
+      if (known == nullptr) {
         result.error = "unknown option " + arg;
         return result;
       }
-      if (!spec->takes_value && inline_value) {
+      if (!known->takes_value && inline_value) {
         result.error = "--" + name + " takes no value";
         return result;
       }
-      if (spec->takes_value && !inline_value) {
+      if (known->takes_value && !inline_value) {
         if (i + 1 >= args.size()) {
           result.error = "--" + name + " needs a value";
           return result;
         }
         inline_value = args[++i];
       }
-      found.emplace_back(spec, inline_value.value_or(std::string()));
+      found.emplace_back(known, inline_value.value_or(std::string()));
     } else {
       for (std::size_t k = 1; k < arg.size(); ++k) {
-        const OptionSpec* spec = FindShort(arg[k]);
-        if (spec == nullptr) {
+        const KnownOption* known = FindShort(arg[k]);
+        if (known == nullptr) {
           result.error = std::string("unknown option -") + arg[k];
           return result;
         }
-        if (!spec->takes_value) {
-          found.emplace_back(spec, std::string());
+        if (!known->takes_value) {
+          found.emplace_back(known, std::string());
           continue;
         }
         std::string value;
@@ -218,12 +217,12 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
           result.error = std::string("-") + arg[k] + " needs a value";
           return result;
         }
-        found.emplace_back(spec, value);
+        found.emplace_back(known, value);
         break;
       }
     }
-    for (const auto& [spec, value] : found) {
-      std::string error = Apply(spec->long_name, value, o);
+    for (const auto& [known, value] : found) {
+      std::string error = Apply(known->long_name, value, o);
       if (!error.empty()) {
         result.error = error;
         return result;

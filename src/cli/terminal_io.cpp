@@ -37,6 +37,8 @@ void TerminalStatus::ShowStatus(const std::string& message) {
 void TerminalStatus::SetProgress(long total, long current) {
   int percent = ProgressPercent(total, current);
   if (percent < 0) return;
+  // A count past its total must not overfill the bar.
+  if (percent > 100) percent = 100;
   current_ = current;
   total_ = total;
   // Redrawing only when the figure changes keeps a long job's output small and fast.

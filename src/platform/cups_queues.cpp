@@ -4,6 +4,11 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "settings/runtime_failure.h"
 
@@ -129,8 +134,15 @@ std::optional<Paper> QueuePaper(const std::string& queue, const std::string& med
   return ToPaper(size);
 }
 
-int SendPdfJob(const std::string& queue, const std::string& pdf, const std::string& title,
-               const std::vector<std::pair<std::string, std::string>>& options) {
+int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std::string& title,
+                const std::vector<std::pair<std::string, std::string>>& options) {
+  // Opened before the job is created, so an unreadable file leaves nothing in the queue.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pdf_path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) {
+    RaiseFailure(kPathFileAccessError,
+                 "Path/File access error (" + pdf_path + ": " + std::strerror(errno) + ")");
+  }
   OpenQueue q(queue);
   if (!q.ok()) RaisePrinterError(queue);  // gone, or no scheduler to take the job
   cups_option_t* job_options = nullptr;
@@ -146,18 +158,27 @@ int SendPdfJob(const std::string& queue, const std::string& pdf, const std::stri
 
   bool sent = cupsStartDestDocument(q.http(), q.dest(), q.info(), job_id, title.c_str(),
                                     CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
-  constexpr std::size_t kChunk = 64 * 1024;
-  for (std::size_t at = 0; sent && at < pdf.size(); at += kChunk) {
-    const std::size_t n = std::min(kChunk, pdf.size() - at);
-    sent = cupsWriteRequestData(q.http(), pdf.data() + at, n) == HTTP_STATUS_CONTINUE;
+  std::string read_failure;
+  std::vector<char> chunk(64 * 1024);
+  while (sent) {
+    const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    if (n > 0) sent = cupsWriteRequestData(q.http(), chunk.data(), n) == HTTP_STATUS_CONTINUE;
+    if (n < chunk.size()) {
+      if (std::ferror(file.get())) {
+        read_failure = pdf_path + ": " + std::strerror(errno);
+        sent = false;
+      }
+      break;
+    }
   }
   // The document must be finished even after a failed write, so the connection is in step.
   ipp_status_t finished = cupsFinishDestDocument(q.http(), q.dest(), q.info());
   if (!sent || Failed(finished)) {
     std::string message = cupsLastErrorString() ? cupsLastErrorString() : "";
     cupsCancelDestJob(q.http(), q.dest(), job_id);
-    RaiseFailure(kPrinterError, "Printer error (" + queue + ": " +
-                                    (message.empty() ? "the job could not be sent" : message) + ")");
+    if (!read_failure.empty()) message = read_failure;
+    if (message.empty()) message = "the job could not be sent";
+    RaiseFailure(kPrinterError, "Printer error (" + queue + ": " + message + ")");
   }
   return job_id;
 }

@@ -1,5 +1,6 @@
 // The CUPS side of the printer surface: the destinations, what a queue can do (two-sided,
-// landscape, its paper, its resolution), and sending a finished PDF to a queue as one job.
+// landscape, its paper, its resolution), and sending a finished PDF file to a queue as one
+// job.
 #pragma once
 
 #include <optional>
@@ -37,10 +38,11 @@ QueueFacts ReadQueueFacts(const std::string& queue);
 // not offer it.
 std::optional<Paper> QueuePaper(const std::string& queue, const std::string& media);
 
-// Sends `pdf` to `queue` as one application/pdf document with these job options. Returns
-// the CUPS job id. Raises RuntimeError 482 with the scheduler's message when the queue
-// refuses or the transfer fails; a job already created is then cancelled.
-int SendPdfJob(const std::string& queue, const std::string& pdf, const std::string& title,
-               const std::vector<std::pair<std::string, std::string>>& options);
+// Sends the PDF file `pdf_path` to `queue` as one application/pdf document with these job
+// options, read and sent a piece at a time. Returns the CUPS job id. Raises RuntimeError 482
+// with the scheduler's message when the queue refuses or the transfer fails (a job already
+// created is then cancelled), 75 when the file cannot be opened.
+int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std::string& title,
+                const std::vector<std::pair<std::string, std::string>>& options);
 
 }  // namespace quireon2

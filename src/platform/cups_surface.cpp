@@ -5,17 +5,21 @@
 #include <cups/cups.h>
 #include <cairo.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/font_cache.h"
 #include "platform/surface_text.h"
+#include "platform/temp_file.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2 {
@@ -35,9 +39,11 @@ const char* SidesKeyword(int duplex) {
   }
 }
 
-cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-  return CAIRO_STATUS_SUCCESS;
+// A queue that names its sides must name this one; one that names none may try it.
+bool OffersSides(const QueueFacts& facts, int duplex) {
+  const char* wanted = SidesKeyword(duplex);
+  return facts.sides.empty() ||
+         std::find(facts.sides.begin(), facts.sides.end(), wanted) != facts.sides.end();
 }
 
 // `path` with "-n" before its extension ("out.pdf", 2 -> "out-2.pdf").
@@ -48,46 +54,24 @@ std::string NumberedPath(const std::string& path, int n) {
   return numbered.string() + p.extension().string();
 }
 
-[[noreturn]] void RaiseFileFailure(const std::string& path, int error) {
-  RaiseFailure(kPathFileAccessError,
-               "Path/File access error (" + path + ": " + std::strerror(error) + ")");
-}
-
-// Writes `bytes` to `path` through a temporary file beside it, so a failed write never
-// leaves half a PDF where a whole one was.
-void WriteFileReplacing(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0) RaiseFileFailure(path, errno);
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int error = n < 0 ? errno : EIO;
-      close(fd);
-      unlink(temp.c_str());
-      RaiseFileFailure(path, error);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    unlink(temp.c_str());
-    RaiseFileFailure(path, error);
-  }
+std::string FileFailure(const std::string& path, int error) {
+  return "Path/File access error (" + path + ": " + std::strerror(error) + ")";
 }
 
 }  // namespace
 
-// One open job: the PDF being drawn and where it goes.
+// One open job: the PDF being drawn and where it goes. cairo writes the PDF into a temp
+// file as it goes, so memory does not grow with the job: for "Print to PDF" one beside the
+// destination that takes its place when the job ends (so no half file is ever left there),
+// for a queue one in the temp folder that is sent and then removed.
 struct CupsSurface::Job {
-  std::string pdf;
   cairo_surface_t* surface = nullptr;
-  cairo_t* cr = nullptr;  // null for a job whose output was declined
+  cairo_t* cr = nullptr;  // null for a job whose output was declined or has no file
+  std::FILE* file = nullptr;
+  std::string file_path;     // the temp file; empty once it has taken the destination's place
+  std::string file_shown;    // the file a failure names: the destination, else the temp file
+  std::string file_failure;  // why the temp file could not be made or written, if it could not
+  bool discarding = false;   // the job is dropped: cairo's remaining output goes nowhere
   bool to_pdf_file = false;
   std::string queue;
   std::string pdf_path;
@@ -104,12 +88,91 @@ struct CupsSurface::Job {
   double pen_baseline = 0, pen_size = 0, pen_cairo_x = 0, pen_drift = 0;
 
   ~Job() {
+    discarding = true;
     if (cr != nullptr) cairo_destroy(cr);
     if (surface != nullptr) cairo_surface_destroy(surface);
+    if (file != nullptr) std::fclose(file);
+    if (!file_path.empty()) unlink(file_path.c_str());
+  }
+
+  // Makes the temp file. "Print to PDF" gets one beside `destination`, readable as a file
+  // the user saves would be; a queue gets a private one in the temp folder.
+  void OpenFile(const std::string& destination) {
+    int fd = -1;
+    if (to_pdf_file) {
+      std::string temp = destination + ".XXXXXX";
+      fd = mkostemp(temp.data(), O_CLOEXEC);
+      if (fd < 0) {
+        file_failure = FileFailure(destination, errno);
+        return;
+      }
+      file_path = temp;
+      file_shown = destination;
+      const mode_t mask = umask(0);
+      umask(mask);
+      fchmod(fd, 0666 & ~mask);
+    } else {
+      const std::string folder = TempFolder();
+      if (folder.empty()) {
+        file_failure = "Path/File access error (no writable temp folder)";
+        return;
+      }
+      std::string error;
+      file_path = MakeTempFile(folder, "quireon2-job-", &error);
+      if (file_path.empty()) {
+        file_failure = "Path/File access error (" + folder + ": " + error + ")";
+        return;
+      }
+      file_shown = file_path;
+      fd = open(file_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+      if (fd < 0) {
+        file_failure = FileFailure(file_shown, errno);
+        return;
+      }
+    }
+    file = fdopen(fd, "wb");
+    if (file == nullptr) {
+      file_failure = FileFailure(file_shown, errno);
+      close(fd);
+      return;
+    }
+    std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);  // cairo writes in small pieces
+  }
+
+  // Closes the file with everything cairo wrote; false, with the reason kept, when some of
+  // it did not reach the disk.
+  bool CloseFile() {
+    if (file != nullptr) {
+      errno = 0;
+      if (std::fclose(file) != 0 && file_failure.empty()) {
+        file_failure = FileFailure(file_shown, errno != 0 ? errno : EIO);
+      }
+      file = nullptr;
+    }
+    return file_failure.empty();
+  }
+
+  // cairo's output: appended to the file; the first failure stops the job.
+  static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length) {
+    Job& job = *static_cast<Job*>(closure);
+    if (job.discarding) return CAIRO_STATUS_SUCCESS;
+    if (job.file == nullptr || !job.file_failure.empty()) return CAIRO_STATUS_WRITE_ERROR;
+    errno = 0;
+    if (std::fwrite(data, 1, length, job.file) != length) {
+      job.file_failure = FileFailure(job.file_shown, errno != 0 ? errno : EIO);
+      return CAIRO_STATUS_WRITE_ERROR;
+    }
+    return CAIRO_STATUS_SUCCESS;
   }
 };
 
 CupsSurface::CupsSurface() : fonts_(std::make_unique<FontCache>()) {
+  // cairo takes its page compressor's few hundred KB at each page and frees them at the
+  // page's end; with the PDF no longer held in memory above them, the allocator would
+  // hand that back to the system and ask for it again on every page. Keeping a megabyte
+  // at the heap's top spares those two system calls per page.
+  static const bool kTopPadSet = mallopt(M_TOP_PAD, 1 << 20) != 0;
+  static_cast<void>(kTopPadSet);
   system_paper_code_ = SystemPaperCode();
   pdf_paper_code_ = system_paper_code_;
   const std::vector<CupsDestination> destinations = ListCupsDestinations();
@@ -160,10 +223,7 @@ void CupsSurface::MakeCurrent(const PrinterInfo& printer, bool is_pdf) {
   // Settings this printer cannot take fall back to ones it can, so reading them back
   // tells the truth.
   if (!is_pdf) {
-    const char* sides = SidesKeyword(duplex_);
-    bool has_sides = facts_.sides.empty();
-    for (const std::string& s : facts_.sides) has_sides = has_sides || s == sides;
-    if (!has_sides) duplex_ = kDuplexSimplex;
+    if (!OffersSides(facts_, duplex_)) duplex_ = kDuplexSimplex;
     if (facts_.landscape == 0) orientation_ = kPortrait;
   }
 }
@@ -209,26 +269,17 @@ Paper CupsSurface::CurrentPaper() const {
 }
 
 CupsSurface::Geometry CupsSurface::CurrentGeometry() const {
-  const Paper paper = CurrentPaper();
-  Geometry g;
+  Paper p = CurrentPaper();
   if (orientation_ == kLandscape) {
     // The landscape page lies on the sheet turned a quarter counter-clockwise: its top
     // edge along the sheet's left edge, its left edge along the sheet's bottom.
-    g.page_width = paper.height_points;
-    g.page_height = paper.width_points;
-    g.left = paper.bottom_points;
-    g.top = paper.left_points;
-    g.width = g.page_width - paper.bottom_points - paper.top_points;
-    g.height = g.page_height - paper.left_points - paper.right_points;
-  } else {
-    g.page_width = paper.width_points;
-    g.page_height = paper.height_points;
-    g.left = paper.left_points;
-    g.top = paper.top_points;
-    g.width = g.page_width - paper.left_points - paper.right_points;
-    g.height = g.page_height - paper.top_points - paper.bottom_points;
+    p = {p.media, p.height_points, p.width_points,
+         p.bottom_points, p.top_points,   // the page's left and right margins
+         p.left_points, p.right_points};  // its top and bottom margins
   }
-  return g;
+  const double width = p.width_points - p.left_points - p.right_points;
+  const double height = p.height_points - p.top_points - p.bottom_points;
+  return {p.width_points, p.height_points, p.left_points, p.top_points, width, height};
 }
 
 double CupsSurface::ScaleWidth() const { return CurrentGeometry().width * kTwipsPerPoint; }
@@ -318,10 +369,13 @@ void CupsSurface::StartJob() {
       job->pdf_path = SuggestedPdfPath();
     }
   }
-  if (drawn) {
+  // A job without a file is still laid out, so it fails only when it ends, as a job whose
+  // file cannot be written.
+  if (drawn) job->OpenFile(job->pdf_path);
+  if (drawn && job->file != nullptr) {
     const Geometry g = CurrentGeometry();
-    job->surface = cairo_pdf_surface_create_for_stream(AppendToString, &job->pdf, g.page_width,
-                                                       g.page_height);
+    job->surface =
+        cairo_pdf_surface_create_for_stream(Job::Write, job.get(), g.page_width, g.page_height);
     cairo_pdf_surface_set_metadata(job->surface, CAIRO_PDF_METADATA_TITLE, job->title.c_str());
     cairo_pdf_surface_set_metadata(job->surface, CAIRO_PDF_METADATA_CREATOR, "Quireon2");
     job->cr = cairo_create(job->surface);
@@ -436,6 +490,7 @@ double CupsSurface::LineHeight(FontFace& face) const {
 double CupsSurface::TextHeight(std::string_view text) {
   return static_cast<double>(PrinterTextLines(text).size()) * LineHeight(CurrentFace());
 }
+
 void CupsSurface::SetDrawWidth(int pixels) {
   if (pixels < 1) RaiseFailure(kInvalidPropertyValue);
   draw_width_ = pixels;
@@ -471,23 +526,32 @@ void CupsSurface::EndDoc() {
   // Nothing drawn since the last job ended: there is no job to end, and no empty sheet
   // is fed for it.
   if (!job_) return;
-  std::unique_ptr<Job> job = std::move(job_);
-  if (job->cr == nullptr) return;  // its output was declined
-  if (job->page_open) cairo_show_page(job->cr);
-  cairo_destroy(job->cr);
-  job->cr = nullptr;
-  cairo_surface_finish(job->surface);
-  cairo_status_t status = cairo_surface_status(job->surface);
+  std::unique_ptr<Job> job = std::move(job_);  // its temp file goes with it, come what may
+  cairo_status_t status = CAIRO_STATUS_SUCCESS;
+  if (job->cr != nullptr) {
+    if (job->page_open) cairo_show_page(job->cr);
+    cairo_destroy(job->cr);
+    job->cr = nullptr;
+    cairo_surface_finish(job->surface);
+    status = cairo_surface_status(job->surface);
+  } else if (job->file_failure.empty()) {
+    return;  // its output was declined
+  }
+  if (!job->CloseFile()) {
+    // Nothing was written, so the next job may take this file name.
+    if (job->to_pdf_file) --job_number_;
+    RaiseFailure(kPathFileAccessError, job->file_failure);
+  }
   if (status != CAIRO_STATUS_SUCCESS) {
-    RaiseFailure(kPrinterError, std::string("Printer error (") + cairo_status_to_string(status) + ")");
+    RaiseFailure(kPrinterError,
+                 std::string("Printer error (") + cairo_status_to_string(status) + ")");
   }
   if (job->to_pdf_file) {
-    try {
-      WriteFileReplacing(job->pdf_path, job->pdf);
-    } catch (const RuntimeError&) {
-      --job_number_;  // nothing was written, so the next job may take this file name
-      throw;
+    if (std::rename(job->file_path.c_str(), job->pdf_path.c_str()) != 0) {
+      --job_number_;
+      RaiseFailure(kPathFileAccessError, FileFailure(job->pdf_path, errno));
     }
+    job->file_path.clear();  // it is the destination now
     last_pdf_path_ = job->pdf_path;
     std::error_code error;
     pdf_folder_ = fs::absolute(fs::path(job->pdf_path), error).parent_path().string();
@@ -496,7 +560,7 @@ void CupsSurface::EndDoc() {
   std::vector<std::pair<std::string, std::string>> options = {
       {CUPS_SIDES, SidesKeyword(job->duplex)}};
   if (!job->media.empty()) options.emplace_back(CUPS_MEDIA, job->media);
-  last_job_id_ = SendPdfJob(job->queue, job->pdf, job->title, options);
+  last_job_id_ = SendPdfFile(job->queue, job->file_path, job->title, options);
 }
 
 void CupsSurface::AbortDoc() {
@@ -509,11 +573,9 @@ void CupsSurface::SetDuplex(int value) {
   if (value != kDuplexSimplex && value != kDuplexLongEdge && value != kDuplexShortEdge) {
     RaiseFailure(kInvalidPropertyValue);
   }
-  if (!current_is_pdf_ && value != kDuplexSimplex) {
-    // A queue that names its sides must name this one; one that names none may try it.
-    bool offered = facts_.sides.empty();
-    for (const std::string& s : facts_.sides) offered = offered || s == SidesKeyword(value);
-    if (!offered || facts_.two_sided == 0) RaiseFailure(kInvalidPropertyValue);
+  if (!current_is_pdf_ && value != kDuplexSimplex &&
+      (!OffersSides(facts_, value) || facts_.two_sided == 0)) {
+    RaiseFailure(kInvalidPropertyValue);
   }
   duplex_ = value;
 }

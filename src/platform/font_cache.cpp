@@ -106,7 +106,8 @@ cairo_scaled_font_t* FontFace::ScaledFont(double size_points) {
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_scaled_font_t* font = cairo_scaled_font_create(cairo_face_, &font_matrix, &identity, options);
+  cairo_scaled_font_t* font =
+      cairo_scaled_font_create(cairo_face_, &font_matrix, &identity, options);
   cairo_font_options_destroy(options);
   scaled_.emplace(size_points, font);
   return font;

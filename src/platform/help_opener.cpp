@@ -1,3 +1,4 @@
+// Where the help page is found, and handing it to the desktop's viewer.
 #include "platform/help_opener.h"
 
 #include <QDesktopServices>
@@ -6,21 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/settings_path.h"
+
 namespace quireon2 {
-namespace {
 
 namespace fs = std::filesystem;
-
-bool SameFolder(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return false;
-  std::error_code ec_a, ec_b;
-  fs::path ca = fs::weakly_canonical(a, ec_a);
-  fs::path cb = fs::weakly_canonical(b, ec_b);
-  if (ec_a || ec_b) return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
-  return ca == cb;
-}
-
-}  // namespace
 
 std::string HelpFilePath(const std::string& executable_dir, const std::string& installed_bin_dir,
                          const std::string& installed_help_dir) {

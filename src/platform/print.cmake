@@ -9,3 +9,5 @@ add_library(q2_platform_print STATIC
 )
 target_link_libraries(q2_platform_print PUBLIC
   q2_settings PkgConfig::CAIRO PkgConfig::FONTCONFIG PkgConfig::FREETYPE Cups::Cups)
+# A job's PDF is written to a temp file while it is drawn.
+target_link_libraries(q2_platform_print PRIVATE q2_platform_files)

@@ -12,7 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Compares folders by what they name, so "/usr/bin/" and "/usr/local/../bin" match.
+}  // namespace
+
 bool SameFolder(const std::string& a, const std::string& b) {
   if (a.empty() || b.empty()) return false;
   std::error_code ec_a, ec_b;
@@ -21,8 +22,6 @@ bool SameFolder(const std::string& a, const std::string& b) {
   if (ec_a || ec_b) return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
   return ca == cb;
 }
-
-}  // namespace
 
 std::string UserSettingsFolder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");

@@ -26,4 +26,8 @@ std::string ExecutableFolder();
 // The install prefix's bin folder this build was configured with, empty when unknown.
 std::string InstalledBinFolder();
 
+// Whether two folder paths name the same folder, so "/usr/bin/" and "/usr/local/../bin"
+// match; false when either is empty.
+bool SameFolder(const std::string& a, const std::string& b);
+
 }  // namespace quireon2

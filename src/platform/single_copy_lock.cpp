@@ -1,3 +1,4 @@
+// The single-copy lock: a QLockFile in the user's runtime folder, named for the user.
 #include "platform/single_copy_lock.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// The temp folder and new unique temp files in it.
 #include "platform/temp_file.h"
 
 #include <cerrno>

@@ -73,30 +73,35 @@ class RunGuard {
 
 // The prompt between the passes; true to go on with the second sides.
 bool AskForSecondSides(Program& p) {
-  return p.prompt().Ask(PaperPrompt(p.settings().PrinterMode), Buttons::kOkCancel) ==
-         Answer::kOk;
+  return p.prompt().Ask(PaperPrompt(p.settings().PrinterMode), Buttons::kOkCancel) == Answer::kOk;
 }
 
-// Cancel at the prompt: the first pass has already ended its job with EndDoc, so nothing
-// more goes to the printer (a further EndDoc would feed an empty sheet).
-RunResult Cancelled(Program& p, std::unique_ptr<LineFileReader>& file) {
-  file.reset();
-  p.status().ShowStatus(kCompleted);
-  return {RunEnd::kCancelled, std::nullopt};
-}
-
-// The first steps of the booklet runs, before their failure handling: the caption, the
-// line file opened, "Printing Side 1". A failure here is left to the Print Now handler.
-std::optional<RuntimeFailure> OpenBookletRun(Program& p, std::unique_ptr<LineFileReader>& file) {
+// The frame of both booklet runs. The caption, the line file and "Printing Side 1" come
+// first, outside the run's failure handling (a failure there is left to Print Now); then
+// `passes` prints under it and returns false for Cancel at the prompt. After a cancel the
+// first pass has already ended its job, so nothing more goes to the printer (a further
+// EndDoc would feed an empty sheet).
+template <typename Passes>
+RunResult RunBooklet(Program& p, Passes passes) {
+  std::unique_ptr<LineFileReader> file;
   try {
     p.status().ShowStatus("Printing " + LayoutCaption(p.settings().Layout));
     file = std::make_unique<LineFileReader>(p.prep.LineFilePath);
     p.status().ShowStatus("Printing Side 1");
   } catch (const std::exception& e) {
-    file.reset();
-    return AsFailure(e);
+    return {RunEnd::kNotStarted, AsFailure(e)};
   }
-  return std::nullopt;
+
+  RunGuard guard(p);
+  try {
+    const bool completed = passes(*file, guard);
+    file.reset();
+    p.status().ShowStatus(kCompleted);
+    return {completed ? RunEnd::kCompleted : RunEnd::kCancelled, std::nullopt};
+  } catch (const std::exception& e) {
+    file.reset();
+    return guard.Fail(AsFailure(e));
+  }
 }
 
 void EndSide(Program& p, bool last) {
@@ -127,6 +132,23 @@ void PrintSignatureSide(Program& p, LineFileReader& file, int side, long sheet, 
                         bool last) {
   DrawSide(p, file, SignatureSide(p.print.SheetsPerSig, signature, sheet, side), last);
 }
+
+namespace {
+
+// Side `side` of every sheet of every signature, in stack order or, `backwards`, from the
+// last sheet of the last signature; the last side printed ends the job.
+void PrintSignaturePass(Program& p, LineFileReader& file, int side, long g_count, long s_count,
+                        bool backwards) {
+  for (long gi = 1; gi <= g_count; ++gi) {
+    for (long si = 1; si <= s_count; ++si) {
+      const long g = backwards ? g_count + 1 - gi : gi;
+      const long s = backwards ? s_count + 1 - si : si;
+      PrintSignatureSide(p, file, side, s, g, gi == g_count && si == s_count);
+    }
+  }
+}
+
+}  // namespace
 
 RunResult PrintNUp(Program& p) {
   RunGuard guard(p);
@@ -161,11 +183,7 @@ RunResult PrintNUp(Program& p) {
 }
 
 RunResult PrintBooklet(Program& p) {
-  std::unique_ptr<LineFileReader> file;
-  if (auto failure = OpenBookletRun(p, file)) return {RunEnd::kNotStarted, failure};
-
-  RunGuard guard(p);
-  try {
+  return RunBooklet(p, [&p](LineFileReader& file, RunGuard& guard) {
     PrinterSurface& surface = p.surface();
     StatusSink& status = p.status();
     surface.SetOrientation(p.prep.PrintOrientation);
@@ -177,21 +195,21 @@ RunResult PrintBooklet(Program& p) {
       case 3:
         for (long s = 1; s <= n; ++s) {
           status.SetProgress(n, s);
-          PrintBookletSide(p, *file, 1, s, s == n);
+          PrintBookletSide(p, file, 1, s, s == n);
         }
-        if (!AskForSecondSides(p)) return Cancelled(p, file);
+        if (!AskForSecondSides(p)) return false;
         status.ShowStatus("Printing Side 2");
         surface.SetOrientation(p.prep.PrintOrientation);
         if (mode == 1) {
           // The flipped stack comes back last sheet on top.
           for (long s = n; s >= 1; --s) {
-            PrintBookletSide(p, *file, 2, s, s == 1);
+            PrintBookletSide(p, file, 2, s, s == 1);
             status.SetProgress(n, n - s);
           }
         } else {
           for (long s = 1; s <= n; ++s) {
             status.SetProgress(n, s);
-            PrintBookletSide(p, *file, 2, s, s == n);
+            PrintBookletSide(p, file, 2, s, s == n);
           }
         }
         break;
@@ -200,30 +218,20 @@ RunResult PrintBooklet(Program& p) {
         guard.StartDuplex();
         for (long s = 1; s <= n; ++s) {
           status.SetProgress(n, s);
-          PrintBookletSide(p, *file, 1, s, false);
-          PrintBookletSide(p, *file, 2, s, s == n);
+          PrintBookletSide(p, file, 1, s, false);
+          PrintBookletSide(p, file, 2, s, s == n);
         }
         guard.EndDuplex();
         break;
       default:
         break;
     }
-    file.reset();
-    status.ShowStatus(kCompleted);
-    return {RunEnd::kCompleted, std::nullopt};
-  } catch (const std::exception& e) {
-    file.reset();
-    return guard.Fail(AsFailure(e));
-  }
+    return true;
+  });
 }
 
 RunResult PrintSignatures(Program& p) {
-  std::unique_ptr<LineFileReader> file;
-  if (auto failure = OpenBookletRun(p, file)) return {RunEnd::kNotStarted, failure};
-
-  RunGuard guard(p);
-  try {
-    PrinterSurface& surface = p.surface();
+  return RunBooklet(p, [&p](LineFileReader& file, RunGuard& guard) {
     StatusSink& status = p.status();
     const long g_count = p.print.SigCount;
     const std::optional<long> per_sig = SheetsPerSignature(p.prep.SheetCount, g_count);
@@ -231,62 +239,39 @@ RunResult PrintSignatures(Program& p) {
     p.print.SheetsPerSig = CheckedInteger(*per_sig);
     const long s_count = *per_sig;
     const int mode = p.settings().PrinterMode;
-
-    for (int pass = 1; pass <= 2; ++pass) {
-      switch (mode) {
-        case 0:
-        case 1:
-        case 3:
-          if (pass == 1) {
-            for (long g = 1; g <= g_count; ++g) {
-              for (long s = 1; s <= s_count; ++s) {
-                PrintSignatureSide(p, *file, 1, s, g, s == s_count && g == g_count);
-              }
-            }
-            break;
+    switch (mode) {
+      case 0:
+      case 1:
+      case 3:
+        PrintSignaturePass(p, file, 1, g_count, s_count, false);
+        if (!AskForSecondSides(p)) return false;
+        status.ShowStatus("Printing Side 2");
+        if (mode == 0) {
+          PrintSignaturePass(p, file, 2, g_count, s_count, false);
+        } else {
+          // The stack comes back with the last sheet of the last signature on top.
+          p.surface().SetOrientation(p.prep.PrintOrientation);
+          PrintSignaturePass(p, file, 2, g_count, s_count, true);
+        }
+        break;
+      case 2:
+        status.ShowStatus("Printing Double Sided");
+        guard.StartDuplex();
+        for (long g = 1; g <= g_count; ++g) {
+          for (long s = 1; s <= s_count; ++s) {
+            PrintSignatureSide(p, file, 1, s, g, false);
+            PrintSignatureSide(p, file, 2, s, g, s == s_count && g == g_count);
           }
-          if (!AskForSecondSides(p)) return Cancelled(p, file);
-          status.ShowStatus("Printing Side 2");
-          if (mode == 0) {
-            for (long g = 1; g <= g_count; ++g) {
-              for (long s = 1; s <= s_count; ++s) {
-                PrintSignatureSide(p, *file, 2, s, g, s == s_count && g == g_count);
-              }
-            }
-          } else {
-            // The stack comes back with the last sheet of the last signature on top.
-            surface.SetOrientation(p.prep.PrintOrientation);
-            for (long g = g_count; g >= 1; --g) {
-              for (long s = s_count; s >= 1; --s) {
-                PrintSignatureSide(p, *file, 2, s, g, s == 1 && g == 1);
-              }
-            }
-          }
-          break;
-        case 2:
-          status.ShowStatus("Printing Double Sided");
-          if (pass == 1) {
-            guard.StartDuplex();
-            for (long g = 1; g <= g_count; ++g) {
-              for (long s = 1; s <= s_count; ++s) {
-                PrintSignatureSide(p, *file, 1, s, g, false);
-                PrintSignatureSide(p, *file, 2, s, g, s == s_count && g == g_count);
-              }
-            }
-            guard.EndDuplex();
-          }
-          break;
-        default:
-          break;
-      }
+        }
+        guard.EndDuplex();
+        // The message stands for each of the run's two passes, the second printing nothing.
+        status.ShowStatus("Printing Double Sided");
+        break;
+      default:
+        break;
     }
-    file.reset();
-    status.ShowStatus(kCompleted);
-    return {RunEnd::kCompleted, std::nullopt};
-  } catch (const std::exception& e) {
-    file.reset();
-    return guard.Fail(AsFailure(e));
-  }
+    return true;
+  });
 }
 
 bool PrintNow(Program& p) {

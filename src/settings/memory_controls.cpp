@@ -1,3 +1,4 @@
+// Main-window controls held in memory.
 #include "settings/memory_controls.h"
 
 namespace quireon2 {

@@ -1,3 +1,4 @@
+// Numbers as the program writes and reads them in texts.
 #include "settings/number_text.h"
 
 #include <cctype>
@@ -81,10 +82,6 @@ long long RoundHalfDown(double x) {
   double floor_value = std::floor(x);
   return static_cast<long long>(floor_value) + (x - floor_value > 0.5 ? 1 : 0);
 }
-
-}  // namespace quireon2
-
-namespace quireon2 {
 
 std::string FontPreviewCaption(const std::string& font_name, double size_points) {
   return "The current font is " + font_name + DisplayForm(RoundHalfDown(size_points)) + " Pts";

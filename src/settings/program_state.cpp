@@ -1,3 +1,4 @@
+// The values the program's routines share.
 #include "settings/program_state.h"
 
 namespace quireon2 {

@@ -1,3 +1,4 @@
+// Run-time failures: raising them, 16-bit overflow checks and rounding.
 #include "settings/runtime_failure.h"
 
 #include <cmath>

@@ -53,7 +53,7 @@ short CheckedInteger(long long value);
 // Converts to a 32-bit Long, raising Overflow when the value leaves the 32-bit range.
 int CheckedLong(long long value);
 
-// Nearest whole number, an exact half to the even neighbour (the design's round()).
+// Nearest whole number, an exact half to the even neighbour.
 long long RoundHalfEven(double value);
 
 }  // namespace quireon2

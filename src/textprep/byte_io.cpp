@@ -1,9 +1,12 @@
+// Streaming the source in chunks and writing the line file; failures become FileFailure.
 #include "textprep/byte_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "textprep/line_format.h"
 
@@ -26,22 +29,31 @@ std::string CantWrite(const std::string& path, int error) {
 
 SourceReader::SourceReader(const std::string& path, bool lf_as_line_end)
     : path_(path), lf_as_line_end_(lf_as_line_end) {
-  // Opened for reading only: a missing source is reported, never created.
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) {
+  // Opened for reading only: a missing source is reported, never created. Opened without
+  // waiting, so a pipe in the source's place cannot hang the run; only a file is read.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
     int error = errno;
     if (error == ENOENT) throw FileFailure("the file " + path + " doesn't exist");
     throw FileFailure(CantRead(path, error));
   }
   struct stat info {};
-  if (fstat(fileno(file_), &info) != 0) {
+  if (fstat(fd, &info) != 0) {
     int error = errno;
-    std::fclose(file_);
+    close(fd);
     throw FileFailure(CantRead(path, error));
   }
-  if (S_ISDIR(info.st_mode)) {
-    std::fclose(file_);
-    throw FileFailure(CantRead(path, EISDIR));
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    if (S_ISDIR(info.st_mode)) throw FileFailure(CantRead(path, EISDIR));
+    throw FileFailure("Can't read the file " + path + ": it is not a regular file");
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  file_ = fdopen(fd, "rb");
+  if (file_ == nullptr) {
+    int error = errno;
+    close(fd);
+    throw FileFailure(CantRead(path, error));
   }
   size_ = static_cast<long long>(info.st_size);
   dev_ = static_cast<unsigned long long>(info.st_dev);

@@ -1,3 +1,4 @@
+// Where the cells of each layout lie on a sheet side and how large they are.
 #include "textprep/cell_geometry.h"
 
 #include "settings/runtime_failure.h"
@@ -14,8 +15,9 @@ long long Half(double twips) { return CheckedLong(RoundHalfEven(twips)) / 2; }
 void SideBySide(int gutter, double sw, double sh, const Settings& s, LayoutRecord& r) {
   r.cell_count = 2;
   r.orientation = 2;
-  r.cell_height = CheckedLong(RoundHalfEven(sh - static_cast<double>(CheckedInteger(2LL * s.YEdgeBorder2)) -
-                                            static_cast<double>(Sum16(s.OffsetTop, s.OffsetBottom))));
+  r.cell_height =
+      CheckedLong(RoundHalfEven(sh - static_cast<double>(CheckedInteger(2LL * s.YEdgeBorder2)) -
+                                static_cast<double>(Sum16(s.OffsetTop, s.OffsetBottom))));
   r.cell_width = CheckedLong(Half(sw) - Sum16(gutter / 2, s.XEdgeBorder2) -
                              Sum16(s.OffsetLeft, s.OffsetRight));
   // The offsets were measured on the portrait sheet: top moves the cells along x here.
@@ -26,14 +28,15 @@ void SideBySide(int gutter, double sw, double sh, const Settings& s, LayoutRecor
 
 }  // namespace
 
-void ComputeCellGeometry(int layout, double sw, double sh, const Settings& s,
-                         LayoutRecord& r) {
+void ComputeCellGeometry(int layout, double sw, double sh, const Settings& s, LayoutRecord& r) {
   switch (layout) {
     case kLayout1Up:
       r.cell_count = 1;
       r.orientation = 1;
-      r.cell_height = CheckedLong(RoundHalfEven(sh - static_cast<double>(CheckedInteger(2LL * s.YEdgeBorder1))));
-      r.cell_width = CheckedLong(RoundHalfEven(sw - static_cast<double>(CheckedInteger(2LL * s.XEdgeBorder1))));
+      r.cell_height = CheckedLong(
+          RoundHalfEven(sh - static_cast<double>(CheckedInteger(2LL * s.YEdgeBorder1))));
+      r.cell_width = CheckedLong(
+          RoundHalfEven(sw - static_cast<double>(CheckedInteger(2LL * s.XEdgeBorder1))));
       r.x[1] = static_cast<Long>(Sum16(s.XEdgeBorder1, s.OffsetLeft));
       r.y[1] = static_cast<Long>(Sum16(s.YEdgeBorder1, s.OffsetTop));
       break;

@@ -1,3 +1,4 @@
+// The layouts' cells, line heights and characters per line, measured on the printer.
 #include "textprep/layout_metrics.h"
 
 #include "printing/printer_surface.h"

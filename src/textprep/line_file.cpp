@@ -1,3 +1,4 @@
+// The three writers of the line file: the word wrap, tab expansion alone and the plain copy.
 #include "textprep/line_file.h"
 
 #include <memory>
@@ -22,12 +23,10 @@ constexpr std::size_t kCopyChunk = 32768;
 constexpr std::size_t kWrapChunk = 32768;
 constexpr long long kMaxTabWidth = 99;
 
-// Reports a failed write, leaves no partial line file behind and answers false. The line
-// file is removed only when this writer opened it: a path it could not open may be
-// anything (a folder, the source itself).
-bool FailWriting(Program& p, const std::string& message, FileWriter* writer,
-                 const std::string& line_file) {
-  p.prompt().Show(message);
+// Leaves no partial line file behind and answers false. The line file is removed only
+// when this writer opened it: a path it could not open may be anything (a folder, the
+// source itself).
+bool DiscardLineFile(FileWriter* writer, const std::string& line_file) {
   if (writer != nullptr) {
     try {
       writer->Close();
@@ -36,6 +35,13 @@ bool FailWriting(Program& p, const std::string& message, FileWriter* writer,
     RemoveFile(line_file);
   }
   return false;
+}
+
+// Reports a failed read or write and discards the line file.
+bool FailWriting(Program& p, const std::string& message, FileWriter* writer,
+                 const std::string& line_file) {
+  p.prompt().Show(message);
+  return DiscardLineFile(writer, line_file);
 }
 
 }  // namespace
@@ -110,7 +116,8 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
   SetTextMetrics(p);
   const long long chars_per_line = p.prep.CharsPerLine;
   const int layout = s.Layout >= 0 && s.Layout < 5 ? s.Layout : 0;
-  const long long cell_width = p.settings_state.layouts[static_cast<std::size_t>(layout)].cell_width;
+  const long long cell_width =
+      p.settings_state.layouts[static_cast<std::size_t>(layout)].cell_width;
   PrinterSurface& surface = p.surface();
   const WidthFunction width = [&surface](std::string_view text) {
     return RoundHalfEven(surface.TextWidth(text));
@@ -135,7 +142,8 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
       if (s.ExpandTab != 0 && chunk.find('\t') != std::string::npos) {
         expanded.clear();
         AppendExpandedTabs(chunk, tab_width, expanded);
-        tab_growth += static_cast<long long>(expanded.size()) - static_cast<long long>(chunk.size());
+        tab_growth +=
+            static_cast<long long>(expanded.size()) - static_cast<long long>(chunk.size());
         text = expanded;
       }
       out.clear();
@@ -154,14 +162,7 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
   } catch (const RuntimeError& error) {
     // The printer failed to measure: the run cannot go on without widths.
     ReportError(p, error.failure());
-    if (writer != nullptr) {
-      try {
-        writer->Close();
-      } catch (const FileFailure&) {
-      }
-      RemoveFile(line_file);
-    }
-    return false;
+    return DiscardLineFile(writer.get(), line_file);
   }
 }
 

@@ -1,3 +1,4 @@
+// The word wrap of one chunk, tab expansion and UTF-8 character boundaries.
 #include "textprep/line_format.h"
 
 #include <algorithm>
@@ -31,7 +32,10 @@ long FindLast(std::string_view text, std::string_view sought) {
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
   unsigned char c = static_cast<unsigned char>(text[i]);
-  std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
+  std::size_t n = c >= 0xF0 && c <= 0xF4   ? 4
+                  : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xC2 && c <= 0xDF ? 2
+                                           : 1;
   if (n == 1 || i + n > text.size()) return 1;
   for (std::size_t k = 1; k < n; ++k) {
     if (!IsContinuation(static_cast<unsigned char>(text[i + k]))) return 1;
@@ -76,6 +80,11 @@ void WrapChunk(std::string_view chunk, long long chars_per_line, long long cell_
   while (p < size) {
     std::size_t first_len = std::min(piece_chars, size - p);
     while (p + first_len < size && !IsCharBoundary(chunk, p + first_len)) ++first_len;
+    // A piece never ends between the CR and the LF of a line end: split, the pair would be
+    // measured as text and end no line.
+    if (p + first_len < size && chunk[p + first_len - 1] == '\r' && chunk[p + first_len] == '\n') {
+      ++first_len;
+    }
     // A full piece has all its characters; only one cut short by the chunk's end has not.
     const std::size_t full_len = first_len >= piece_chars ? first_len : kNotFull;
 
@@ -111,14 +120,16 @@ void WrapChunk(std::string_view chunk, long long chars_per_line, long long cell_
       piece = chunk.substr(p, len);
     }
 
+    const long long used = indent;
     indent = 0;
     if (len == full_len) {
       std::string_view raw = chunk.substr(p, len);
       long q = FindLast(raw, "\r\n");
       out.append(raw);
-      if (q < static_cast<long>(raw.size()) - 1) {
-        // The printed line goes on with the next piece, after what this one has printed.
-        indent = width(q == 0 ? raw : raw.substr(static_cast<std::size_t>(q) + 1));
+      if (!EndsWithLineEnd(raw)) {
+        // The printed line goes on with the next piece, after all that is printed on it so
+        // far: a run of full pieces never grows wider than the cell.
+        indent = q == 0 ? used + width(raw) : width(raw.substr(static_cast<std::size_t>(q) + 1));
       }
     } else if (EndsWithLineEnd(piece)) {
       out.append(piece);

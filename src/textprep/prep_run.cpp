@@ -1,3 +1,4 @@
+// The preparation run: the line file, its page index and the counts shown.
 #include "textprep/prep_run.h"
 
 #include <cerrno>
@@ -181,8 +182,8 @@ bool IndexLineFile(Program& p) {
   prep.PageStart[1] = 1;
   bool limited = false;
   while (!limited) {
-    const std::size_t want = r > static_cast<long long>(kIndexChunk) ? kIndexChunk
-                                                                      : static_cast<std::size_t>(r);
+    const std::size_t want =
+        r > static_cast<long long>(kIndexChunk) ? kIndexChunk : static_cast<std::size_t>(r);
     const std::size_t got = want == 0 ? 0 : std::fread(chunk.data(), 1, want, file);
     if (got != want) {
       int error = std::ferror(file) ? errno : EIO;
@@ -197,7 +198,8 @@ bool IndexLineFile(Program& p) {
       ++k;
       if (k == page_lines || byte == '\f') {
         ++page;
-        prep.PageStart[static_cast<std::size_t>(page)] = static_cast<Long>(c + static_cast<long long>(s) + 1);
+        prep.PageStart[static_cast<std::size_t>(page)] =
+            static_cast<Long>(c + static_cast<long long>(s) + 1);
         if (page > max_pages) {
           page = max_pages;
           p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));

@@ -1,3 +1,4 @@
+// Sheet counts: how many sheets a layout needs for a page count.
 #include "textprep/sheet_count.h"
 
 namespace quireon2 {

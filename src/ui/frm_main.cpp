@@ -1,3 +1,4 @@
+// The main window: its controls, their rules, and the program's start-up and shutdown.
 #include "ui/frm_main.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "printing/print_request.h"
 #include "printing/printer_surface.h"
 #include "settings/capability.h"
 #include "settings/number_text.h"
@@ -54,6 +56,18 @@ QCheckBox* NewCheckBox(const char* name, const char* caption, bool checked, QWid
   box->setObjectName(name);
   box->setChecked(checked);
   return box;
+}
+
+// Option `index` of a group with its picture; both are named by prefix and index.
+QRadioButton* NewPictureOption(PictureKind kind, int index, const char* caption,
+                               const char* option_prefix, const char* picture_prefix,
+                               QButtonGroup* group, QWidget* parent, Picture*& picture) {
+  auto* option = new QRadioButton(caption, parent);
+  option->setObjectName(QString("%1%2").arg(option_prefix).arg(index));
+  group->addButton(option, index);
+  picture = new Picture(kind, index, parent);
+  picture->setObjectName(QString("%1%2").arg(picture_prefix).arg(index));
+  return option;
 }
 
 QLineEdit* NewNumberBox(const char* name, const char* text, QWidget* parent) {
@@ -182,11 +196,9 @@ QWidget* FrmMain::BuildLayoutPage() {
   layout_group_ = new QButtonGroup(this);
   static const char* const kLayoutCaptions[3] = {"&1 up", "&2 up", " &4 up"};
   for (int i = 0; i < 3; ++i) {
-    LayoutSelection_[i] = new QRadioButton(kLayoutCaptions[i], page);
-    LayoutSelection_[i]->setObjectName(QString("LayoutSelection_%1").arg(i));
-    layout_group_->addButton(LayoutSelection_[i], i);
-    Image1_[i] = new Picture(PictureKind::kLayout, i, page);
-    Image1_[i]->setObjectName(QString("Image1_%1").arg(i));
+    LayoutSelection_[i] = NewPictureOption(PictureKind::kLayout, i, kLayoutCaptions[i],
+                                           "LayoutSelection_", "Image1_", layout_group_, page,
+                                           Image1_[i]);
   }
   DoBooklet_ = NewCheckBox("DoBooklet", "B&ooklet (2 up only)", true, page);
   LayoutSelection_[1]->setChecked(true);
@@ -219,11 +231,9 @@ QWidget* FrmMain::BuildLayoutPage() {
                                                "&Double Side printer only",
                                                "Ink Jet Str&aight Through"};
   for (int i = 0; i < 4; ++i) {
-    printermode_[i] = new QRadioButton(kModeCaptions[i], Frame5);
-    printermode_[i]->setObjectName(QString("printermode_%1").arg(i));
-    mode_group_->addButton(printermode_[i], i);
-    Image2_[i] = new Picture(PictureKind::kPaperFeed, i, Frame5);
-    Image2_[i]->setObjectName(QString("Image2_%1").arg(i));
+    printermode_[i] = NewPictureOption(PictureKind::kPaperFeed, i, kModeCaptions[i],
+                                       "printermode_", "Image2_", mode_group_, Frame5,
+                                       Image2_[i]);
   }
   printermode_[3]->setChecked(true);
   Image2_[3]->SetSelected(true);
@@ -544,7 +554,7 @@ void FrmMain::SetFontPreview(const std::string& font_name, double size_points) {
 }
 
 FrmMain::LoadResult FrmMain::Form_Load() {
-  // Step 1: one copy per user.
+  // One copy per user.
   if (environment_.another_copy_running && environment_.another_copy_running()) {
     return LoadResult::kEndProcess;
   }
@@ -552,7 +562,7 @@ FrmMain::LoadResult FrmMain::Form_Load() {
   SettingsState& state = program_.settings_state;
   PrinterSurface& surface = program_.surface();
   try {
-    // Steps 3 and 4: a printer that can print what the program makes.
+    // A printer that can print what the program makes.
     if (Trimmed(surface.DeviceName()).empty()) {
       program_.prompt().Show(kNoPrinter);
       return LoadResult::kEndProcess;
@@ -571,13 +581,13 @@ FrmMain::LoadResult FrmMain::Form_Load() {
       }
     }
 
-    // Steps 6 to 8: names, paths, twips.
+    // Names, paths, twips.
     setWindowTitle(kProgramName);
     state.ini_path = environment_.ini_path;
     state.help_path = environment_.help_path;
     surface.SetScaleMode(1);
 
-    // Step 9: the stored options into the window.
+    // The stored options into the window.
     if (LoadSettings(program_)) {
       ComputeLayoutMetrics(program_, 0);
       SetOptions(program_);
@@ -589,11 +599,11 @@ FrmMain::LoadResult FrmMain::Form_Load() {
       shown_page_ = 1;
     }
 
-    // Steps 10 and 11.
+    // The current layout's face on the printer; no job before a source file is chosen.
     surface.SetFontName(CurrentLayoutRecord().font_name);
     P_->setEnabled(false);
 
-    // Step 12: the file named on the command line wins over the one used last.
+    // The file named on the command line wins over the one used last.
     const std::string command_line = environment_.command_line;
     if (!command_line.empty()) {
       if (!source_file_->OpenSourceFile(command_line)) {
@@ -605,7 +615,7 @@ FrmMain::LoadResult FrmMain::Form_Load() {
       source_file_->OpenSourceFile(stored);
     }
 
-    // Steps 13 to 15.
+    // Colour, today's date for headers and footers, the font preview.
     surface.SetColorMode(1);
     state.today = environment_.today.empty()
                       ? QDate::currentDate().toString("MM-dd-yyyy").toStdString()
@@ -676,25 +686,7 @@ void FrmMain::AboutHelpExit_Click(int index) {
 void FrmMain::P_Click(int) {
   // A printer that refuses what the layout needs cannot print the job: the request ends
   // before the status window opens, with one message.
-  LayoutRecord& record = CurrentLayoutRecord();
-  PrinterSurface& surface = program_.surface();
-  try {
-    surface.SetFontName(record.font_name);
-  } catch (const RuntimeError& error) {
-    ReportError(program_, error.failure());
-    return;
-  }
-  program_.settings_state.print_font_size = record.font_size;
-  ComputeLayoutMetrics(program_, program_.settings_state.print_font_size);
-  try {
-    surface.SetFontSize(record.font_size);
-    surface.SetOrientation(record.orientation);
-    SetFontPreview(surface.FontName(), program_.settings_state.print_font_size);
-  } catch (const RuntimeError&) {
-    // The layout metrics have just asked the printer for the same size and orientations
-    // and shown why it refused.
-    return;
-  }
+  if (!PrepareForPrint(program_)) return;
   if (environment_.run_status_window) {
     environment_.run_status_window(program_, this);
   } else {

@@ -19,7 +19,7 @@ class FrmStatus : public QDialog, public StatusSink {
  public:
   // While the window exists it is the program's status sink; the previous sink comes back
   // when it goes. It runs the preparation once it is first shown.
-  FrmStatus(Program& program, QWidget* parent = nullptr);
+  explicit FrmStatus(Program& program, QWidget* parent = nullptr);
   ~FrmStatus() override;
 
   void ShowStatus(const std::string& message) override;

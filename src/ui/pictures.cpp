@@ -1,9 +1,11 @@
+// The drawn pictures beside the layout and paper-feed options, and the program icon.
 #include "ui/pictures.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QTransform>
 
 namespace quireon2::ui {
 namespace {
@@ -106,6 +108,15 @@ void DrawBody(QPainter& painter, const QRectF& r) {
   painter.drawRoundedRect(r, 4, 4);
 }
 
+// A printer that takes the sheet in on the left and puts it out on the right, printed on
+// top (and below too when it prints both sides).
+template <class At>
+void DrawStraightThrough(QPainter& painter, At at, const QRectF& body, bool both_sides) {
+  DrawEdgeSheet(painter, QRectF(at(4, 31), QSizeF(22, 3)), false, false);
+  DrawBody(painter, body);
+  DrawEdgeSheet(painter, QRectF(at(72, 31), QSizeF(22, 3)), true, both_sides);
+}
+
 void DrawPaperFeed(QPainter& painter, const QRectF& area, int index) {
   QPointF o = area.topLeft();
   auto at = [&](double x, double y) { return QPointF(o.x() + x, o.y() + y); };
@@ -113,9 +124,7 @@ void DrawPaperFeed(QPainter& painter, const QRectF& area, int index) {
   switch (index) {
     case 0: {
       // Laser printer, paper straight through: the stack goes back in as it came out.
-      DrawEdgeSheet(painter, QRectF(at(4, 31), QSizeF(22, 3)), false, false);
-      DrawBody(painter, body);
-      DrawEdgeSheet(painter, QRectF(at(72, 31), QSizeF(22, 3)), true, false);
+      DrawStraightThrough(painter, at, body, false);
       QPainterPath path(at(6, 27));
       path.lineTo(at(92, 27));
       DrawPath(painter, path);
@@ -135,9 +144,7 @@ void DrawPaperFeed(QPainter& painter, const QRectF& area, int index) {
     }
     case 2: {
       // A printer that prints both sides itself.
-      DrawEdgeSheet(painter, QRectF(at(4, 31), QSizeF(22, 3)), false, false);
-      DrawBody(painter, body);
-      DrawEdgeSheet(painter, QRectF(at(72, 31), QSizeF(22, 3)), true, true);
+      DrawStraightThrough(painter, at, body, true);
       QPainterPath path(at(6, 27));
       path.lineTo(at(40, 27));
       path.cubicTo(at(52, 27), at(56, 20), at(49, 20));
@@ -243,12 +250,7 @@ QIcon ProgramIcon() {
     left.lineTo(4, 54);
     left.cubicTo(12, 50, 24, 50, 32, 56);
     left.closeSubpath();
-    QPainterPath right;
-    right.moveTo(32, 14);
-    right.cubicTo(40, 8, 52, 8, 60, 12);
-    right.lineTo(60, 54);
-    right.cubicTo(52, 50, 40, 50, 32, 56);
-    right.closeSubpath();
+    QPainterPath right = QTransform(-1, 0, 0, 1, 64, 0).map(left);  // the mirror image
     painter.setPen(QPen(kPath, 3));
     painter.setBrush(Qt::white);
     painter.drawPath(left);

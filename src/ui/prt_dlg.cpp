@@ -33,6 +33,20 @@ QComboBox* MakeEditableCombo(QWidget* parent, const char* name) {
   return combo;
 }
 
+// A titled frame holding one list behind its label.
+QGroupBox* MakeLabelledFrame(QWidget* parent, const char* title, const char* frame_name,
+                             const char* caption, const char* label_name, QComboBox* box) {
+  auto* frame = new QGroupBox(QString::fromLatin1(title), parent);
+  frame->setObjectName(QString::fromLatin1(frame_name));
+  auto* label = new QLabel(QString::fromLatin1(caption), frame);
+  label->setObjectName(QString::fromLatin1(label_name));
+  label->setBuddy(box);
+  auto* row = new QHBoxLayout(frame);
+  row->addWidget(label);
+  row->addWidget(box, 1);
+  return frame;
+}
+
 }  // namespace
 
 PrtDlg::PrtDlg(Program& program, QWidget* parent)
@@ -49,23 +63,10 @@ PrtDlg::PrtDlg(Program& program, QWidget* parent)
   cancel_->setObjectName(QStringLiteral("Command1_1"));
   ok_->setDefault(true);
 
-  auto* printer_frame = new QGroupBox(QStringLiteral("Printer"), this);
-  printer_frame->setObjectName(QStringLiteral("Frame1"));
-  auto* printer_label = new QLabel(QStringLiteral("&Name"), printer_frame);
-  printer_label->setObjectName(QStringLiteral("Label2"));
-  printer_label->setBuddy(printer_box_);
-  auto* printer_row = new QHBoxLayout(printer_frame);
-  printer_row->addWidget(printer_label);
-  printer_row->addWidget(printer_box_, 1);
-
-  auto* paper_frame = new QGroupBox(QStringLiteral("Paper"), this);
-  paper_frame->setObjectName(QStringLiteral("Frame2"));
-  auto* paper_label = new QLabel(QStringLiteral("Si&ze"), paper_frame);
-  paper_label->setObjectName(QStringLiteral("Label1"));
-  paper_label->setBuddy(paper_box_);
-  auto* paper_row = new QHBoxLayout(paper_frame);
-  paper_row->addWidget(paper_label);
-  paper_row->addWidget(paper_box_, 1);
+  QGroupBox* printer_frame = MakeLabelledFrame(this, "Printer", "Frame1", "&Name", "Label2",
+                                               printer_box_);
+  QGroupBox* paper_frame = MakeLabelledFrame(this, "Paper", "Frame2", "Si&ze", "Label1",
+                                             paper_box_);
 
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(ok_);

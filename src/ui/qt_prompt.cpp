@@ -1,3 +1,4 @@
+// Messages and questions shown as message boxes.
 #include "ui/qt_prompt.h"
 
 #include <QMessageBox>

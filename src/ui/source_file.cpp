@@ -136,8 +136,7 @@ bool SourceFile::OpenSourceFile(const std::string& name) {
 void SourceFile::DropOnBox(const QMimeData* data) {
   const std::optional<std::string> path = FirstDroppedFile(data);
   if (!path) return;
-  text1_->setText(PathText(*path));
-  std::string file_name = PathBytes(text1_->text());
+  std::string file_name = *path;  // CheckFile puts it into the box
   CheckFile(file_name);
 }
 

@@ -10,11 +10,7 @@ exe=$1 help_page=$2 grab=$3 shots=$4
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
-finish() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
+finish() { kill $app_pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"; }
 trap finish EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -24,16 +20,12 @@ cp "$exe" "$work/app/quireon2"
 cp "$help_page" "$work/app/quireon2.html"
 printf 'Chapter one\n\tIt begins.\n' > "$work/My notes.txt"
 
-# A display nobody uses.
-display=""
-for n in $(seq 87 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# A display nobody uses: Xvfb picks it and names it once it is ready.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start"
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=$(cat "$work/display")
+[ -n "$display" ] || fail "Xvfb did not start"
 
 # A private user: no settings, no running copy, no printers but the built-in PDF one.
 export DISPLAY=":$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
@@ -48,22 +40,17 @@ app_pid=$!
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Quireon2$' | head -n 1) ||
   fail "no window titled Quireon2 within 20 s"
-[ -n "$window" ] || fail "no window titled Quireon2"
 sleep 1
 timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the window"
 
-shoot() {
-  timeout 10 "$grab" "$1" "$shots/$2" || echo "warning: no screenshot $2" >&2
-}
+shoot() { timeout 10 "$grab" "$1" "$shots/$2" || echo "warning: no screenshot $2" >&2; }
 shoot "$window" main-layout-page.png
 timeout 5 xdotool key --clearmodifiers alt+f
 sleep 0.5
 shoot "$window" main-formatting-page.png
 # A second copy ends at once, silently, and shows no window.
-set +e
-timeout 15 "$work/app/quireon2" >"$work/second.log" 2>&1
-second_rc=$?
-set -e
+second_rc=0
+timeout 15 "$work/app/quireon2" >"$work/second.log" 2>&1 || second_rc=$?
 [ "$second_rc" -eq 0 ] || fail "second copy ended with $second_rc"
 [ "$(xdotool search --onlyvisible --name '^Quireon2$' | wc -l)" -eq 1 ] ||
   fail "a second window appeared"
@@ -74,66 +61,26 @@ timeout 10 xdotool windowfocus --sync "$window" || true
 timeout 5 xdotool key --clearmodifiers alt+x
 for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Alt+X"
-set +e
-wait "$app_pid"
-rc=$?
-set -e
+rc=0
+wait "$app_pid" || rc=$?
 app_pid=""
 [ "$rc" -eq 0 ] || { cat "$work/app.log" >&2; fail "the program ended with $rc"; }
 
 ini="$work/app/Quireon2.ini"
 [ -f "$ini" ] || fail "no Quireon2.ini beside the program"
-cat >"$work/expected.ini" <<END
-[Quireon2]
-HCurDate= 0
-HFileTitle= 0
-HPgNumber= 0
-FCurDate= 0
-FFileTitle= 0
-FPgNumber= 0
-WidthFudge= 10
-LineLen= 80
-DoSig= 0
-ExpandTab= 1
-TCount= 5
-WordWrap= 1
-PrinterMode= 1
-LastTempFile=
-Layout= 3
-DoBox= 0
-DoBook= 1
-FirstTime=1
-TextFile=$work/My notes.txt
-LineMultiple= 1.25
-MaxPages= 2024
-Layout0= 8
-Layout1= 6
-Layout2= 4
-Layout3= 8
-DefTab= 0
-Lineweight= 1
-Linecolor= 0
-OffsetTop= 0
-OffsetLeft= 0
-OffsetRight= 0
-OffsetBottom= 0
-XEdgeBorder1= 720
-YEdgeBorder1= 720
-XEdgeBorder2= 720
-YEdgeBorder2= 720
-XEdgeBorder4= 720
-YEdgeBorder4= 720
-BookletGutter= 1440
-TwoUpGutter= 1440
-FourUpGutter= 1440
-BoxToText= 270
-Layout 0 font=Times New Roman
-Layout 1 font=Times New Roman
-Layout 2 font=Times New Roman
-Layout 3 font=Times New Roman
-DoPath= 1
-LastPrinter=Print to PDF
-END
+# A fresh install's keys, in the order they are written, with the file from the command line.
+printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDate= 0' \
+  'FFileTitle= 0' 'FPgNumber= 0' 'WidthFudge= 10' 'LineLen= 80' 'DoSig= 0' 'ExpandTab= 1' \
+  'TCount= 5' 'WordWrap= 1' 'PrinterMode= 1' 'LastTempFile=' 'Layout= 3' 'DoBox= 0' \
+  'DoBook= 1' 'FirstTime=1' "TextFile=$work/My notes.txt" 'LineMultiple= 1.25' \
+  'MaxPages= 2024' 'Layout0= 8' 'Layout1= 6' 'Layout2= 4' 'Layout3= 8' 'DefTab= 0' \
+  'Lineweight= 1' 'Linecolor= 0' 'OffsetTop= 0' 'OffsetLeft= 0' 'OffsetRight= 0' \
+  'OffsetBottom= 0' 'XEdgeBorder1= 720' 'YEdgeBorder1= 720' 'XEdgeBorder2= 720' \
+  'YEdgeBorder2= 720' 'XEdgeBorder4= 720' 'YEdgeBorder4= 720' 'BookletGutter= 1440' \
+  'TwoUpGutter= 1440' 'FourUpGutter= 1440' 'BoxToText= 270' \
+  'Layout 0 font=Times New Roman' 'Layout 1 font=Times New Roman' \
+  'Layout 2 font=Times New Roman' 'Layout 3 font=Times New Roman' 'DoPath= 1' \
+  'LastPrinter=Print to PDF' >"$work/expected.ini"
 tr -d '\r' <"$ini" >"$work/actual.ini"
 diff -u "$work/expected.ini" "$work/actual.ini" || fail "settings file differs from a fresh install's"
 [ ! -e "$work/home/.config/Quireon2" ] || fail "a portable copy wrote into the user's folder"

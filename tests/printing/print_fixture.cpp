@@ -5,38 +5,22 @@
 #include "textprep/sheet_count.h"
 
 namespace quireon2::testing {
-
-void SetTestGeometry(Program& p) {
+PrintJob::PrintJob() {
+  // Font size, line height, cell count, cell origins x and y, orientation, cell height
+  // and width, font name.
   auto& l = p.settings_state.layouts;
-  l[kLayout1Up].cell_count = 1;
-  l[kLayout1Up].orientation = kPortrait;
-  l[kLayout1Up].x[1] = 720;
-  l[kLayout1Up].y[1] = 720;
-  l[kLayout1Up].cell_width = 10800;
-  l[kLayout1Up].cell_height = 14400;
-  for (int layout : {kLayout2Up, kLayoutBooklet}) {
-    l[layout].cell_count = 2;
-    l[layout].orientation = kLandscape;
-    l[layout].x[1] = 720;
-    l[layout].x[2] = 8640;
-    l[layout].y[1] = l[layout].y[2] = 720;
-    l[layout].cell_width = 6480;
-    l[layout].cell_height = 10800;
-  }
-  l[kLayout4Up].cell_count = 4;
-  l[kLayout4Up].orientation = kPortrait;
-  l[kLayout4Up].x = {0, 720, 6840, 720, 6840};
-  l[kLayout4Up].y = {0, 720, 720, 8640, 8640};
-  l[kLayout4Up].cell_width = 4680;
-  l[kLayout4Up].cell_height = 6480;
-  for (auto& record : l) record.line_height = 200;
-  p.settings().Layout = kLayoutBooklet;
-  p.prep.PrintOrientation = kLandscape;
+  const char* font = "Courier New";
+  l[kLayout1Up] = {10, 200, 1, {0, 720}, {0, 720}, kPortrait, 14400, 10800, font};
+  l[kLayout2Up] = {10, 200, 2, {0, 720, 8640}, {0, 720, 720}, kLandscape, 10800, 6480, font};
+  l[kLayout4Up] = {10, 200, 4, {0, 720, 6840, 720, 6840}, {0, 720, 720, 8640, 8640},
+                   kPortrait, 6480, 4680, font};
+  l[kLayoutBooklet] = l[kLayout2Up];
   p.settings_state.today = "03-14-2024";
 }
 
-void WritePages(Program& p, const ScratchDir& dir, const std::vector<std::string>& pages,
-                int layout) {
+PrintJob::~PrintJob() { EXPECT_EQ(t.prompt.Problems(), ""); }
+
+void PrintJob::WritePages(const std::vector<std::string>& pages, int layout) {
   const std::string path = dir.File("QRNtest.tmp");
   std::ofstream out(path, std::ios::binary);
   std::vector<Long> starts(pages.size() + 2, 0);
@@ -52,51 +36,36 @@ void WritePages(Program& p, const ScratchDir& dir, const std::vector<std::string
   p.prep.TotalPages = static_cast<Long>(pages.size());
   p.prep.SheetCount = static_cast<Integer>(CountSheets(layout, p.prep.TotalPages));
   p.settings().Layout = static_cast<Integer>(layout);
+  p.prep.PrintOrientation = p.settings_state.layouts[layout].orientation;
 }
 
 std::vector<std::string> NumberedPages(int n) {
   std::vector<std::string> pages;
-  for (int i = 1; i <= n; ++i) pages.push_back("page " + std::to_string(i) + "\r\n");
+  for (int i = 1; i <= n; ++i) pages.push_back(std::to_string(i) + "\r\n");
   return pages;
 }
 
-namespace {
-
-// The cell whose origin lies nearest above and left of (x, y).
-int CellAt(const Program& p, double x, double y) {
+std::string PrintJob::Transcript() const {
   const LayoutRecord& record = p.settings_state.layouts[p.settings().Layout];
-  int best = 0;
-  double best_sum = -1;
-  for (int c = 1; c <= record.cell_count; ++c) {
-    if (x >= record.x[c] && y >= record.y[c] && record.x[c] + record.y[c] > best_sum) {
-      best = c;
-      best_sum = record.x[c] + record.y[c];
-    }
-  }
-  return best;
-}
-
-}  // namespace
-
-std::string Transcript(const RecordingSurface& surface, const Program& p) {
-  std::string out;
-  std::string items;
-  auto flush = [&](const SurfaceCall& c, const std::string& suffix) {
-    out += "job " + std::to_string(c.job) + " side " + std::to_string(c.page) + ": " +
-           (items.empty() ? "blank" : items) + suffix + "\n";
-    items.clear();
-  };
-  for (const SurfaceCall& c : surface.calls()) {
+  std::string out, job, side;
+  for (const SurfaceCall& c : t.surface.calls()) {
     if (c.op == "Print") {
-      if (!items.empty()) items += ", ";
-      items += "cell " + std::to_string(CellAt(p, c.x, c.y)) + " " + c.text;
-    } else if (c.op == "NewPage" || c.op == "EndDoc") {
-      flush(c, "");
-    } else if (c.op == "AbortDoc") {
-      flush(c, " aborted");
+      // The last cell whose origin lies above and left of the text.
+      int cell = 0;
+      for (int i = 1; i <= record.cell_count; ++i) {
+        if (c.x >= record.x[i] && c.y >= record.y[i]) cell = i;
+      }
+      side += (side.empty() ? "" : " ") + std::to_string(cell) + ":" + c.text;
+    } else if (c.op == "NewPage" || c.op == "EndDoc" || c.op == "AbortDoc") {
+      job += (job.empty() ? "" : ", ") + (side.empty() ? "blank" : side);
+      side.clear();
+      if (c.op == "NewPage") continue;
+      out += "job " + std::to_string(c.job) + ": " + job;
+      out += c.op == "AbortDoc" ? " aborted\n" : "\n";
+      job.clear();
     }
   }
-  if (!items.empty()) out += "undelivered: " + items + "\n";
+  if (!job.empty() || !side.empty()) out += "undelivered: " + job + side + "\n";
   return out;
 }
 

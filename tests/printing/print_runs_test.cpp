@@ -4,22 +4,35 @@
 
 #include <dirent.h>
 
-#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "print_fixture.h"
-#include "printing/constants.h"
 #include "printing/print_runs.h"
 
 namespace quireon2::testing {
 namespace {
 
-const char kFlipPrompt[] =
-    "Flip paper over and insert back in tray\r\nwhen printer stops\r\nand then press Enter";
-const char kInsertPrompt[] =
-    "Insert paper back in tray\r\nwhen printer stops\r\nand then press Enter";
+const char kFlip[] =
+    "Flip paper over and insert back in tray\r\nwhen printer "
+    "stops\r\nand then press Enter";
+const char kInsert[] = "Insert paper back in tray\r\nwhen printer stops\r\nand then press Enter";
 const char kUnsupported[] = "Your printer does not support\r\na feature Quireon II needs";
+// Status messages of the booklet runs, joined by '|'.
+const char kTwoJobs[] = "Printing  Booklet |Printing Side 1|Printing Side 2|Printing Completed";
+const char kCancelled[] = "Printing  Booklet |Printing Side 1|Printing Completed";
+const char kDoubleSided[] =
+    "Printing  Booklet |Printing Side 1|Printing "
+    "Double Sided|Printing Double Sided|"
+    "Printing Completed";
+
+template <typename T>
+std::string Join(const std::vector<T>& items) {
+  std::ostringstream out;
+  for (std::size_t i = 0; i < items.size(); ++i) out << (i ? "|" : "") << items[i];
+  return out.str();
+}
 
 int OpenDescriptors() {
   int n = 0;
@@ -30,419 +43,179 @@ int OpenDescriptors() {
   return n;
 }
 
-class RunTest : public ProgramTest {
- protected:
-  void SetUp() override { SetTestGeometry(p); }
-
-  void Pages(int n, int layout, int mode = 1) {
-    WritePages(p, dir, NumberedPages(n), layout);
+// A job of `pages` numbered pages; `signatures` other than 0 turns signatures on.
+struct Job : PrintJob {
+  Job(int pages, int layout, int mode = 2, int signatures = 0) {
+    WritePages(NumberedPages(pages), layout);
     p.settings().PrinterMode = static_cast<Integer>(mode);
+    p.settings().DoSig = signatures != 0;
+    p.print.SigCount = static_cast<Integer>(signatures);
   }
-  std::string Log() const { return Transcript(t.surface, p); }
-
-  ScratchDir dir;
 };
 
-// The worked booklet of 8 pages in every paper-feed mode.
-
-TEST_F(RunTest, Booklet8FlippedReversesTheSecondPass) {
-  Pages(8, kLayoutBooklet, 1);
-  t.prompt.Expect(kInsertPrompt, Answer::kOk);
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 6\n"
-            "job 2 side 1: cell 2 page 5, cell 1 page 4\n"
-            "job 2 side 2: cell 2 page 7, cell 1 page 2\n");
-  EXPECT_EQ(t.surface.jobs_ended(), 2);
-  EXPECT_FALSE(t.surface.job_open());
-  ASSERT_EQ(t.prompt.shown().size(), 1u);
-  EXPECT_EQ(t.prompt.shown()[0].buttons, Buttons::kOkCancel);
-  EXPECT_EQ(t.status.messages, (std::vector<std::string>{"Printing  Booklet ", "Printing Side 1",
-                                                         "Printing Side 2", "Printing Completed"}));
-}
-
-TEST_F(RunTest, Booklet8StraightThroughKeepsTheSheetOrder) {
-  for (int mode : {0, 3}) {
-    TestProgram fresh;
-    Program& q = fresh.program;
-    SetTestGeometry(q);
-    WritePages(q, dir, NumberedPages(8), kLayoutBooklet);
-    q.settings().PrinterMode = static_cast<Integer>(mode);
-    fresh.prompt.Expect(kFlipPrompt, Answer::kOk);
-    PrintBooklet(q);
-    EXPECT_EQ(Transcript(fresh.surface, q),
-              "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-              "job 1 side 2: cell 2 page 3, cell 1 page 6\n"
-              "job 2 side 1: cell 2 page 7, cell 1 page 2\n"
-              "job 2 side 2: cell 2 page 5, cell 1 page 4\n")
-        << "mode " << mode;
-    EXPECT_EQ(fresh.prompt.Problems(), "") << "mode " << mode;
+TEST(PrintRuns, WorkedJobsSideBySide) {
+  struct Case {
+    const char* name;
+    int pages, layout, mode, signatures;
+    const char* prompt;  // the paper prompt, answered with `answer`, or none
+    Answer answer;
+    const char* transcript;
+    const char* status;  // the status messages, joined by '|'
+    const char* bar;     // every value the progress bar was set to
+  };
+  const Case cases[] = {
+      {"booklet 8, flipped: the backs in reverse sheet order", 8, kLayoutBooklet, 1, 0, kInsert,
+       Answer::kOk, "job 1: 2:1 1:8, 2:3 1:6\njob 2: 2:5 1:4, 2:7 1:2\n", kTwoJobs, "50|100|50"},
+      {"booklet 8, laser straight through", 8, kLayoutBooklet, 0, 0, kFlip, Answer::kOk,
+       "job 1: 2:1 1:8, 2:3 1:6\njob 2: 2:7 1:2, 2:5 1:4\n", kTwoJobs, "50|100|50|100"},
+      {"booklet 8, ink jet straight through", 8, kLayoutBooklet, 3, 0, kFlip, Answer::kOk,
+       "job 1: 2:1 1:8, 2:3 1:6\njob 2: 2:7 1:2, 2:5 1:4\n", kTwoJobs, "50|100|50|100"},
+      {"booklet 8, duplex: one job", 8, kLayoutBooklet, 2, 0, nullptr, Answer::kOk,
+       "job 1: 2:1 1:8, 2:7 1:2, 2:3 1:6, 2:5 1:4\n",
+       "Printing  Booklet |Printing Side 1|Printing Duplex|Printing Completed", "50|100"},
+      {"booklet 8, cancel at the prompt", 8, kLayoutBooklet, 0, 0, kFlip, Answer::kCancel,
+       "job 1: 2:1 1:8, 2:3 1:6\n", kCancelled, "50|100"},
+      // 3 sheets, 12 places: 11 and 12 blank. The second pass's first step reports 0 sheets
+      // done, which leaves the bar alone.
+      {"booklet 10, flipped", 10, kLayoutBooklet, 1, 0, kInsert, Answer::kOk,
+       "job 1: 2:1, 2:3 1:10, 2:5 1:8\njob 2: 2:7 1:6, 2:9 1:4, 1:2\n", kTwoJobs,
+       "33|66|100|33|66"},
+      {"booklet of 1 page: a blank back", 1, kLayoutBooklet, 1, 0, kInsert, Answer::kOk,
+       "job 1: 2:1\njob 2: blank\n", kTwoJobs, "100"},
+      {"2 signatures of 16 pages, duplex", 16, kLayoutBooklet, 2, 2, nullptr, Answer::kOk,
+       "job 1: 2:1 1:8, 2:7 1:2, 2:3 1:6, 2:5 1:4, 2:9 1:16, 2:15 1:10, 2:11 1:14, 2:13 1:12\n",
+       kDoubleSided, ""},
+      {"2 signatures of 16, ink jet: backs from the last sheet of the last signature", 16,
+       kLayoutBooklet, 3, 2, kFlip, Answer::kOk,
+       "job 1: 2:1 1:8, 2:3 1:6, 2:9 1:16, 2:11 1:14\n"
+       "job 2: 2:13 1:12, 2:15 1:10, 2:5 1:4, 2:7 1:2\n",
+       kTwoJobs, ""},
+      {"2 signatures of 16 pages, cancel", 16, kLayoutBooklet, 3, 2, kFlip, Answer::kCancel,
+       "job 1: 2:1 1:8, 2:3 1:6, 2:9 1:16, 2:11 1:14\n", kCancelled, ""},
+      {"2 signatures of 10 pages: the last sheet blank", 10, kLayoutBooklet, 2, 2, nullptr,
+       Answer::kOk, "job 1: 2:1 1:8, 2:7 1:2, 2:3 1:6, 2:5 1:4, 2:9, 1:10, blank, blank\n",
+       kDoubleSided, ""},
+      {"2 signatures of 20 pages, straight through", 20, kLayoutBooklet, 0, 2, kFlip, Answer::kOk,
+       "job 1: 2:1 1:12, 2:3 1:10, 2:5 1:8, 2:13, 2:15, 2:17 1:20\n"
+       "job 2: 2:11 1:2, 2:9 1:4, 2:7 1:6, 1:14, 1:16, 2:19 1:18\n",
+       kTwoJobs, ""},
+      {"more signatures than sheets", 4, kLayoutBooklet, 2, 3, nullptr, Answer::kOk,
+       "job 1: 2:1 1:4, 2:3 1:2, blank, blank, blank, blank\n", kDoubleSided, ""},
+      {"negative signatures", 8, kLayoutBooklet, 2, -2, nullptr, Answer::kOk, "", kDoubleSided, ""},
+      {"4 up of 6 pages", 6, kLayout4Up, 1, 0, nullptr, Answer::kOk,
+       "job 1: 1:1 2:2 3:3 4:4, 1:5 2:6\n", "Printing  4 Up |Printing Completed",
+       "16|33|50|66|83|100"},
+      {"2 up of 3 pages", 3, kLayout2Up, 1, 0, nullptr, Answer::kOk, "job 1: 1:1 2:2, 1:3\n",
+       "Printing  2 Up |Printing Completed", "33|66|100"},
+      {"1 up of 4 pages", 4, kLayout1Up, 1, 0, nullptr, Answer::kOk, "job 1: 1:1, 1:2, 1:3, 1:4\n",
+       "Printing  1 Up |Printing Completed", "25|50|75|100"},
+      {"empty text", 0, kLayout1Up, 1, 0, nullptr, Answer::kOk, "",
+       "Printing  1 Up |Printing Completed", ""},
+  };
+  for (const Case& c : cases) {
+    Job run(c.pages, c.layout, c.mode, c.signatures);
+    if (c.prompt) run.t.prompt.Expect(c.prompt, c.answer);
+    EXPECT_TRUE(PrintNow(run.p)) << c.name;
+    EXPECT_EQ(run.Transcript(), c.transcript) << c.name;
+    EXPECT_EQ(Join(run.t.status.messages), c.status) << c.name;
+    EXPECT_EQ(Join(run.t.status.bar_values), c.bar) << c.name;
+    for (const auto& m : run.t.prompt.shown()) EXPECT_EQ(m.buttons, Buttons::kOkCancel) << c.name;
+    EXPECT_FALSE(run.t.surface.job_open()) << c.name;
   }
 }
 
-TEST_F(RunTest, Booklet8DuplexIsOneJobWithDuplex3AndTheOldValueAfter) {
-  Pages(8, kLayoutBooklet, 2);
-  t.surface.SetDuplex(kDuplexLongEdge);
-  t.surface.ClearLog();
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 7, cell 1 page 2\n"
-            "job 1 side 3: cell 2 page 3, cell 1 page 6\n"
-            "job 1 side 4: cell 2 page 5, cell 1 page 4\n");
-  // Duplex 3 is set before the first drawing and the old value comes back after EndDoc.
-  std::vector<std::string> sequence;
-  for (const auto& c : t.surface.calls()) {
-    if (c.op == "set Duplex") sequence.push_back("duplex " + std::to_string(int(c.value)));
-    if (c.op == "Print" && sequence.back() != "print") sequence.push_back("print");
-    if (c.op == "EndDoc") sequence.push_back("end");
+TEST(PrintRuns, NUpPutsTheLayoutOnThePrinter) {
+  Job run(4, kLayout1Up);
+  run.p.settings_state.layouts[kLayout1Up].font_name = "Times New Roman";
+  run.p.settings_state.layouts[kLayout1Up].font_size = 9;
+  run.t.surface.SetOrientation(kLandscape);
+  EXPECT_EQ(PrintNUp(run.p).end, RunEnd::kCompleted);
+  EXPECT_EQ(run.t.surface.Orientation(), kPortrait);
+  EXPECT_EQ(run.t.surface.FontName(), "Times New Roman");
+  EXPECT_EQ(run.t.surface.FontSize(), 9);
+  EXPECT_EQ(run.t.surface.scale_mode(), 1);
+}
+
+// Duplex 3 is set before the first drawing and the old value comes back after EndDoc.
+TEST(PrintRuns, TwoSidedJobsUseDuplexThreeAndPutTheOldValueBack) {
+  for (int signatures : {0, 1}) {
+    Job run(8, kLayoutBooklet, 2, signatures);
+    run.t.surface.SetDuplex(kDuplexLongEdge);
+    run.t.surface.ClearLog();
+    EXPECT_TRUE(PrintNow(run.p));
+    std::vector<std::string> sequence;
+    for (const auto& c : run.t.surface.calls()) {
+      if (c.op == "set Duplex") sequence.push_back("duplex " + std::to_string(int(c.value)));
+      if (c.op == "Print" && sequence.back() != "print") sequence.push_back("print");
+      if (c.op == "EndDoc") sequence.push_back("end");
+    }
+    EXPECT_EQ(Join(sequence), "duplex 3|print|end|duplex 2") << signatures << " signatures";
   }
-  EXPECT_EQ(sequence, (std::vector<std::string>{"duplex 3", "print", "end", "duplex 2"}));
-  EXPECT_EQ(t.surface.Duplex(), kDuplexLongEdge);
-  EXPECT_EQ(t.surface.jobs_started(), 1);
-  EXPECT_EQ(t.status.messages, (std::vector<std::string>{"Printing  Booklet ", "Printing Side 1",
-                                                         "Printing Duplex", "Printing Completed"}));
 }
 
-TEST_F(RunTest, Booklet10LeavesPlacesElevenAndTwelveBlank) {
-  Pages(10, kLayoutBooklet, 2);
-  PrintBooklet(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1\n"
-            "job 1 side 2: cell 1 page 2\n"
-            "job 1 side 3: cell 2 page 3, cell 1 page 10\n"
-            "job 1 side 4: cell 2 page 9, cell 1 page 4\n"
-            "job 1 side 5: cell 2 page 5, cell 1 page 8\n"
-            "job 1 side 6: cell 2 page 7, cell 1 page 6\n");
+TEST(PrintRuns, RefusedOrImpossibleSettingsEndTheRunWithTheirMessage) {
+  // A printer that prints one side only refuses duplex 3 (failure 380).
+  for (int signatures : {0, 1}) {
+    Job run(8, kLayoutBooklet, 2, signatures);
+    run.t.surface.printer().two_sided = 0;
+    run.t.prompt.Expect(kUnsupported);
+    EXPECT_TRUE(PrintNow(run.p));
+    EXPECT_EQ(run.t.surface.jobs_started(), 0);
+    EXPECT_EQ(run.t.surface.Duplex(), kDuplexSimplex);
+    EXPECT_EQ(run.t.status.messages.back(),
+              signatures ? "Printing Double Sided" : "Printing Duplex");
+  }
+  Job zero(8, kLayoutBooklet, 2, 0);
+  zero.t.prompt.Expect("Division by zero");
+  EXPECT_EQ(PrintSignatures(zero.p).end, RunEnd::kFailed);
+  EXPECT_EQ(zero.Transcript(), "");
+  EXPECT_EQ(Join(zero.t.status.messages), "Printing  Booklet |Printing Side 1");
 }
 
-TEST_F(RunTest, BookletOfOnePageFeedsABlankBack) {
-  Pages(1, kLayoutBooklet, 1);
-  t.prompt.Expect(kInsertPrompt, Answer::kOk);
-  PrintBooklet(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1\n"
-            "job 2 side 1: blank\n");
-}
-
-TEST_F(RunTest, CancelAtThePromptPrintsOnlyTheFirstSides) {
-  Pages(8, kLayoutBooklet, 0);
-  t.prompt.Expect(kFlipPrompt, Answer::kCancel);
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kCancelled);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 6\n");
-  // No second, empty job after the cancel.
-  EXPECT_EQ(t.surface.jobs_started(), 1);
-  EXPECT_EQ(t.status.messages.back(), "Printing Completed");
-  EXPECT_EQ(std::count(t.status.messages.begin(), t.status.messages.end(), "Printing Side 2"), 0);
-}
-
-TEST_F(RunTest, SignatureCancelStopsBeforeTheBacks) {
-  Pages(16, kLayoutBooklet, 3);
-  p.print.SigCount = 2;
-  t.prompt.Expect(kFlipPrompt, Answer::kCancel);
-  EXPECT_EQ(PrintSignatures(p).end, RunEnd::kCancelled);
-  EXPECT_EQ(t.surface.jobs_started(), 1);
-  EXPECT_EQ(t.status.messages.back(), "Printing Completed");
-}
-
-// Signatures.
-
-TEST_F(RunTest, TwoSignaturesOf16PagesInOneDuplexJob) {
-  Pages(16, kLayoutBooklet, 2);
-  p.print.SigCount = 2;
-  EXPECT_EQ(PrintSignatures(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(p.print.SheetsPerSig, 2);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 7, cell 1 page 2\n"
-            "job 1 side 3: cell 2 page 3, cell 1 page 6\n"
-            "job 1 side 4: cell 2 page 5, cell 1 page 4\n"
-            "job 1 side 5: cell 2 page 9, cell 1 page 16\n"
-            "job 1 side 6: cell 2 page 15, cell 1 page 10\n"
-            "job 1 side 7: cell 2 page 11, cell 1 page 14\n"
-            "job 1 side 8: cell 2 page 13, cell 1 page 12\n");
-  EXPECT_EQ(t.status.messages,
-            (std::vector<std::string>{"Printing  Booklet ", "Printing Side 1",
-                                      "Printing Double Sided", "Printing Double Sided",
-                                      "Printing Completed"}));
-  EXPECT_EQ(t.surface.Duplex(), kDuplexSimplex);
-}
-
-TEST_F(RunTest, SignaturesInkJetStartTheBacksWithTheLastSheetOfTheLastSignature) {
-  Pages(16, kLayoutBooklet, 3);
-  p.print.SigCount = 2;
-  t.prompt.Expect(kFlipPrompt, Answer::kOk);
-  PrintSignatures(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 6\n"
-            "job 1 side 3: cell 2 page 9, cell 1 page 16\n"
-            "job 1 side 4: cell 2 page 11, cell 1 page 14\n"
-            "job 2 side 1: cell 2 page 13, cell 1 page 12\n"
-            "job 2 side 2: cell 2 page 15, cell 1 page 10\n"
-            "job 2 side 3: cell 2 page 5, cell 1 page 4\n"
-            "job 2 side 4: cell 2 page 7, cell 1 page 2\n");
-  // The plain booklet in the same mode starts its backs with sheet 1.
-  TestProgram plain;
-  SetTestGeometry(plain.program);
-  WritePages(plain.program, dir, NumberedPages(16), kLayoutBooklet);
-  plain.program.settings().PrinterMode = 3;
-  plain.prompt.Expect(kFlipPrompt, Answer::kOk);
-  PrintBooklet(plain.program);
-  const std::string log = Transcript(plain.surface, plain.program);
-  EXPECT_NE(log.find("job 2 side 1: cell 2 page 15, cell 1 page 2\n"), std::string::npos) << log;
-}
-
-TEST_F(RunTest, TwoSignaturesOf10PagesLeaveTheLastSheetBlank) {
-  Pages(10, kLayoutBooklet, 2);
-  p.print.SigCount = 2;
-  PrintSignatures(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: cell 2 page 7, cell 1 page 2\n"
-            "job 1 side 3: cell 2 page 3, cell 1 page 6\n"
-            "job 1 side 4: cell 2 page 5, cell 1 page 4\n"
-            "job 1 side 5: cell 2 page 9\n"
-            "job 1 side 6: cell 1 page 10\n"
-            "job 1 side 7: blank\n"
-            "job 1 side 8: blank\n");
-}
-
-TEST_F(RunTest, TwoSignaturesOf20PagesStraightThrough) {
-  Pages(20, kLayoutBooklet, 0);
-  p.print.SigCount = 2;
-  t.prompt.Expect(kFlipPrompt, Answer::kOk);
-  PrintSignatures(p);
-  EXPECT_EQ(p.print.SheetsPerSig, 3);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 12\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 10\n"
-            "job 1 side 3: cell 2 page 5, cell 1 page 8\n"
-            "job 1 side 4: cell 2 page 13\n"
-            "job 1 side 5: cell 2 page 15\n"
-            "job 1 side 6: cell 2 page 17, cell 1 page 20\n"
-            "job 2 side 1: cell 2 page 11, cell 1 page 2\n"
-            "job 2 side 2: cell 2 page 9, cell 1 page 4\n"
-            "job 2 side 3: cell 2 page 7, cell 1 page 6\n"
-            "job 2 side 4: cell 1 page 14\n"
-            "job 2 side 5: cell 1 page 16\n"
-            "job 2 side 6: cell 2 page 19, cell 1 page 18\n");
-}
-
-TEST_F(RunTest, MoreSignaturesThanSheetsGiveBlankSheets) {
-  Pages(4, kLayoutBooklet, 2);
-  p.print.SigCount = 3;
-  PrintSignatures(p);
-  EXPECT_EQ(p.print.SheetsPerSig, 1);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 4\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 2\n"
-            "job 1 side 3: blank\n"
-            "job 1 side 4: blank\n"
-            "job 1 side 5: blank\n"
-            "job 1 side 6: blank\n");
-}
-
-TEST_F(RunTest, ZeroSignaturesFailAsADivisionByZero) {
-  Pages(8, kLayoutBooklet, 2);
-  p.print.SigCount = 0;
-  t.prompt.Expect("Division by zero");
-  RunResult result = PrintSignatures(p);
-  EXPECT_EQ(result.end, RunEnd::kFailed);
-  EXPECT_EQ(Log(), "");
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-  EXPECT_EQ(t.status.messages,
-            (std::vector<std::string>{"Printing  Booklet ", "Printing Side 1"}));
-}
-
-TEST_F(RunTest, NegativeSignaturesPrintNothing) {
-  Pages(8, kLayoutBooklet, 2);
-  p.print.SigCount = -2;
-  EXPECT_EQ(PrintSignatures(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-  EXPECT_EQ(t.status.messages.back(), "Printing Completed");
-}
-
-// N-up.
-
-TEST_F(RunTest, FourUpOfSixPagesEndsWithTheHalfFullSide) {
-  Pages(6, kLayout4Up);
-  p.prep.PrintOrientation = kPortrait;
-  EXPECT_EQ(PrintNUp(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 1 page 1, cell 2 page 2, cell 3 page 3, cell 4 page 4\n"
-            "job 1 side 2: cell 1 page 5, cell 2 page 6\n");
-  EXPECT_EQ(t.surface.calls().back().op, "EndDoc");
-  EXPECT_EQ(t.surface.jobs_ended(), 1);
-  EXPECT_EQ(t.status.messages,
-            (std::vector<std::string>{"Printing  4 Up ", "Printing Completed"}));
-}
-
-TEST_F(RunTest, TwoUpOfThreePages) {
-  Pages(3, kLayout2Up);
-  PrintNUp(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 1 page 1, cell 2 page 2\n"
-            "job 1 side 2: cell 1 page 3\n");
-  EXPECT_EQ(t.surface.jobs_ended(), 1);
-}
-
-TEST_F(RunTest, OneUpPutsTheLayoutOnThePrinterAndEndsEveryPage) {
-  Pages(4, kLayout1Up);
-  p.prep.PrintOrientation = kPortrait;
-  p.settings_state.layouts[kLayout1Up].font_name = "Courier New";
-  p.settings_state.layouts[kLayout1Up].font_size = 9;
-  t.surface.SetOrientation(kLandscape);
-  PrintNUp(p);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 1 page 1\n"
-            "job 1 side 2: cell 1 page 2\n"
-            "job 1 side 3: cell 1 page 3\n"
-            "job 1 side 4: cell 1 page 4\n");
-  EXPECT_EQ(t.surface.Orientation(), kPortrait);
-  EXPECT_EQ(t.surface.FontName(), "Courier New");
-  EXPECT_EQ(t.surface.FontSize(), 9);
-  EXPECT_EQ(t.surface.scale_mode(), 1);
-  EXPECT_EQ(t.status.bar_values, (std::vector<int>{25, 50, 75, 100}));
-}
-
-TEST_F(RunTest, BookletProgressOfThreeSheetsFlipped) {
-  Pages(12, kLayoutBooklet, 1);
-  t.prompt.Expect(kInsertPrompt, Answer::kOk);
-  PrintBooklet(p);
-  EXPECT_EQ(t.status.bar_values, (std::vector<int>{33, 66, 100, 33, 66}));
-  // The second pass's first step reports 0 sheets done, which leaves the bar alone.
-  ASSERT_EQ(t.status.progress_calls.size(), 6u);
-  EXPECT_EQ(t.status.progress_calls[3].current, 0);
-}
-
-TEST_F(RunTest, SignatureRunLeavesTheProgressBarAlone) {
-  Pages(16, kLayoutBooklet, 2);
-  p.print.SigCount = 2;
-  PrintSignatures(p);
-  EXPECT_TRUE(t.status.progress_calls.empty());
-}
-
-// Failures: a refused setting, a failing printer, a missing line file.
-
-TEST_F(RunTest, DuplexRefusedShowsThePrinterMessage) {
-  Pages(8, kLayoutBooklet, 2);
-  t.surface.printer().refuses = {"Duplex=3"};
-  t.prompt.Expect(kUnsupported);
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kFailed);
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-  EXPECT_EQ(t.surface.Duplex(), kDuplexSimplex);
-  EXPECT_NE(t.status.messages.back(), "Printing Completed");
-}
-
-TEST_F(RunTest, SignaturesOnAOneSidedPrinterShowThePrinterMessage) {
-  Pages(8, kLayoutBooklet, 2);
-  p.print.SigCount = 1;
-  t.surface.printer().two_sided = 0;
-  t.prompt.Expect(kUnsupported);
-  EXPECT_EQ(PrintSignatures(p).end, RunEnd::kFailed);
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-}
-
-TEST_F(RunTest, FailedDuplexJobIsDroppedAndTheDuplexValuePutBack) {
-  Pages(8, kLayoutBooklet, 2);
-  t.surface.SetDuplex(kDuplexLongEdge);
-  t.surface.ClearLog();
+TEST(PrintRuns, FailedDuplexJobIsDroppedAndTheDuplexValuePutBack) {
+  Job run(8, kLayoutBooklet, 2);
+  run.t.surface.SetDuplex(kDuplexLongEdge);
   // The third printed line fails: page 7, the back of the first sheet.
-  t.surface.FailOnCall("Print", 3, {kPrinterError, "Printer error"});
-  t.prompt.Expect("Printer error");
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kFailed);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 1 side 2: blank aborted\n");
-  EXPECT_EQ(t.surface.jobs_aborted(), 1);
-  EXPECT_EQ(t.surface.Duplex(), kDuplexLongEdge);
-  EXPECT_NE(t.status.messages.back(), "Printing Completed");
+  run.t.surface.FailOnCall("Print", 3, {kPrinterError, "Printer error"});
+  run.t.prompt.Expect("Printer error");
+  EXPECT_EQ(PrintBooklet(run.p).end, RunEnd::kFailed);
+  EXPECT_EQ(run.Transcript(), "job 1: 2:1 1:8, blank aborted\n");
+  EXPECT_EQ(run.t.surface.Duplex(), kDuplexLongEdge);
+  EXPECT_EQ(run.t.status.messages.back(), "Printing Duplex");
 
   // The next run gets a job of its own, not the rest of the failed one.
-  t.surface.ClearLog();
-  EXPECT_EQ(PrintBooklet(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(Log(),
-            "job 2 side 1: cell 2 page 1, cell 1 page 8\n"
-            "job 2 side 2: cell 2 page 7, cell 1 page 2\n"
-            "job 2 side 3: cell 2 page 3, cell 1 page 6\n"
-            "job 2 side 4: cell 2 page 5, cell 1 page 4\n");
+  run.t.surface.ClearLog();
+  EXPECT_EQ(PrintBooklet(run.p).end, RunEnd::kCompleted);
+  EXPECT_EQ(run.Transcript(), "job 2: 2:1 1:8, 2:7 1:2, 2:3 1:6, 2:5 1:4\n");
 }
 
-TEST_F(RunTest, FailedNUpRunSaysSoDropsItsJobAndClosesTheLineFile) {
-  Pages(4, kLayout1Up);
-  p.prep.PrintOrientation = kPortrait;
+TEST(PrintRuns, FailedNUpRunSaysSoDropsItsJobAndClosesTheLineFile) {
+  Job run(4, kLayout1Up);
   const int before = OpenDescriptors();
-  t.surface.FailOnCall("NewPage", 2, {kPrinterError, "Printer error"});
-  t.prompt.Expect("Printer error");
-  EXPECT_EQ(PrintNUp(p).end, RunEnd::kFailed);
+  run.t.surface.FailOnCall("NewPage", 2, {kPrinterError, "Printer error"});
+  run.t.prompt.Expect("Printer error");
+  EXPECT_EQ(PrintNUp(run.p).end, RunEnd::kFailed);
   EXPECT_EQ(OpenDescriptors(), before);
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 1 page 1\n"
-            "job 1 side 2: cell 1 page 2 aborted\n");
-  EXPECT_EQ(t.status.messages, (std::vector<std::string>{"Printing  1 Up "}));
-  EXPECT_FALSE(t.surface.job_open());
+  EXPECT_EQ(run.Transcript(), "job 1: 1:1, 1:2 aborted\n");
+  EXPECT_EQ(Join(run.t.status.messages), "Printing  1 Up ");
+  EXPECT_FALSE(run.t.surface.job_open());
 }
 
-TEST_F(RunTest, NUpRunOnAPrinterRefusingTheOrientation) {
-  Pages(2, kLayout2Up);
-  t.surface.printer().refuses = {"Orientation"};
-  t.prompt.Expect(kUnsupported);
-  EXPECT_EQ(PrintNUp(p).end, RunEnd::kFailed);
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-}
+// A booklet run that cannot open its line file leaves the failure to Print Now, which
+// reports it twice and keeps the window open; the n-up run shows it itself.
+TEST(PrintRuns, MissingLineFile) {
+  Job booklet(8, kLayoutBooklet, 1);
+  booklet.p.prep.LineFilePath = booklet.dir.File("gone.tmp");
+  booklet.t.prompt.Expect("Error: File not found");
+  booklet.t.prompt.Expect("error File not found");
+  EXPECT_FALSE(PrintNow(booklet.p));
+  EXPECT_EQ(booklet.t.surface.jobs_started(), 0);
+  EXPECT_EQ(Join(booklet.t.status.messages), "Printing  Booklet ");
 
-TEST_F(RunTest, PrintNowChoosesTheRunByLayoutAndSignatures) {
-  Pages(4, kLayoutBooklet, 2);
-  p.settings().DoSig = 1;
-  p.print.SigCount = 2;
-  EXPECT_TRUE(PrintNow(p));
-  // Two signatures of one sheet each: the second is blank.
-  EXPECT_EQ(Log(),
-            "job 1 side 1: cell 2 page 1, cell 1 page 4\n"
-            "job 1 side 2: cell 2 page 3, cell 1 page 2\n"
-            "job 1 side 3: blank\n"
-            "job 1 side 4: blank\n");
-
-  t.surface.ClearLog();
-  p.settings().DoSig = 0;
-  EXPECT_TRUE(PrintNow(p));
-  EXPECT_EQ(Log(),
-            "job 2 side 1: cell 2 page 1, cell 1 page 4\n"
-            "job 2 side 2: cell 2 page 3, cell 1 page 2\n");
-
-  t.surface.ClearLog();
-  p.settings().Layout = 4;  // the spare record: no run at all
-  EXPECT_TRUE(PrintNow(p));
-  EXPECT_TRUE(t.surface.calls().empty());
-}
-
-TEST_F(RunTest, PrintNowReportsALineFileThatCannotBeOpened) {
-  Pages(8, kLayoutBooklet, 1);
-  p.prep.LineFilePath = dir.File("gone.tmp");
-  t.prompt.Expect("Error: File not found");
-  t.prompt.Expect("error File not found");
-  EXPECT_FALSE(PrintNow(p));
-  EXPECT_EQ(t.surface.jobs_started(), 0);
-  EXPECT_EQ(t.status.messages, (std::vector<std::string>{"Printing  Booklet "}));
-}
-
-TEST_F(RunTest, NUpRunShowsAMissingLineFileItself) {
-  Pages(2, kLayout1Up);
-  p.prep.PrintOrientation = kPortrait;
-  p.prep.LineFilePath = dir.File("gone.tmp");
-  t.prompt.Expect("File not found");
-  EXPECT_TRUE(PrintNow(p));
-}
-
-TEST_F(RunTest, EmptyTextPrintsNoJob) {
-  Pages(0, kLayout1Up);
-  p.prep.PrintOrientation = kPortrait;
-  EXPECT_EQ(PrintNUp(p).end, RunEnd::kCompleted);
-  EXPECT_EQ(t.surface.jobs_started(), 0);
+  Job one_up(2, kLayout1Up);
+  one_up.p.prep.LineFilePath = one_up.dir.File("gone.tmp");
+  one_up.t.prompt.Expect("File not found");
+  EXPECT_TRUE(PrintNow(one_up.p));
 }
 
 }  // namespace

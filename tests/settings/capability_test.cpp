@@ -8,7 +8,6 @@
 namespace quireon2 {
 namespace {
 
-using testing::ProgramTest;
 using testing::RecordedPrinter;
 using testing::TestProgram;
 
@@ -16,8 +15,7 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
   struct Case {
     int two_sided, landscape;
     Integer do_book;
-    bool start_enabled;
-    bool want_unsuitable, want_enabled;
+    bool start_enabled, want_unsuitable, want_enabled;
   };
   for (const Case& c : {
            Case{1, 90, 0, true, false, true},  // DoBook 0: option left as it was
@@ -47,26 +45,6 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
   }
 }
 
-TEST(PrinterUnsuitable, ExaminesTheCurrentPrinterAndRemembersIt) {
-  std::vector<RecordedPrinter> printers(2);
-  printers[0].name = "Wide";
-  printers[1].name = "Narrow";
-  printers[1].port = "ipp://narrow/";
-  printers[1].landscape = 0;
-  printers[1].two_sided = 0;
-  TestProgram t(printers, 1);
-  EXPECT_TRUE(PrinterUnsuitable(*t));
-  EXPECT_FALSE(t.window.IsPrinterModeEnabled(2));
-  EXPECT_EQ(t->settings_state.checked_device_name, "Narrow");
-  EXPECT_EQ(t->settings_state.checked_port, "ipp://narrow/");
-
-  t.surface.SelectPrinter(0);
-  t->settings().DoBook = 1;
-  EXPECT_FALSE(PrinterUnsuitable(*t));
-  EXPECT_TRUE(t.window.IsPrinterModeEnabled(2));
-  EXPECT_EQ(t->settings_state.checked_device_name, "Wide");
-}
-
 // A driver whose queries raise instead of answering.
 class FailingDriver : public testing::RecordingSurface {
  public:
@@ -79,31 +57,24 @@ TEST(PrinterUnsuitable, AQueryThatRaisesCountsAsNoAnswer) {
   TestProgram t;
   FailingDriver driver;
   t->io.surface = &driver;
-  t->settings().DoBook = 1;
   t.window.EnablePrinterMode(2, false);
   EXPECT_FALSE(PrinterUnsuitable(*t));
   EXPECT_TRUE(t.window.IsPrinterModeEnabled(2));
+  EXPECT_EQ(t->settings_state.checked_device_name, "Test Printer");  // the printer examined
 }
 
-using ReportErrorTest = ProgramTest;
-
-TEST_F(ReportErrorTest, ARefusedSettingNamesThePrinter) {
+TEST(ReportError, NamesThePrinterForARefusedSettingAndTheDescriptionOtherwise) {
+  TestProgram t;
   t.surface.printer().name = "Office Laser";
   t.prompt.Expect(
       "Your Printer - Office Laser does not support features needed for Quireon2. Please "
       "select another printer");
-  EXPECT_EQ(ReportError(p, RuntimeFailure{380, "Invalid property value"}), 380);
-  ASSERT_EQ(t.prompt.shown().size(), 1u);
-  EXPECT_EQ(t.prompt.shown()[0].buttons, Buttons::kOk);
-}
-
-TEST_F(ReportErrorTest, AnyOtherFailureShowsItsDescription) {
   t.prompt.Expect("Error: Printer error");
-  t.prompt.Expect("Error: ");
-  EXPECT_EQ(ReportError(p, RuntimeFailure{482, "Printer error"}), 482);
-  EXPECT_EQ(ReportError(p, RuntimeFailure{6, ""}), 6);
+  EXPECT_EQ(ReportError(*t, RuntimeFailure{380, "Invalid property value"}), 380);
+  EXPECT_EQ(ReportError(*t, RuntimeFailure{482, "Printer error"}), 482);
   ASSERT_EQ(t.prompt.shown().size(), 2u);
-  EXPECT_EQ(t.prompt.shown()[1].buttons, Buttons::kOk);
+  EXPECT_EQ(t.prompt.shown()[0].buttons, Buttons::kOk);
+  EXPECT_EQ(t.prompt.Problems(), "");
 }
 
 }  // namespace

@@ -5,58 +5,39 @@
 #include "support/gtest_support.h"
 #include "textprep/cell_geometry.h"
 #include "textprep/layout_metrics.h"
+#include "textprep_helpers.h"
 
 namespace quireon2 {
 namespace {
 
-using testing::ProgramTest;
+using testing::TestProgram;
+using LayoutMetrics = testing::ProgramTest;
 
-struct Cells {
-  Integer count, orientation;
-  Long width, height;
-  std::array<Long, 5> x, y;
-};
-
-void ExpectCells(const LayoutRecord& r, const Cells& c, const char* what) {
-  EXPECT_EQ(r.cell_count, c.count) << what;
-  EXPECT_EQ(r.orientation, c.orientation) << what;
-  EXPECT_EQ(r.cell_width, c.width) << what;
-  EXPECT_EQ(r.cell_height, c.height) << what;
-  for (int i = 1; i <= c.count; ++i) {
-    EXPECT_EQ(r.x[i], c.x[i]) << what << " cell " << i;
-    EXPECT_EQ(r.y[i], c.y[i]) << what << " cell " << i;
+// A record as "cells orientation width x height: x,y of each cell".
+std::string Describe(const LayoutRecord& r) {
+  std::string text = std::to_string(r.cell_count) + " " + std::to_string(r.orientation) + " " +
+                     std::to_string(r.cell_width) + "x" + std::to_string(r.cell_height) + ":";
+  for (int i = 1; i <= r.cell_count; ++i) {
+    text += " " + std::to_string(r.x[i]) + "," + std::to_string(r.y[i]);
   }
+  return text;
 }
 
-class LayoutMetrics : public ProgramTest {};
-
-TEST_F(LayoutMetrics, CellGeometryWithDefaultBordersOnLetter) {
-  // Letter printable area 12240 x 15840 twips; landscape swaps them.
-  p.settings().BookletGutter = 2000;
-  ComputeLayoutMetrics(p, 0);
-  const auto& l = p.settings_state.layouts;
-  ExpectCells(l[0], {1, 1, 10800, 14400, {0, 720}, {0, 720}}, "1 up");
-  ExpectCells(l[2], {4, 1, 4680, 6480, {0, 720, 6840, 720, 6840}, {0, 720, 720, 8640, 8640}},
-              "4 up");
-  ExpectCells(l[1], {2, 2, 6480, 10800, {0, 720, 8640}, {0, 720, 720}}, "2 up");
-  ExpectCells(l[3], {2, 2, 6200, 10800, {0, 720, 8920}, {0, 720, 720}}, "booklet");
-  EXPECT_EQ(t.surface.Orientation(), kLandscape);
-  EXPECT_EQ(t.surface.scale_mode(), 1);
-  EXPECT_EQ(l[3].font_size, 8);  // no size handed in: fonts untouched
-}
-
-TEST_F(LayoutMetrics, OffsetsMoveTheCellsAsMeasuredOnThePortraitSheet) {
+TEST_F(LayoutMetrics, CellsOfEveryLayoutOnLetterWithBordersGuttersAndOffsets) {
   Settings& s = p.settings();
-  s.OffsetTop = 10;
-  s.OffsetLeft = 20;
-  s.OffsetRight = 30;
-  s.OffsetBottom = 40;
+  s.OffsetTop = 10, s.OffsetLeft = 20, s.OffsetRight = 30, s.OffsetBottom = 40;
+  s.BookletGutter = 2000;
   ComputeLayoutMetrics(p, 0);
-  const auto& l = p.settings_state.layouts;
-  ExpectCells(l[0], {1, 1, 10800, 14400, {0, 740}, {0, 730}}, "1 up");
-  ExpectCells(l[2], {4, 1, 4630, 6430, {0, 740, 6860, 740, 6860}, {0, 730, 730, 8650, 8650}},
-              "4 up");
-  ExpectCells(l[1], {2, 2, 6430, 10750, {0, 730, 8650}, {0, 750, 750}}, "2 up");
+  // Letter's printable area is 12240 x 15840 twips; landscape swaps them. Borders are 720,
+  // the other gutters 1440. The offsets were measured on the portrait sheet, so in
+  // landscape top and bottom move the cells along x, left and right along y.
+  const char* want[4] = {"1 1 10800x14400: 740,730", "2 2 6430x10750: 730,750 8650,750",
+                         "4 1 4630x6430: 740,730 6860,730 740,8650 6860,8650",
+                         "2 2 6150x10750: 730,750 8930,750"};
+  for (int layout = 0; layout < 4; ++layout) {
+    EXPECT_EQ(Describe(p.settings_state.layouts[layout]), want[layout]) << layout;
+  }
+  EXPECT_EQ(p.settings_state.layouts[3].font_size, 8);  // no size handed in: fonts untouched
 }
 
 TEST(CellGeometry, HalvesRoundTheAreaFirstAndCutTheRemainder) {
@@ -75,46 +56,43 @@ TEST(CellGeometry, HalvesRoundTheAreaFirstAndCutTheRemainder) {
   EXPECT_EQ(r.x[2], 6120 - 720);
 }
 
-TEST_F(LayoutMetrics, OverflowOfBorderArithmeticIsReportedAndLaterRecordsKept) {
-  p.settings_state.layouts[1].cell_width = 111;
-  p.settings_state.layouts[3].cell_width = 333;
-  p.settings().YEdgeBorder2 = 20000;  // 2 x 20000 leaves the 16-bit range
-  t.prompt.Expect("Error: Overflow");
-  ComputeLayoutMetrics(p, 12);
-  EXPECT_EQ(p.settings_state.layouts[0].cell_width, 10800);
-  EXPECT_EQ(p.settings_state.layouts[2].cell_width, 4680);
-  EXPECT_EQ(p.settings_state.layouts[1].cell_width, 111);
-  EXPECT_EQ(p.settings_state.layouts[3].cell_width, 333);
-  EXPECT_EQ(p.settings_state.layouts[3].font_size, 8);  // the routine ended before the size
-}
-
-TEST_F(LayoutMetrics, SumOfGutterAndBorderOverflows) {
-  p.settings().FourUpGutter = 32000;  // 16000 + 20000
-  p.settings().XEdgeBorder4 = 20000;
-  p.settings_state.layouts[2].cell_width = 222;
-  t.prompt.Expect("Error: Overflow");
-  ComputeLayoutMetrics(p, 0);
-  EXPECT_EQ(p.settings_state.layouts[0].cell_width, 10800);
-  EXPECT_EQ(p.settings_state.layouts[2].cell_width, 222);
-}
-
-TEST_F(LayoutMetrics, PrinterWithoutLandscapeKeepsTheLandscapeRecords) {
-  t.surface.printer().landscape = 0;
-  p.settings_state.layouts[1].cell_width = 111;
-  t.prompt.Expect(
+TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
+  struct Case {
+    const char* what;
+    Integer y_edge2, four_up_gutter, x_edge4;
+    int landscape;
+    const char* message;
+    Long want_width[4];
+  };
+  const char* refused =
       "Your Printer - Test Printer does not support features needed for Quireon2. Please "
-      "select another printer");
-  ComputeLayoutMetrics(p, 0);
-  EXPECT_EQ(p.settings_state.layouts[0].cell_width, 10800);
-  EXPECT_EQ(p.settings_state.layouts[2].cell_width, 4680);
-  EXPECT_EQ(p.settings_state.layouts[1].cell_width, 111);
+      "select another printer";
+  for (const Case& c : {
+           // 2 x 20000 leaves the 16-bit range in the 2-up record.
+           Case{"border", 20000, 1440, 720, 90, "Error: Overflow", {10800, 111, 4680, 333}},
+           // 16000 + 20000 in the 4-up record.
+           Case{"gutter", 720, 32000, 20000, 90, "Error: Overflow", {10800, 111, 222, 333}},
+           Case{"no landscape", 720, 1440, 720, 0, refused, {10800, 111, 4680, 333}},
+       }) {
+    TestProgram t;
+    t.surface.printer().landscape = c.landscape;
+    Settings& s = t->settings();
+    s.YEdgeBorder2 = c.y_edge2, s.FourUpGutter = c.four_up_gutter, s.XEdgeBorder4 = c.x_edge4;
+    for (int i = 1; i < 4; ++i) t->settings_state.layouts[i].cell_width = 111 * i;
+    t.prompt.Expect(c.message);
+    ComputeLayoutMetrics(*t, 12);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(t->settings_state.layouts[i].cell_width, c.want_width[i]) << c.what << " " << i;
+    }
+    EXPECT_EQ(t->settings_state.layouts[3].font_size, 8) << c.what;  // ended before the size
+    EXPECT_EQ(t.prompt.Problems(), "") << c.what;
+  }
 }
 
 TEST_F(LayoutMetrics, FontSizeSetsTheCurrentLayoutsLineHeight) {
   p.settings().Layout = kLayout2Up;
   t.surface.metrics().text_height_twips = 187;
   ComputeLayoutMetrics(p, 12);
-  EXPECT_EQ(t.surface.FontSize(), 12);
   EXPECT_EQ(p.settings_state.layouts[1].font_size, 12);
   EXPECT_EQ(p.settings_state.layouts[1].line_height, 234);  // 187 x 1.25 = 233.75
   EXPECT_EQ(p.settings_state.layouts[3].font_size, 8);
@@ -122,21 +100,12 @@ TEST_F(LayoutMetrics, FontSizeSetsTheCurrentLayoutsLineHeight) {
   t.surface.metrics().text_height_twips = 182.5;  // half to even: 182
   SetLayoutFontSize(p, 9);
   EXPECT_EQ(p.settings_state.layouts[1].line_height, 182);
-  SetLayoutFontSize(p, 0);  // nothing happens
-  EXPECT_EQ(p.settings_state.layouts[1].font_size, 9);
 }
 
-class TextMetrics : public ProgramTest {
+class TextMetrics : public testing::ProgramTest {
  protected:
   void SetUp() override {
-    LayoutRecord& r = p.settings_state.layouts[kLayoutBooklet];
-    r.cell_width = 5760;
-    r.cell_height = 10800;
-    r.orientation = 2;
-    r.font_size = 9;
-    r.font_name = "Courier New";
-    p.settings().Layout = kLayoutBooklet;
-    p.settings().LineMultiple = 1.25f;
+    testing::UseBookletCell(p, 5760, 10800, 9).font_name = "Courier New";
     p.settings().WidthFudge = 10;
     p.settings().DoHeader = 1;
     p.settings().DoFooter = 1;
@@ -145,7 +114,9 @@ class TextMetrics : public ProgramTest {
   }
 };
 
-TEST_F(TextMetrics, WorkedExample) {
+TEST_F(TextMetrics, WorkedExampleAndHeaderAndFooterLines) {
+  // 184 x 1.25 = 230 a line; 6820 \ 62 = 110 a character; 5760 \ 110 + 10 = 62 characters;
+  // 10800 \ 230 - 3 - 2 = 41 lines.
   SetTextMetrics(p);
   EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);
   EXPECT_EQ(p.prep.CharWidth, 110);
@@ -155,24 +126,19 @@ TEST_F(TextMetrics, WorkedExample) {
   EXPECT_EQ(t.surface.Orientation(), kLandscape);
   EXPECT_EQ(t.surface.FontName(), "Courier New");
   EXPECT_EQ(t.surface.FontSize(), 9);
-}
-
-TEST_F(TextMetrics, HeaderAndFooterLinesAndTheWidthRemainder) {
   p.settings().DoHeader = 0;
-  p.settings().DoFooter = 0;
   t.surface.metrics().char_width_twips = 6881.0 / 62;  // 110.98 a character, 110 on average
   SetTextMetrics(p);
   EXPECT_EQ(p.prep.CharWidth, 110);
-  EXPECT_EQ(p.prep.LinesPerPage, 46);
-  p.settings().DoFooter = 1;
-  SetTextMetrics(p);
   EXPECT_EQ(p.prep.LinesPerPage, 43);
   p.settings().DoFooter = 0;
-  p.settings().DoHeader = 1;
-  p.settings().WidthFudge = -52;
   SetTextMetrics(p);
-  EXPECT_EQ(p.prep.LinesPerPage, 44);
-  EXPECT_EQ(p.prep.CharsPerLine, 0);
+  EXPECT_EQ(p.prep.LinesPerPage, 46);
+  // A record without orientation takes the surface's.
+  p.settings_state.layouts[3].orientation = 0;
+  t.surface.SetOrientation(kPortrait);
+  SetTextMetrics(p);
+  EXPECT_EQ(p.prep.PrintOrientation, 1);
 }
 
 TEST_F(TextMetrics, ZeroWidthOrZeroLineHeightKeepEarlierValues) {
@@ -193,31 +159,18 @@ TEST_F(TextMetrics, ZeroWidthOrZeroLineHeightKeepEarlierValues) {
   EXPECT_EQ(p.prep.LinesPerPage, 9);
 }
 
-TEST_F(TextMetrics, RecordWithoutOrientationReadsTheSurfaces) {
-  p.settings_state.layouts[3].orientation = 0;
-  t.surface.SetOrientation(kPortrait);
-  SetTextMetrics(p);
-  EXPECT_EQ(p.prep.PrintOrientation, 1);
-  EXPECT_EQ(p.prep.LinesPerPage, 41);
-}
-
-TEST_F(TextMetrics, RefusedSettingShowsThePrinterMessageAndKeepsValues) {
+TEST_F(TextMetrics, ARefusedSettingIsShownAndAnyOtherFailureIsSilent) {
   p.prep.CharsPerLine = 7;
+  t.surface.FailAlways("TextWidth", {kDeviceIoError, "Device I/O error"});
+  SetTextMetrics(p);
+  EXPECT_EQ(p.prep.CharsPerLine, 7);
+  EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);
   t.surface.printer().refuses.insert("FontName");
   t.prompt.Expect(
       "your printer does not support features that Quireon II needs\r\n"
       "please choose another printer");
   SetTextMetrics(p);
   EXPECT_EQ(p.prep.CharsPerLine, 7);
-  EXPECT_EQ(p.settings_state.layouts[3].line_height, 0);
-}
-
-TEST_F(TextMetrics, OtherFailureIsSilent) {
-  p.prep.CharsPerLine = 7;
-  t.surface.FailAlways("TextWidth", {kDeviceIoError, "Device I/O error"});
-  SetTextMetrics(p);
-  EXPECT_EQ(p.prep.CharsPerLine, 7);
-  EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);
 }
 
 }  // namespace

@@ -4,137 +4,95 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "support/gtest_support.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"
+#include "textprep_helpers.h"
 
 namespace quireon2 {
 namespace {
 
-using testing::ProgramTest;
 using testing::ReadFile;
+using testing::Repeat;
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
-std::string Repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += s;
-  return out;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
-class PageIndex : public ProgramTest {
+class PageIndex : public testing::ProgramTest {
  protected:
   void Index(const std::string& bytes) {
     p.prep.LineFilePath = dir.Write("lines.tmp", bytes);
     IndexPages(p);
   }
-  std::vector<Long> Starts(int count) {
-    return std::vector<Long>(p.prep.PageStart.begin() + 1, p.prep.PageStart.begin() + 1 + count);
+  std::vector<Long> Starts() const {
+    return std::vector<Long>(p.prep.PageStart.begin() + 1,
+                             p.prep.PageStart.begin() + 2 + p.prep.TotalPages);
   }
   ScratchDir dir;
 };
 
-TEST_F(PageIndex, FullPagesAndTheEndOfText) {
-  p.prep.LinesPerPage = 50;
-  Index(Repeat("xx\r\n", 120));  // 4 bytes a line
+TEST_F(PageIndex, LinesAndFormFeedsEndPages) {
+  struct Case {
+    std::string bytes;
+    Integer lines_per_page;
+    std::vector<Long> starts;  // every page's first byte, then the length + 1
+  };
+  for (const Case& c : {
+           Case{Repeat("xx\r\n", 120), 50, {1, 201, 401, 481}},
+           Case{Repeat("xx\r\n", 100), 50, {1, 201, 401}},  // no empty last page
+           Case{Repeat("xx\n", 100) + "tail", 50, {1, 151, 301, 305}},
+           Case{"a\r\n\fb\r\n", 50, {1, 5, 8}},
+           Case{"a\r\n\f\fb\r\n", 50, {1, 5, 6, 9}},
+           Case{Repeat("x\r\n", 50) + "\f" + "y\r\n", 50, {1, 151, 152, 155}},
+           Case{"ab\fcd\r\n", 50, {1, 4, 8}},  // a form feed inside a line ends it
+           Case{"abc", 50, {1, 4}},
+           Case{"", 50, {1}},
+           Case{Repeat("x\r\n", 111), 0, {1, 166, 331, 334}},  // no wrap has run: 55 lines
+           Case{Repeat("x\r\n", 200) + "\f" + "y", -1, {1, 602, 603}},  // only form feeds
+       }) {
+    p.prep.LinesPerPage = c.lines_per_page;
+    p.prep.PageLines = 0;
+    Index(c.bytes);
+    EXPECT_EQ(Starts(), c.starts) << c.bytes.substr(0, 12) << " " << c.lines_per_page;
+  }
+  p.prep.LinesPerPage = 0;  // an earlier run's page length stays
+  p.prep.PageLines = 40;
+  Index(Repeat("x\r\n", 81));
   EXPECT_EQ(p.prep.TotalPages, 3);
-  EXPECT_EQ(Starts(4), (std::vector<Long>{1, 201, 401, 481}));
-  EXPECT_EQ(p.prep.PageLines, 50);
-
-  Index(Repeat("xx\r\n", 100));
-  EXPECT_EQ(p.prep.TotalPages, 2);
-  EXPECT_EQ(Starts(3), (std::vector<Long>{1, 201, 401}));  // entry 3: length + 1
-
-  Index(Repeat("xx\n", 100) + "tail");  // LF-only lines count the same
-  EXPECT_EQ(p.prep.TotalPages, 3);
-  EXPECT_EQ(Starts(4), (std::vector<Long>{1, 151, 301, 305}));
 }
 
-TEST_F(PageIndex, FormFeedsEndPages) {
-  p.prep.LinesPerPage = 50;
-  Index("a\r\n\fb\r\n");
-  EXPECT_EQ(p.prep.TotalPages, 2);
-  EXPECT_EQ(Starts(3), (std::vector<Long>{1, 5, 8}));
-  Index("a\r\n\f\fb\r\n");
-  EXPECT_EQ(p.prep.TotalPages, 3);
-  EXPECT_EQ(Starts(4), (std::vector<Long>{1, 5, 6, 9}));
-  // A form feed right after a full page makes a page of its own.
-  Index(Repeat("x\r\n", 50) + "\f" + "y\r\n");
-  EXPECT_EQ(p.prep.TotalPages, 3);
-  EXPECT_EQ(Starts(4), (std::vector<Long>{1, 151, 152, 155}));
-  // A form feed inside a line ends it and the page.
-  Index("ab\fcd\r\n");
-  EXPECT_EQ(p.prep.TotalPages, 2);
-  EXPECT_EQ(Starts(3), (std::vector<Long>{1, 4, 8}));
-}
-
-TEST_F(PageIndex, NoLineFeedAndEmptyFile) {
-  p.prep.LinesPerPage = 50;
-  Index("abc");
-  EXPECT_EQ(p.prep.TotalPages, 1);
-  EXPECT_EQ(Starts(2), (std::vector<Long>{1, 4}));
-  Index("");
-  EXPECT_EQ(p.prep.TotalPages, 0);
-}
-
-TEST_F(PageIndex, PageLimitStopsTheCountWithAMessage) {
+TEST_F(PageIndex, PageLimitAndChunks) {
   p.prep.LinesPerPage = 50;
   p.settings().MaxPages = 2;
   t.prompt.Expect("Too many pages - printing only 2");
   Index(Repeat("xx\r\n", 120));
-  EXPECT_EQ(p.prep.TotalPages, 2);
   EXPECT_EQ(p.prep.PageStart.size(), 4u);
-  EXPECT_EQ(Starts(3), (std::vector<Long>{1, 201, 401}));
-}
+  EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
 
-TEST_F(PageIndex, ChunksOf32766BytesCountEveryLineOnce) {
-  p.prep.LinesPerPage = 50;
+  p.settings().MaxPages = 2024;
+  t.status.progress_calls.clear();
   Index(Repeat(std::string(98, 'x') + "\r\n", 700));  // 70000 bytes, 14 pages of 5000
   EXPECT_EQ(p.prep.TotalPages, 14);
-  for (int page = 1; page <= 14; ++page) {
+  for (int page = 1; page <= 15; ++page) {
     EXPECT_EQ(p.prep.PageStart[page], (page - 1) * 5000 + 1) << page;
   }
-  ASSERT_EQ(t.status.progress_calls.size(), 3u);
-  EXPECT_EQ(t.status.progress_calls[0].current, 32766);
-  EXPECT_EQ(t.status.progress_calls[1].current, 65532);
-  EXPECT_EQ(t.status.progress_calls[2].current, 70000);
-  EXPECT_EQ(t.status.progress_calls[2].total, 70000);
-}
+  std::vector<std::pair<long, long>> at;  // (total, done) after each chunk of 32766 bytes
+  for (const auto& call : t.status.progress_calls) at.emplace_back(call.total, call.current);
+  EXPECT_EQ(at,
+            (std::vector<std::pair<long, long>>{{70000, 32766}, {70000, 65532}, {70000, 70000}}));
 
-TEST_F(PageIndex, PageLinesWithoutAWrappingRun) {
-  Index(Repeat("x\r\n", 111));  // no wrap has run: 55 lines a page
-  EXPECT_EQ(p.prep.PageLines, 55);
-  EXPECT_EQ(p.prep.TotalPages, 3);
-  p.prep.PageLines = 40;  // an earlier run's value stays while LinesPerPage is 0
-  Index(Repeat("x\r\n", 81));
-  EXPECT_EQ(p.prep.TotalPages, 3);
-  p.prep.LinesPerPage = -1;  // never reached: only form feeds break pages
-  Index(Repeat("x\r\n", 200) + "\f" + "y");
-  EXPECT_EQ(p.prep.TotalPages, 2);
-}
-
-TEST_F(PageIndex, UnreadableLineFileIsReported) {
   p.prep.LineFilePath = dir.path().string();
   t.prompt.Expect("Can't read the temporary file " + dir.path().string() + ": Is a directory");
   EXPECT_FALSE(IndexLineFile(p));
 }
 
 // A run with the temp folder pointed at a scratch folder, so every file it makes is seen.
-class PrepRun : public ProgramTest {
+class PrepRun : public testing::ProgramTest {
  protected:
   void SetUp() override {
     const char* old = std::getenv("TMPDIR");
-    had_tmpdir_ = old != nullptr;
-    if (had_tmpdir_) old_tmpdir_ = old;
+    if (old != nullptr) old_tmpdir_ = old;
     temp = tempdir_.path().string();
     setenv("TMPDIR", temp.c_str(), 1);
     // Letter, 100 twips a character, 200 a line: the booklet cell is 6480 x 10800, so
@@ -142,11 +100,7 @@ class PrepRun : public ProgramTest {
     ComputeLayoutMetrics(p, 0);
   }
   void TearDown() override {
-    if (had_tmpdir_) {
-      setenv("TMPDIR", old_tmpdir_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
+    old_tmpdir_ ? setenv("TMPDIR", old_tmpdir_->c_str(), 1) : unsetenv("TMPDIR");
     ProgramTest::TearDown();
   }
   std::string Source(const std::string& bytes) {
@@ -160,8 +114,7 @@ class PrepRun : public ProgramTest {
 
  private:
   ScratchDir tempdir_;
-  bool had_tmpdir_ = false;
-  std::string old_tmpdir_;
+  std::optional<std::string> old_tmpdir_;
 };
 
 TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
@@ -171,26 +124,24 @@ TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
   EXPECT_EQ(t.status.messages,
             (std::vector<std::string>{"Creating Temp File", "Indexing File", "Count Done"}));
   EXPECT_EQ(p.prep.LinesPerPage, 43);
-  EXPECT_EQ(p.prep.TotalPages, 3);  // 43 + 43 + 14 lines
-  EXPECT_EQ(p.prep.SheetCount, 1);
   EXPECT_EQ(p.settings().TextFile, source);
   EXPECT_EQ(t.surface.document_name(), source);
-  ASSERT_EQ(t.status.counts.size(), 1u);
-  const StatusCounts& c = t.status.counts[0];
-  EXPECT_EQ(c.total_pages, 3);
+  const StatusCounts c = t.status.counts.at(0);
+  EXPECT_EQ(c.total_pages, 3);  // 43 + 43 + 14 lines
   EXPECT_EQ(c.sheet_count, 1);
   EXPECT_EQ(c.sheets_per_signature, 1);
   EXPECT_EQ(p.print.SigCount, 2);
   EXPECT_EQ(c.printer, "Test Printer");
-  EXPECT_EQ(c.font_name, "Times New Roman");
   EXPECT_EQ(c.font_size, 8);
-  EXPECT_EQ(t.window.preview_font_name(), "Times New Roman");
-  EXPECT_EQ(t.window.preview_size(), 8);
-
-  const std::string line_file = p.prep.LineFilePath;
-  EXPECT_EQ(fs::path(line_file).parent_path(), fs::path(temp));
-  EXPECT_EQ(fs::path(line_file).filename().string().rfind("QRN", 0), 0u);
-  EXPECT_EQ(ReadFile(line_file), Repeat("xx\r\n", 100));
+  // The signature box is read as the number at its start, rounded half to even.
+  for (const auto& [text, sigs] : {std::pair{"3.5 sigs", 4}, {"x", 0}, {"99999", 0}}) {
+    t.window.SetText(TextBox::kSigNum, text);
+    UpdateCounts(p);
+    EXPECT_EQ(p.print.SigCount, sigs) << text;
+    EXPECT_EQ(t.status.counts.back().sheets_per_signature, sigs == 0 ? 0 : 1) << text;
+  }
+  EXPECT_EQ(fs::path(p.prep.LineFilePath).filename().string().rfind("QRN", 0), 0u);
+  EXPECT_EQ(ReadFile(p.prep.LineFilePath), Repeat("xx\r\n", 100));
 }
 
 TEST_F(PrepRun, LfOnlyAndCrLfSourcesGiveTheSamePages) {
@@ -199,114 +150,68 @@ TEST_F(PrepRun, LfOnlyAndCrLfSourcesGiveTheSamePages) {
   Source(lf);
   ASSERT_TRUE(PrePrint1(p));
   const std::vector<Long> from_lf = p.prep.PageStart;
-  const Long pages = p.prep.TotalPages;
+  EXPECT_GT(p.prep.TotalPages, 5);
   std::string crlf;
   for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   Source(crlf);
   ASSERT_TRUE(PrePrint1(p));
-  EXPECT_EQ(p.prep.TotalPages, pages);
   EXPECT_EQ(p.prep.PageStart, from_lf);
-  EXPECT_GT(pages, 5);
 }
 
-TEST_F(PrepRun, PlainCopyAndCountsWithoutWrap) {
-  p.settings().WordWrap = 0;
-  t.window.SetCheckValue(CheckBox::kDoTabEx, 0);
-  Source(Repeat("x\r\n", 56) + "\tend");
-  ASSERT_TRUE(PrePrint1(p));
-  EXPECT_EQ(t.status.messages, (std::vector<std::string>{"Creating Temp File", "Making Temp File",
-                                                         "Indexing File", "Count Done"}));
-  EXPECT_EQ(p.prep.PageLines, 55);
-  EXPECT_EQ(p.prep.TotalPages, 2);
-  EXPECT_EQ(ReadFile(p.prep.LineFilePath), Repeat("x\r\n", 56) + "\tend");
-}
-
-TEST_F(PrepRun, EmptySourceCountsNothing) {
-  Source("");
-  t.prompt.Expect("Source File has 0 bytes");
-  ASSERT_TRUE(PrePrint1(p));
-  EXPECT_EQ(p.prep.TotalPages, 0);
-  EXPECT_EQ(p.prep.SheetCount, 0);
-  EXPECT_EQ(t.status.counts.at(0).sheets_per_signature, 0);
-}
-
-TEST_F(PrepRun, NewRunRemovesThePreviousLineFileAndShutdownTheLast) {
-  Source("abc\r\n");
-  ASSERT_TRUE(PrePrint1(p));
-  const std::string first = p.prep.LineFilePath;
-  ASSERT_TRUE(PrePrint1(p));
-  EXPECT_NE(p.prep.LineFilePath, first);
-  EXPECT_EQ(FilesIn(temp), std::vector<std::string>{fs::path(p.prep.LineFilePath).filename()});
-  EXPECT_TRUE(DeleteLineFile(p));
-  EXPECT_TRUE(p.prep.LineFilePath.empty());
-  EXPECT_TRUE(FilesIn(temp).empty());
-  EXPECT_TRUE(DeleteLineFile(p));  // nothing left to delete
-}
-
-TEST_F(PrepRun, DeleteLineFileNeverDeletesTheSource) {
-  const std::string source = Source("abc\r\n");
-  p.settings().TextFile = source;
-  p.prep.LineFilePath = source;
-  EXPECT_TRUE(DeleteLineFile(p));
-  EXPECT_TRUE(p.prep.LineFilePath.empty());
-  EXPECT_EQ(ReadFile(source), "abc\r\n");
-}
-
-TEST_F(PrepRun, LongTempFolderPath) {
+TEST_F(PrepRun, EachRunRemovesThePreviousLineFileButNeverTheSource) {
+  // A temp folder path of any length.
   fs::path folder = temp;
   for (int i = 0; i < 4; ++i) folder /= std::string(90, static_cast<char>('a' + i));
   fs::create_directories(folder);
   setenv("TMPDIR", folder.c_str(), 1);
-  Source("abc\r\n");
+  const std::string source = Source("abc\r\n");
   ASSERT_TRUE(PrePrint1(p));
-  EXPECT_GT(p.prep.LineFilePath.size(), 360u);
-  EXPECT_EQ(fs::path(p.prep.LineFilePath).parent_path(), folder);
-  EXPECT_EQ(ReadFile(p.prep.LineFilePath), "abc\r\n");
+  const std::string first = p.prep.LineFilePath;
+  EXPECT_EQ(fs::path(first).parent_path(), folder);
+  EXPECT_EQ(ReadFile(first), "abc\r\n");
+  ASSERT_TRUE(PrePrint1(p));
+  EXPECT_NE(p.prep.LineFilePath, first);
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_TRUE(DeleteLineFile(p));  // at shutdown
+  EXPECT_TRUE(p.prep.LineFilePath.empty());
+  EXPECT_TRUE(fs::is_empty(folder));
+  p.prep.LineFilePath = source;
+  EXPECT_TRUE(DeleteLineFile(p));
+  EXPECT_EQ(ReadFile(source), "abc\r\n");
 }
 
-TEST_F(PrepRun, StopsWithoutTouchingFiles) {
-  // Nothing in Text1: no message, no file.
-  EXPECT_FALSE(PrePrint1(p));
-  EXPECT_TRUE(t.status.messages.empty());
-
+TEST_F(PrepRun, FailuresStopTheRunAndLeaveNoFile) {
+  EXPECT_FALSE(PrePrint1(p));  // nothing in Text1: no message
   Source("a\tb\r\n");
   t.window.SetText(TextBox::kTCount, "4.5x");
   t.prompt.Expect("The tab width must be a whole number from 0 to 99, not \"4.5x\"");
   EXPECT_FALSE(PrePrint1(p));
-
   t.window.SetText(TextBox::kTCount, "5");
   p.settings().MaxPages = 0;
   t.prompt.Expect("The page limit MaxPages must lie from 1 to 32766, not 0");
   EXPECT_FALSE(PrePrint1(p));
   p.settings().MaxPages = 2024;
-
   t.surface.printer().refuses.insert("FontSize");
   t.prompt.Expect(
       "Your Printer - Test Printer does not support features needed for Quireon2. Please "
       "select another printer");
   EXPECT_FALSE(PrePrint1(p));
-  EXPECT_TRUE(FilesIn(temp).empty());
   EXPECT_TRUE(t.status.messages.empty());
-}
+  t.surface.printer().refuses.clear();
 
-TEST_F(PrepRun, MissingSourceLeavesNoFileAnywhere) {
+  // A missing source, with the wrap and with the plain copy.
   const std::string missing = dir.File("gone.txt");
   t.window.SetText(TextBox::kText1, missing);
-  t.prompt.Expect("the file " + missing + " doesn't exist");
-  EXPECT_FALSE(PrePrint1(p));
+  for (Integer wrap : {1, 0}) {
+    p.settings().WordWrap = wrap;
+    t.window.SetCheckValue(CheckBox::kDoTabEx, 0);
+    t.prompt.Expect("the file " + missing + " doesn't exist");
+    EXPECT_FALSE(PrePrint1(p)) << wrap;
+    EXPECT_TRUE(p.prep.LineFilePath.empty());
+  }
   EXPECT_FALSE(fs::exists(missing));
-  EXPECT_TRUE(FilesIn(temp).empty());
-  EXPECT_TRUE(p.prep.LineFilePath.empty());
+  EXPECT_TRUE(fs::is_empty(temp));
 
-  p.settings().WordWrap = 0;  // the plain copy too
-  t.window.SetCheckValue(CheckBox::kDoTabEx, 0);
-  t.prompt.Expect("the file " + missing + " doesn't exist");
-  EXPECT_FALSE(PrePrint1(p));
-  EXPECT_FALSE(fs::exists(missing));
-  EXPECT_TRUE(FilesIn(temp).empty());
-}
-
-TEST_F(PrepRun, NoTempFolder) {
   setenv("TMPDIR", dir.File("nowhere").c_str(), 1);
   Source("abc\r\n");
   t.prompt.Expect("sorry, you have no temp directory assigned");
@@ -319,22 +224,6 @@ TEST_F(PrepRun, NegativeWidthFudgeStillPrintsTheText) {
   ASSERT_TRUE(PrePrint1(p));
   EXPECT_EQ(ReadFile(p.prep.LineFilePath), "hello world\r\n");
   EXPECT_EQ(p.prep.TotalPages, 1);
-}
-
-TEST(UpdateCounts, SignatureCountFromTheBox) {
-  testing::TestProgram t;
-  Program& p = t.program;
-  p.prep.TotalPages = 37;
-  p.prep.SheetCount = 10;
-  const std::pair<const char*, int> cases[] = {
-      {"4", 3}, {"3.5 sigs", 3}, {"x", 0}, {"0", 0}, {"99999", 0}, {" 10", 1}};
-  for (const auto& [text, sheets] : cases) {
-    t.window.SetText(TextBox::kSigNum, text);
-    UpdateCounts(p);
-    EXPECT_EQ(t.status.counts.back().sheets_per_signature, sheets) << text;
-    EXPECT_EQ(t.status.counts.back().total_pages, 37) << text;
-  }
-  EXPECT_EQ(p.print.SigCount, 10);
 }
 
 }  // namespace

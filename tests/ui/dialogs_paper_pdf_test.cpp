@@ -1,14 +1,12 @@
 // The paper chosen in the printer dialog reaches the next job: a real "Print to PDF" job,
 // prepared and printed after OK, has sheets of that size.
 #include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <QtTest>
 #include <fstream>
+#include <tuple>
 
 #include "platform/cups_surface.h"
 #include "printing/print_runs.h"
@@ -25,26 +23,14 @@ using quireon2::ui::PrtDlg;
 
 namespace {
 
-PrtDlg* OpenPrinterDialog() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* dialog = qobject_cast<PrtDlg*>(widget); dialog && dialog->isVisible()) {
-      return dialog;
-    }
-  }
-  return nullptr;
-}
-
 // The "Page size:" line of pdfinfo, without the label.
 QString PageSize(const QString& pdf) {
   QProcess pdfinfo;
   pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
-  if (!pdfinfo.waitForFinished(30000)) return QStringLiteral("pdfinfo did not finish");
-  for (const QString& line : QString::fromUtf8(pdfinfo.readAllStandardOutput()).split('\n')) {
-    if (line.startsWith(QStringLiteral("Page size:"))) {
-      return line.mid(QStringLiteral("Page size:").size()).trimmed();
-    }
-  }
-  return QStringLiteral("no page size");
+  pdfinfo.waitForFinished(30000);
+  const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+  const QRegularExpressionMatch size = QRegularExpression("Page size: *(.*)").match(info);
+  return size.hasMatch() ? size.captured(1).trimmed() : info;
 }
 
 }  // namespace
@@ -70,34 +56,35 @@ class DialogsPaperPdfTest : public QObject {
     program.settings().Layout = kLayout1Up;
     ComputeLayoutMetrics(program, 0);
 
-    struct Case {
-      const char* paper_entry;
-      const char* file;
-      int code;
-      const char* page_size;
-    };
     // One point is 1/72 inch: Letter is 8.5 x 11 in = 612 x 792 pt; A4 is 210 x 297 mm =
-    // 595.276 x 841.89 pt. Letter first, so an A4 default could not pass for the choice.
-    const Case cases[] = {{"Letter 8 1/2 x 11 in", "letter.pdf", 1, "612 x 792 pts (letter)"},
-                          {"A4 210 x 297 mm", "a4.pdf", 9, "595.276 x 841.89 pts (A4)"}};
-    for (const Case& c : cases) {
+    // 595.276 x 841.89 pt. Letter first, so an A4 default could not pass for the choice;
+    // the dialog opens on the paper chosen before.
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"Letter 8 1/2 x 11 in", 1, "612 x 792 pts (letter)"},
+        {"A4 210 x 297 mm", 9, "595.276 x 841.89 pts (A4)"},
+        {"A4 210 x 297 mm", 9, "595.276 x 841.89 pts (A4)"}};
+    QString shown = QStringLiteral("Letter 8 1/2 x 11 in");
+    int jobs = 0;
+    for (const auto& [entry, code, page_size] : cases) {
       ui::ChoosePrinter(program, nullptr, false);
-      PrtDlg* dialog = OpenPrinterDialog();
+      PrtDlg* dialog = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<PrtDlg*>(top); found && found->isVisible()) dialog = found;
+      }
       QVERIFY(dialog != nullptr);
+      auto* paper = dialog->findChild<QComboBox*>(QStringLiteral("Combo2"));
+      QCOMPARE(paper->currentText(), shown);
       dialog->findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QString::fromLatin1(kPrintToPdf));
-      dialog->findChild<QComboBox*>(QStringLiteral("Combo2"))->setEditText(QString::fromLatin1(c.paper_entry));
+      paper->setEditText(shown = QString::fromLatin1(entry));
       QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_0")), Qt::LeftButton);
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-      QVERIFY(OpenPrinterDialog() == nullptr);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed dialog goes
       QCOMPARE(surface.DeviceName(), std::string(kPrintToPdf));
 
-      const QString pdf = dir.filePath(QString::fromLatin1(c.file));
+      const QString pdf = dir.filePath(QStringLiteral("job%1.pdf").arg(++jobs));
       surface.SetPdfOutputPath(pdf.toStdString());
-      QVERIFY2(PrePrint1(program), prompt.Problems().c_str());
-      QCOMPARE(program.settings_state.paper_size, static_cast<Integer>(c.code));
-      QVERIFY2(PrintNow(program), prompt.Problems().c_str());
-      QVERIFY2(QFile::exists(pdf), qPrintable(QDir(dir.path()).entryList().join(' ')));
-      QCOMPARE(PageSize(pdf), QString::fromLatin1(c.page_size));
+      QVERIFY2(PrePrint1(program) && PrintNow(program), prompt.Problems().c_str());
+      QCOMPARE(program.settings_state.paper_size, static_cast<Integer>(code));
+      QCOMPARE(PageSize(pdf), QString::fromLatin1(page_size));
     }
     QVERIFY2(prompt.Problems().empty(), prompt.Problems().c_str());
   }

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "settings/number_text.h"
 #include "support/test_program.h"
@@ -34,9 +34,6 @@ QString Selected(const QListWidget* list) {
 QListWidget* ListOf(QWidget* dialog, int index) {
   return dialog->findChild<QListWidget*>(QStringLiteral("List1_%1").arg(index));
 }
-QLineEdit* BoxOf(QWidget* dialog, int index) {
-  return dialog->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
-}
 void Click(QWidget* dialog, int button) {
   QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_%1").arg(button)),
                     Qt::LeftButton);
@@ -48,20 +45,6 @@ void ClickEntry(QListWidget* list, const QString& text) {
   list->scrollToItem(items.front());
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                     list->visualItemRect(items.front()).center());
-}
-
-void Type(QLineEdit* box, const QString& text) {
-  box->selectAll();
-  QTest::keyClicks(box, text);
-}
-
-// Drives the "&Font" button's modal dialog once it is up.
-void WhenModal(std::function<void(QWidget*)> drive) {
-  QTimer::singleShot(0, [drive] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    QVERIFY(dialog != nullptr);
-    drive(dialog);
-  });
 }
 
 }  // namespace
@@ -97,47 +80,35 @@ class FontDlgTest : public QObject {
   }
 
   void printerSizeOpensRoundedAndIsStoredByOk() {
-    struct Case {
-      double printer_size;
-      const char* box;
-      const char* selected;
-      Integer stored;
-    };
-    // 11.5 shows 11 (half down) and selecting entry 11 takes it over the even 12; 20 is
-    // not listed, so nothing is selected and 20 stays chosen.
-    const Case cases[] = {{8.25, "8", "8", 8}, {11.5, "11", "11", 11}, {20, "20", "", 20}};
-    for (const Case& c : cases) {
-      Open(c.printer_size);
-      QCOMPARE(Box(1)->text(), QString::fromLatin1(c.box));
-      QCOMPARE(Selected(List(1)), QString::fromLatin1(c.selected));
+    // Printer size, size box, selected entry, size stored. 11.5 shows 11 (half down) and
+    // selecting entry 11 takes it over the even 12; 20 is not listed, so nothing is
+    // selected and 20 stays chosen.
+    const std::tuple<double, const char*, const char*, int> cases[] = {
+        {8.25, "8", "8", 8}, {11.5, "11", "11", 11}, {20, "20", "", 20}};
+    for (const auto& [printer_size, box, selected, stored] : cases) {
+      Open(printer_size);
+      QCOMPARE(Box(1)->text(), QString::fromLatin1(box));
+      QCOMPARE(Selected(List(1)), QString::fromLatin1(selected));
       Click(dialog_.get(), 0);
-      QCOMPARE(Booklet().font_size, c.stored);
+      QCOMPARE(int{Booklet().font_size}, stored);
     }
   }
 
   void typedSizeCountsOnlyWhenAListIsClicked() {
-    Open(9);
-    Type(Box(1), QStringLiteral("20"));
-    Click(dialog_.get(), 0);
-    QCOMPARE(Booklet().font_size, Integer{9});
-
-    Open(9);
-    Type(Box(1), QStringLiteral("20"));
-    ClickEntry(List(0), QStringLiteral("Bodoni"));
-    QCOMPARE(Box(0)->text(), QStringLiteral("Bodoni"));
-    Click(dialog_.get(), 0);
-    QCOMPARE(Booklet().font_size, Integer{20});
-    QCOMPARE(Booklet().font_name, std::string("Bodoni"));
-  }
-
-  void sizeThatNoFontCanHaveIsNotTaken() {
-    for (const char* typed : {"abc", "0", "-3", "99999"}) {
-      Open(12);
-      Type(Box(1), QString::fromLatin1(typed));
-      ClickEntry(List(0), QStringLiteral("arial"));
+    // Typed size, a face clicked after it, size stored. Sizes no font can have are never
+    // taken, even with a click.
+    const std::tuple<const char*, bool, int> cases[] = {
+        {"20", false, 9}, {"20", true, 20}, {"abc", true, 9},
+        {"0", true, 9},   {"-3", true, 9},  {"99999", true, 9}};
+    for (const auto& [typed, click_face, stored] : cases) {
+      Open(9);
+      Box(1)->selectAll();
+      QTest::keyClicks(Box(1), QString::fromLatin1(typed));
+      if (click_face) ClickEntry(List(0), QStringLiteral("Bodoni"));
       Click(dialog_.get(), 0);
-      QCOMPARE(Booklet().font_size, Integer{12});
+      QVERIFY2(Booklet().font_size == stored, typed);
     }
+    QCOMPARE(Booklet().font_name, std::string("Bodoni"));
   }
 
   void cancelOrCloseKeepsTheLayoutButRemembersTheClickedFace() {
@@ -148,11 +119,7 @@ class FontDlgTest : public QObject {
       Open(10);
       ClickEntry(List(0), QStringLiteral("Courier New"));
       ClickEntry(List(1), QStringLiteral("16"));
-      if (close_box) {
-        dialog_->close();
-      } else {
-        Click(dialog_.get(), 1);
-      }
+      close_box ? (void)dialog_->close() : Click(dialog_.get(), 1);
       QVERIFY(!dialog_->isVisible());
       QCOMPARE(Booklet().font_name, std::string("Times New Roman"));
       QCOMPARE(Booklet().font_size, Integer{8});
@@ -160,62 +127,44 @@ class FontDlgTest : public QObject {
     }
     Open(10);
     QCOMPARE(Box(0)->text(), QStringLiteral("Courier New"));
-    // A face of the printer that is not scalable is shown and stored, though not listed.
-    program_->surface.SetFontName("Printer Roman");
-    Open(10);
-    QCOMPARE(Box(0)->text(), QStringLiteral("Printer Roman"));
-    QCOMPARE(Selected(List(0)), QString());
-    Click(dialog_.get(), 0);
-    QCOMPARE(Booklet().font_name, std::string("Printer Roman"));
   }
 
-  void fontButtonAppliesTheChoiceToPrinterAndPreview() {
-    WhenModal([](QWidget* dialog) {
-      ClickEntry(ListOf(dialog, 0), QStringLiteral("Courier New"));
-      ClickEntry(ListOf(dialog, 1), QStringLiteral("12"));
-      Click(dialog, 0);
-    });
-    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
-    QCOMPARE(Booklet().font_name, std::string("Courier New"));
-    QCOMPARE(program_->surface.FontName(), std::string("Courier New"));
-    // Only the layout metrics give the size to the printer; the dialog does not.
-    QCOMPARE(program_->surface.FontSize(), 12.0);
-    QCOMPARE(program_->program.settings_state.print_font_size, Integer{12});
-    QCOMPARE(program_->window.preview_font_name(), std::string("Courier New"));
-    QCOMPARE(program_->window.preview_size(), 12.0);
+  void fontButtonAndItsErrorRule() {
+    // A refused face is reported and the rest goes on; any other failure ends silently.
+    enum Trouble { kNone, kRefused, kOther };
+    for (Trouble trouble : {kNone, kRefused, kOther}) {
+      cleanup();
+      init();
+      if (trouble == kRefused) {
+        program_->surface.printer().refuses.insert("FontName");
+        program_->prompt.Expect("please choose another printer");
+      }
+      if (trouble == kOther) program_->surface.FailOnCall("set FontName", 1, {482, "Error"});
+      program_->program.settings_state.print_font_size = 5;
+      QTimer::singleShot(0, [] {  // in the button's modal dialog
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog != nullptr);
+        ClickEntry(ListOf(dialog, 0), QStringLiteral("Courier New"));
+        ClickEntry(ListOf(dialog, 1), QStringLiteral("12"));
+        Click(dialog, 0);
+      });
+      quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
+      QCOMPARE(Booklet().font_name, std::string("Courier New"));
+      QCOMPARE(program_->surface.FontName() == "Courier New", trouble == kNone);
+      // Only the layout metrics give the size to the printer; the dialog does not.
+      QCOMPARE(program_->program.settings_state.print_font_size, static_cast<Integer>(trouble == kOther ? 5 : 12));
+      QCOMPARE(program_->surface.FontSize() == 12.0, trouble != kOther);
+      QCOMPARE(program_->window.preview_size() == 12.0, trouble != kOther);
+      QCOMPARE(program_->window.preview_updates() == 0, trouble == kOther);
+    }
   }
 
-  void refusedPrinterFontIsReportedAndTheButtonGoesOn() {
-    program_->surface.printer().refuses.insert("FontName");
-    program_->prompt.Expect("please choose another printer");
-    WhenModal([](QWidget* dialog) {
-      ClickEntry(ListOf(dialog, 1), QStringLiteral("11"));
-      Click(dialog, 0);
-    });
-    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
-    QCOMPARE(program_->surface.FontSize(), 11.0);
-    QCOMPARE(program_->window.preview_size(), 11.0);
-  }
-
-  void otherPrinterFailureEndsTheButtonSilently() {
-    program_->surface.FailOnCall("set FontName", 1, {482, "Printer error"});
-    program_->program.settings_state.print_font_size = 5;
-    WhenModal([](QWidget* dialog) { Click(dialog, 0); });
-    quireon2::ui::PrinterFontClick(program_->program, 1, nullptr);
-    QCOMPARE(program_->program.settings_state.print_font_size, Integer{5});
-    QCOMPARE(program_->window.preview_updates(), 0);
-  }
-
-  void previewAndHalfDownRounding() {
+  void previewShowsTheSizeRoundedHalfDown() {
     quireon2::ui::SetFontPreview(program_->program, "Bodoni", 10.5);
     QCOMPARE(program_->window.preview_font_name(), std::string("Bodoni"));
     QCOMPARE(program_->window.preview_size(), 10.5);
     QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.5), std::string("The current font is Bodoni 10 Pts"));
     QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.6), std::string("The current font is Bodoni 11 Pts"));
-    QCOMPARE(quireon2::RoundHalfDown(10.5), 10LL);
-    QCOMPARE(quireon2::RoundHalfDown(10.51), 11LL);
-    QCOMPARE(quireon2::RoundHalfDown(9.75), 10LL);
-    QCOMPARE(quireon2::RoundHalfDown(-2.5), -3LL);
   }
 
  private:
@@ -230,7 +179,9 @@ class FontDlgTest : public QObject {
 
   quireon2::LayoutRecord& Booklet() { return program_->program.settings_state.layouts[3]; }
   QListWidget* List(int index) { return ListOf(dialog_.get(), index); }
-  QLineEdit* Box(int index) { return BoxOf(dialog_.get(), index); }
+  QLineEdit* Box(int index) {
+    return dialog_->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
+  }
 
   std::unique_ptr<TestProgram> program_;
   std::unique_ptr<quireon2::ui::FontDlg> dialog_;

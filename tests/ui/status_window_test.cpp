@@ -26,25 +26,30 @@ class ProbedStatus : public ui::FrmStatus {
  public:
   using FrmStatus::FrmStatus;
   void ShowStatus(const std::string& message) override {
-    auto* print = findChild<QPushButton*>("PrintBook_0");
-    auto* close = findChild<QPushButton*>("PrintBook_1");
-    auto* pages = findChild<QLabel*>("TotalPageDisplay");
-    notes.push_back(message + (print->isEnabled() ? " print on" : " print off") +
-                    (close->isEnabled() ? " close on" : " close off") + " pages '" +
-                    pages->text().toStdString() + "'");
+    notes.push_back(QString::fromStdString(message) +
+                    (Button(0)->isEnabled() ? " print on" : " print off") +
+                    (Button(1)->isEnabled() ? " close on" : " close off") + " pages '" +
+                    Text("TotalPageDisplay") + "'");
     FrmStatus::ShowStatus(message);
     if (on_status) on_status(message);
   }
-  std::vector<std::string> notes;
+  QPushButton* Button(int index) {
+    return findChild<QPushButton*>(QString("PrintBook_%1").arg(index));
+  }
+  QString Text(const char* name) { return findChild<QLabel*>(name)->text(); }
+  int Bar() { return findChild<QProgressBar*>("ProgressBar1")->value(); }
+
+  QStringList notes;
   std::function<void(const std::string&)> on_status;
 };
 
+// A print request for a three-line source in 1 up (or the booklet) and its window.
 struct Job {
   TestProgram t;
   QTemporaryDir dir;
   Program& p = t.program;
+  ProbedStatus w{t.program};
 
-  // A three-line source in 1 up, or in the booklet.
   explicit Job(bool booklet = false, bool with_source = true) {
     const std::string path = dir.filePath("notes.txt").toStdString();
     std::ofstream(path, std::ios::binary) << "one\r\ntwo\r\nthree\r\n";
@@ -55,13 +60,14 @@ struct Job {
     ComputeLayoutMetrics(p, 0);
   }
   ~Job() { DeleteLineFile(p); }
+
+  // Shows the window and waits for the preparation to end.
+  bool Ready() {
+    w.show();
+    return QTest::qWaitFor([this] { return w.Text("Label1") == "Count Done"; });
+  }
+  QString Problems() const { return QString::fromStdString(t.prompt.Problems()); }
 };
-
-QPushButton* Button(QWidget& w, int index) {
-  return w.findChild<QPushButton*>(QString("PrintBook_%1").arg(index));
-}
-
-QString Text(QWidget& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
 
 }  // namespace
 
@@ -71,120 +77,93 @@ class StatusWindowTest : public QObject {
  private slots:
   void preparationFailureClosesTheWindow() {
     Job job(false, false);  // no source file name: the preparation stops without a word
-    ProbedStatus w(job.p);
-    w.show();
-    QTRY_VERIFY(!w.isVisible());
-    QCOMPARE(w.result(), int(QDialog::Rejected));
-    QCOMPARE(QString::fromStdString(job.t.prompt.Problems()), QString());
+    job.w.show();
+    QTRY_VERIFY(!job.w.isVisible());
+    QCOMPARE(job.w.result(), int(QDialog::Rejected));
+    QCOMPARE(job.Problems(), QString());
     QVERIFY(job.t.surface.PrintedTexts().empty());
   }
 
   void preparationShowsTotalsWithButtonsDisabledMeanwhile() {
     Job job;
-    ProbedStatus w(job.p);
-    QCOMPARE(w.windowTitle(), QString("Printing Status"));
-    QCOMPARE(w.findChild<QLabel*>("Label1")->font().pointSize(), 14);
-    QCOMPARE(Button(w, 0)->text(), QString("&Print Now"));
-    QCOMPARE(Button(w, 1)->text(), QString("&Close"));
-    QVERIFY(!Button(w, 0)->isEnabled());
-    w.show();
-    QTRY_COMPARE(Text(w, "Label1"), QString("Count Done"));
-    QVERIFY(Button(w, 0)->isEnabled());
-    QVERIFY(Button(w, 1)->isEnabled());
-    QVERIFY(!w.notes.empty());
-    QCOMPARE(QString::fromStdString(w.notes.front()),
-             QString("Creating Temp File print off close off pages ''"));
-    QCOMPARE(Text(w, "TotalPageDisplay"), QString("1"));
-    QCOMPARE(Text(w, "TotalSheetDisplay"), QString("1"));
-    QCOMPARE(Text(w, "Label3_0"), QString("Test Printer"));
-    QCOMPARE(Text(w, "Label2_2"), QString("Sheets per signature"));
-    QCOMPARE(Text(w, "Label4_1"), QString("Font Name"));
-    QCOMPARE(Text(w, "Label1"), QString("Count Done"));
-    QVERIFY(w.isVisible());
+    QCOMPARE(job.w.windowTitle(), QString("Printing Status"));
+    QCOMPARE(job.w.findChild<QLabel*>("Label1")->font().pointSize(), 14);
+    QCOMPARE(job.w.Button(0)->text() + job.w.Button(1)->text(), QString("&Print Now&Close"));
+    QVERIFY(job.Ready());
+    QVERIFY(job.w.Button(0)->isEnabled() && job.w.Button(1)->isEnabled());
+    QCOMPARE(job.w.notes.value(0), QString("Creating Temp File print off close off pages ''"));
+    QCOMPARE(job.w.Text("TotalPageDisplay") + "|" + job.w.Text("TotalSheetDisplay") + "|" +
+                 job.w.Text("Label3_0"),
+             QString("1|1|Test Printer"));
+    QVERIFY(job.w.isVisible());
   }
 
   void printNowPrintsAndCloses() {
     Job job;
-    ProbedStatus w(job.p);
-    w.show();
-    QTRY_COMPARE(Text(w, "Label1"), QString("Count Done"));
-    w.notes.clear();
-    QTest::mouseClick(Button(w, 0), Qt::LeftButton);
-    QVERIFY(!w.isVisible());
-    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(job.Ready());
+    job.w.notes.clear();
+    QTest::mouseClick(job.w.Button(0), Qt::LeftButton);
+    QVERIFY(!job.w.isVisible());
+    QCOMPARE(job.w.result(), int(QDialog::Accepted));
     QCOMPARE(job.t.surface.PrintedTexts(),
              (std::vector<std::string>{"job 1 page 1: one", "job 1 page 1: two",
                                        "job 1 page 1: three"}));
-    QCOMPARE(w.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
-    QCOMPARE(Text(w, "Label1"), QString("Printing Completed"));
-    QCOMPARE(QString::fromStdString(w.notes.front()),
-             QString("Printing  1 Up  print off close off pages '1'"));
+    QCOMPARE(job.w.Bar(), 100);
+    QCOMPARE(job.w.Text("Label1"), QString("Printing Completed"));
+    QCOMPARE(job.w.notes.value(0), QString("Printing  1 Up  print off close off pages '1'"));
   }
 
   void nothingClosesTheWindowUnderARunningPrint() {
     Job job;
-    ProbedStatus w(job.p);
-    w.show();
-    QTRY_COMPARE(Text(w, "Label1"), QString("Count Done"));
+    QVERIFY(job.Ready());
     bool tried = false;
-    w.on_status = [&](const std::string& message) {
+    job.w.on_status = [&](const std::string& message) {
       if (message != "Printing  1 Up ") return;
       tried = true;
-      w.reject();
-      w.close();
-      QTest::keyClick(&w, Qt::Key_Escape);
-      Button(w, 1)->click();
-      w.PrintBook_Click(1);
-      w.PrintBook_Click(0);  // a second run must not start inside the first
-      QVERIFY(w.isVisible());
+      job.w.reject();
+      job.w.close();
+      QTest::keyClick(&job.w, Qt::Key_Escape);
+      job.w.Button(1)->click();
+      job.w.PrintBook_Click(1);
+      job.w.PrintBook_Click(0);  // a second run must not start inside the first
+      QVERIFY(job.w.isVisible());
     };
-    Button(w, 0)->click();
+    job.w.Button(0)->click();
     QVERIFY(tried);
-    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(job.w.result(), int(QDialog::Accepted));
     QCOMPARE(job.t.surface.jobs_started(), 1);
     QCOMPARE(job.t.surface.PrintedTexts().size(), size_t(3));
   }
 
-  void closeClosesWithoutPrinting() {
-    Job job;
-    ProbedStatus w(job.p);
-    w.show();
-    QTRY_COMPARE(Text(w, "Label1"), QString("Count Done"));
-    QTest::mouseClick(Button(w, 1), Qt::LeftButton);
-    QVERIFY(!w.isVisible());
-    QCOMPARE(w.result(), int(QDialog::Rejected));
-    QCOMPARE(job.t.surface.jobs_started(), 0);
-  }
-
-  void failedStartKeepsTheWindowOpenForAnotherTry() {
+  void failedStartKeepsTheWindowOpenUntilClose() {
     Job job(true);
-    ProbedStatus w(job.p);
-    w.show();
-    QTRY_COMPARE(Text(w, "Label1"), QString("Count Done"));
+    QVERIFY(job.Ready());
     QVERIFY(std::remove(job.p.prep.LineFilePath.c_str()) == 0);
     job.t.prompt.Expect("Error: File not found");
     job.t.prompt.Expect("error File not found");
-    Button(w, 0)->click();
-    QCOMPARE(QString::fromStdString(job.t.prompt.Problems()), QString());
-    QVERIFY(w.isVisible());
-    QVERIFY(Button(w, 0)->isEnabled());
-    QVERIFY(Button(w, 1)->isEnabled());
-    Button(w, 1)->click();
-    QVERIFY(!w.isVisible());
+    job.w.Button(0)->click();
+    QCOMPARE(job.Problems(), QString());
+    QVERIFY(job.w.isVisible());
+    QVERIFY(job.w.Button(0)->isEnabled() && job.w.Button(1)->isEnabled());
+    // Close closes without printing.
+    QTest::mouseClick(job.w.Button(1), Qt::LeftButton);
+    QVERIFY(!job.w.isVisible());
+    QCOMPARE(job.w.result(), int(QDialog::Rejected));
+    QCOMPARE(job.t.surface.jobs_started(), 0);
   }
 
   void statusSinkIsTheWindowWhileItExists() {
-    Job job;
-    StatusSink* before = job.p.io.status;
+    TestProgram t;
+    StatusSink* before = t.program.io.status;
     {
-      ui::FrmStatus w(job.p);
-      QCOMPARE(job.p.io.status, static_cast<StatusSink*>(&w));
+      ProbedStatus w(t.program);
+      QCOMPARE(t.program.io.status, static_cast<StatusSink*>(&w));
       w.SetProgress(3, 2);
-      QCOMPARE(w.findChild<QProgressBar*>("ProgressBar1")->value(), 66);
-      w.SetProgress(3, 0);
-      QCOMPARE(w.findChild<QProgressBar*>("ProgressBar1")->value(), 66);
+      QCOMPARE(w.Bar(), 66);
+      w.SetProgress(3, 0);  // nothing done yet: the bar stays
+      QCOMPARE(w.Bar(), 66);
     }
-    QCOMPARE(job.p.io.status, before);
+    QCOMPARE(t.program.io.status, before);
   }
 };
 

@@ -1,0 +1,14 @@
+// The first steps of a print request, before the status window opens: the layout's font,
+// metrics, size and orientation go to the printer and the preview shows them.
+#pragma once
+
+#include "settings/program_state.h"
+
+namespace quireon2 {
+
+// Gives the printer the current layout's font name, recomputes the layout metrics for its
+// size, sets the printer's font size and orientation and refreshes the font preview.
+// False when the printer refused one of them; the reason has been shown once.
+bool PrepareForPrint(Program& p);
+
+}  // namespace quireon2

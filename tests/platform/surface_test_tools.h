@@ -1,0 +1,110 @@
+// Helpers of the printer surface's tests: PDF files read back with the poppler command-line
+// tools, and the failure a surface operation raises.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "settings/runtime_failure.h"
+
+namespace quireon2::testing {
+
+// The standard output of a shell command; nothing when it cannot run or exits non-zero.
+inline std::optional<std::string> RunCommand(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return std::nullopt;
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  if (pclose(pipe) != 0) return std::nullopt;
+  return output;
+}
+
+inline std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct PdfWord {
+  int page = 0;  // from 1; 0 for a word that is not there
+  double x_min = 0, y_min = 0, x_max = 0, y_max = 0;  // points from the page's top left
+};
+using PdfWords = std::map<std::string, PdfWord>;  // by text, the first of equal words
+
+// The words of a PDF file with their boxes, as pdftotext -bbox reads them.
+inline PdfWords ReadPdfWords(const std::string& pdf_path) {
+  static const std::regex kItem(R"re(<page |<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" )re"
+                                R"re(xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+  const std::string xml =
+      RunCommand("pdftotext -bbox " + ShellQuote(pdf_path) + " - 2>/dev/null").value_or("");
+  PdfWords words;
+  int page = 0;
+  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), kItem); it != std::sregex_iterator();
+       ++it) {
+    const std::smatch& m = *it;
+    if (!m[5].matched) {  // a page starts
+      ++page;
+      continue;
+    }
+    words.insert(
+        {m[5], {page, std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4])}});
+  }
+  return words;
+}
+
+// Whether the word `text` has its box's top left at (x, y) points, within a quarter point.
+inline ::testing::AssertionResult WordAt(const PdfWords& words, const std::string& text, double x,
+                                         double y) {
+  const auto it = words.find(text);
+  if (it == words.end()) return ::testing::AssertionFailure() << text << " is not in the file";
+  const PdfWord& w = it->second;
+  if (std::abs(w.x_min - x) <= 0.25 && std::abs(w.y_min - y) <= 0.25) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << text << " is at " << w.x_min << ", " << w.y_min;
+}
+
+struct PdfPage {
+  double width = 0, height = 0;  // points
+};
+
+// The pages' sizes in order, as pdfinfo reads them; empty when it cannot read the file.
+inline std::vector<PdfPage> PdfPages(const std::string& pdf_path) {
+  static const std::regex kSize(R"re(Page +\d+ size: +([0-9.]+) x ([0-9.]+) pts)re");
+  const std::string info =
+      RunCommand("pdfinfo -f 1 -l 9999 " + ShellQuote(pdf_path) + " 2>/dev/null").value_or("");
+  std::vector<PdfPage> pages;
+  for (auto it = std::sregex_iterator(info.begin(), info.end(), kSize);
+       it != std::sregex_iterator(); ++it) {
+    pages.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
+  }
+  return pages;
+}
+
+// Whether `action` raises RuntimeError `number` with a description holding every one of
+// `in_description`.
+inline ::testing::AssertionResult Raises(const std::function<void()>& action, int number,
+                                         const std::vector<std::string>& in_description = {}) {
+  try {
+    action();
+  } catch (const RuntimeError& e) {
+    bool described = true;
+    for (const std::string& part : in_description) {
+      described = described && e.failure().description.find(part) != std::string::npos;
+    }
+    if (e.number() == number && described) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "raised " << e.number() << ": " << e.what();
+  }
+  return ::testing::AssertionFailure() << "nothing was raised";
+}
+
+}  // namespace quireon2::testing
