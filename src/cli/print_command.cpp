@@ -4,10 +4,14 @@
 
 #include <cstddef>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <sstream>
+#include <string>
 
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
+#include "platform/output_path.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "settings/capability.h"
@@ -45,6 +49,16 @@ bool IsPrinterMessage(const std::string& text) {
     if (text.rfind(prefix, 0) == 0) return true;
   }
   return false;
+}
+
+// The PDF a job of the run would replace when it is the very file being printed: the first
+// job's name, or the second job's (the same name with -2 before the extension).
+std::optional<std::string> OutputOverSource(const std::string& output, const std::string& source) {
+  for (const std::string& path : {output, NumberedPath(output, 2)}) {
+    std::error_code error;
+    if (std::filesystem::equivalent(path, source, error)) return path;
+  }
+  return std::nullopt;
 }
 
 // Puts the layout choice into the controls the way the window's clicks leave them, and
@@ -229,6 +243,11 @@ class Command {
       bool is_pdf = surface.DeviceName() == io_.pdf_printer_name;
       if (is_pdf && !o_.output && !o_.count_only) {
         return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
+      }
+      if (is_pdf && o_.output && !o_.count_only) {
+        if (const auto over = OutputOverSource(*o_.output, o_.file)) {
+          return Usage("--output would write over the file to print, " + *over);
+        }
       }
       if (!is_pdf && o_.output) {
         return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +

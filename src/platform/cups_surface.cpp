@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "platform/font_cache.h"
+#include "platform/output_path.h"
 #include "platform/surface_text.h"
 #include "platform/temp_file.h"
 #include "settings/runtime_failure.h"
@@ -44,14 +45,6 @@ bool OffersSides(const QueueFacts& facts, int duplex) {
   const char* wanted = SidesKeyword(duplex);
   return facts.sides.empty() ||
          std::find(facts.sides.begin(), facts.sides.end(), wanted) != facts.sides.end();
-}
-
-// `path` with "-n" before its extension ("out.pdf", 2 -> "out-2.pdf").
-std::string NumberedPath(const std::string& path, int n) {
-  if (n <= 1) return path;
-  fs::path p(path);
-  fs::path numbered = p.parent_path() / (p.stem().string() + "-" + std::to_string(n));
-  return numbered.string() + p.extension().string();
 }
 
 std::string FileFailure(const std::string& path, int error) {

@@ -1,4 +1,4 @@
-add_library(q2_platform_files STATIC temp_file.cpp)
+add_library(q2_platform_files STATIC temp_file.cpp output_path.cpp)
 target_link_libraries(q2_platform_files PUBLIC q2_settings)
 # Where the settings file lives (shared by the window and the terminal command; no Qt).
 include(GNUInstallDirs)

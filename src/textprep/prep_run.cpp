@@ -202,7 +202,10 @@ bool IndexLineFile(Program& p) {
             static_cast<Long>(c + static_cast<long long>(s) + 1);
         if (page > max_pages) {
           page = max_pages;
-          p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));
+          // A text that ends with the limit's last page loses nothing: no warning then.
+          if (c + static_cast<long long>(s) < n) {
+            p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));
+          }
           limited = true;
           break;
         }

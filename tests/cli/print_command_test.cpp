@@ -99,6 +99,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   std::string empty = dir.Write("empty.txt", "");
   std::string missing = dir.File("missing.txt");
   std::string three = dir.Write("three.txt", MarkerPages(3));
+  std::string notes2 = dir.Write("notes-2.txt", MarkerPages(2));
   std::string limited = dir.Write("limit.ini", "[Quireon2]\nLayout= 0\nMaxPages= 2\n");
   auto usage = [](const std::string& reason) { return "quireon2-print: " + reason + "\n"; };
   auto bad = [&](const std::string& reason) {
@@ -135,6 +136,11 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  OneSided\n  "
              "Print to PDF\n  PortraitOnly\n  FixedSize")},
       {{"-P", kPdfPrinter, source}, 1, usage("\"Print to PDF\" needs --output FILE.pdf")},
+      // The PDF never takes the place of the text it is made from, neither job's.
+      {{"-P", kPdfPrinter, "-o", source, source}, 1,
+       usage("--output would write over the file to print, " + source)},
+      {{"-P", kPdfPrinter, "-o", dir.File("notes.txt"), notes2}, 1,
+       usage("--output would write over the file to print, " + notes2)},
       {{"-o", "x.pdf", source}, 1,
        usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
       {{"--settings", missing, source}, 1, usage("the settings file " + missing + " doesn't exist")},

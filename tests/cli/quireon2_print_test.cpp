@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/marker_pages.h"
+#include "platform/surface_test_tools.h"
 #include "support/gtest_support.h"
 
 namespace quireon2::testing {
@@ -88,19 +89,9 @@ bool WaitForText(const std::string& path, const std::string& text) {
   return true;
 }
 
-std::string CommandOutput(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  ::pclose(pipe);
-  return output;
-}
-
 // Each page of a PDF as its words from left to right ("M8 M1"); none when there is no file.
 std::vector<std::string> PdfPages(const std::string& pdf) {
-  std::istringstream text(CommandOutput("pdftotext -layout '" + pdf + "' - 2>/dev/null"));
+  std::istringstream text(RunCommand("pdftotext -layout " + ShellQuote(pdf) + " - 2>/dev/null").value_or(""));
   std::vector<std::string> pages;
   for (std::string page; std::getline(text, page, '\f');) {
     std::istringstream words(page);
@@ -184,7 +175,7 @@ TEST_F(Quireon2PrintTest, SettingsFileIsNeverWritten) {
 
 // Needs the test scheduler's one-sided queue (tests/cups).
 TEST_F(Quireon2PrintTest, DuplexOnAOneSidedQueueExitsThreeWithThePrinterMessage) {
-  if (CommandOutput("LC_ALL=C lpstat -p Q2TestOneSided 2>/dev/null").find("Q2TestOneSided") ==
+  if (RunCommand("LC_ALL=C lpstat -p Q2TestOneSided 2>/dev/null").value_or("").find("Q2TestOneSided") ==
       std::string::npos) {
     GTEST_SKIP() << "the test CUPS queue Q2TestOneSided is not there (tests/cups starts it)";
   }

@@ -15,16 +15,14 @@ namespace quireon2::testing {
 namespace {
 
 const char kFlip[] =
-    "Flip paper over and insert back in tray\r\nwhen printer "
-    "stops\r\nand then press Enter";
+    "Flip paper over and insert back in tray\r\nwhen printer stops\r\nand then press Enter";
 const char kInsert[] = "Insert paper back in tray\r\nwhen printer stops\r\nand then press Enter";
 const char kUnsupported[] = "Your printer does not support\r\na feature Quireon II needs";
 // Status messages of the booklet runs, joined by '|'.
 const char kTwoJobs[] = "Printing  Booklet |Printing Side 1|Printing Side 2|Printing Completed";
 const char kCancelled[] = "Printing  Booklet |Printing Side 1|Printing Completed";
 const char kDoubleSided[] =
-    "Printing  Booklet |Printing Side 1|Printing "
-    "Double Sided|Printing Double Sided|"
+    "Printing  Booklet |Printing Side 1|Printing Double Sided|Printing Double Sided|"
     "Printing Completed";
 
 template <typename T>

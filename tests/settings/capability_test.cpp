@@ -22,9 +22,7 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
            Case{1, 90, 0, false, false, false},
            Case{1, 270, 1, false, false, true},  // DoBook set: enabled
            Case{0, 90, 1, true, false, false},   // no two-sided: disabled, whatever DoBook
-           Case{0, 90, 0, true, false, false},
            Case{-1, 90, 1, false, false, true},  // no answer counts as two-sided
-           Case{-1, 90, 0, false, false, false},
            Case{1, 0, 1, false, true, true},  // no landscape: unsuitable
            Case{0, 0, 0, true, true, false},
            Case{1, -1, 0, true, false, true},  // no answer lets the printer pass

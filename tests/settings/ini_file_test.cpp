@@ -40,8 +40,8 @@ TEST(IniFileEdit, ReplacesInPlaceAddsAtTheSectionsEndAndKeepsEveryOtherByte) {
   for (const Case& c : {
            // Replaced where it stands, its CR LF kept; a new key goes after the section's last
            // entry, before the blank line.
-           Case{"; kept\r\n[Quireon2]\r\na= 1\r\nKeep=this \t\r\n\r\n[Other]\nA=9\n",
-                "; kept\r\n[Quireon2]\r\nA=1\r\nKeep=this \t\r\nTCount= 5\n\r\n[Other]\nA=9\n"},
+           Case{"; kept\r\n[QUIREON2]\r\na= 1\r\nKeep=this \t\r\n\r\n[Other]\nA=9\n",
+                "; kept\r\n[QUIREON2]\r\nA=1\r\nKeep=this \t\r\nTCount= 5\n\r\n[Other]\nA=9\n"},
            Case{"", "[Quireon2]\nA=1\nTCount= 5\n"},
            Case{"x=1", "x=1\n[Quireon2]\nA=1\nTCount= 5\n"},
            Case{"[Quireon2]", "[Quireon2]\nA=1\nTCount= 5\n"},

@@ -69,6 +69,8 @@ TEST_F(PageIndex, PageLimitAndChunks) {
   Index(Repeat("xx\r\n", 120));
   EXPECT_EQ(p.prep.PageStart.size(), 4u);
   EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
+  Index(Repeat("xx\r\n", 100));  // exactly the limit's pages: nothing is left out, no warning
+  EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
 
   p.settings().MaxPages = 2024;
   t.status.progress_calls.clear();
@@ -144,20 +146,6 @@ TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
   EXPECT_EQ(ReadFile(p.prep.LineFilePath), Repeat("xx\r\n", 100));
 }
 
-TEST_F(PrepRun, LfOnlyAndCrLfSourcesGiveTheSamePages) {
-  std::string lf;
-  for (int i = 0; i < 400; ++i) lf += Repeat("text ", i % 29) + "\n" + (i % 97 == 0 ? "\f" : "");
-  Source(lf);
-  ASSERT_TRUE(PrePrint1(p));
-  const std::vector<Long> from_lf = p.prep.PageStart;
-  EXPECT_GT(p.prep.TotalPages, 5);
-  std::string crlf;
-  for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  Source(crlf);
-  ASSERT_TRUE(PrePrint1(p));
-  EXPECT_EQ(p.prep.PageStart, from_lf);
-}
-
 TEST_F(PrepRun, EachRunRemovesThePreviousLineFileButNeverTheSource) {
   // A temp folder path of any length.
   fs::path folder = temp;
@@ -216,14 +204,6 @@ TEST_F(PrepRun, FailuresStopTheRunAndLeaveNoFile) {
   Source("abc\r\n");
   t.prompt.Expect("sorry, you have no temp directory assigned");
   EXPECT_FALSE(PrePrint1(p));
-}
-
-TEST_F(PrepRun, NegativeWidthFudgeStillPrintsTheText) {
-  p.settings().WidthFudge = -200;  // CharsPerLine = 64 - 200
-  Source("hello world\r\n");
-  ASSERT_TRUE(PrePrint1(p));
-  EXPECT_EQ(ReadFile(p.prep.LineFilePath), "hello world\r\n");
-  EXPECT_EQ(p.prep.TotalPages, 1);
 }
 
 }  // namespace

@@ -367,30 +367,22 @@ class MainWindowTest : public QObject {
     QVERIFY(!Exists(h.env.ini_path));
   }
 
-  void unsuitablePrinterAsksUntilReplacedOrRefused() {
-    // No ends at once. Yes waits for the choice and asks again while the printer is
-    // still unsuitable: the first choice keeps it, the second takes "Wide Printer".
-    for (Answer second_answer : {Answer::kNo, Answer::kYes}) {
-      Harness h({Printer("Flat Printer", 1, /*landscape=*/0), Printer("Wide Printer")});
-      int choices = 0;
-      h.env.choose_printer = [&](Program& p, QWidget* parent) {
-        QCOMPARE(parent, static_cast<QWidget*>(h.window.get()));
-        if (++choices == 2) p.surface().SelectPrinter(1);
-      };
-      h.prompt.Expect(kUnsuitable, Answer::kYes);
-      h.prompt.Expect(kUnsuitable, second_answer);
-      h.Start();
-      QCOMPARE(h.prompt.shown().at(0).buttons, quireon2::Buttons::kYesNo);
-      if (second_answer == Answer::kNo) {
-        QCOMPARE(h.result, FrmMain::LoadResult::kEndProcess);
-        QCOMPARE(choices, 1);
-        QVERIFY(!Exists(h.env.ini_path));
-      } else {
-        QCOMPARE(h.result, FrmMain::LoadResult::kShow);
-        QCOMPARE(choices, 2);
-        QCOMPARE(Q(h.surface.DeviceName()), QString("Wide Printer"));
-      }
-    }
+  void unsuitablePrinterAsksAgainUntilRefused() {
+    // Yes waits for the choice and asks again while the printer is still unsuitable; No
+    // then ends start-up with nothing written.
+    Harness h({Printer("Flat Printer", 1, /*landscape=*/0), Printer("Wide Printer")});
+    int choices = 0;
+    h.env.choose_printer = [&](Program&, QWidget* parent) {
+      QCOMPARE(parent, static_cast<QWidget*>(h.window.get()));
+      ++choices;
+    };
+    h.prompt.Expect(kUnsuitable, Answer::kYes);
+    h.prompt.Expect(kUnsuitable, Answer::kNo);
+    h.Start();
+    QCOMPARE(h.prompt.shown().at(0).buttons, quireon2::Buttons::kYesNo);
+    QCOMPARE(h.result, FrmMain::LoadResult::kEndProcess);
+    QCOMPARE(choices, 1);
+    QVERIFY(!Exists(h.env.ini_path));
   }
 
   void unsuitablePrinterYesOpensThePrinterDialog() {
