@@ -265,7 +265,7 @@ std::string UsageText() {
          "      --header LIST              LIST: page,file,date separated by commas, or none\n"
          "      --footer LIST\n"
          "      --outlines, --no-outlines  page outlines on or off\n"
-         "      --tab N                    expand tabs to every N columns\n"
+         "      --tab N                    print each tab as N blanks\n"
          "      --no-expand-tabs           print tabs as they are\n"
          "  -y, --yes                      do not wait for Enter between the two sides\n"
          "  -n, --count                    prepare only and print the page and sheet counts\n"
