@@ -151,6 +151,13 @@ std::string TrimNull(const std::string& text) {
   return nul == std::string::npos ? text : text.substr(0, nul);
 }
 
+std::string TrimBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  const std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
 bool LoadSettings(Program& p) {
   IniFile ini = IniFile::Load(p.settings_state.ini_path);
   SettingsReader r(ini);

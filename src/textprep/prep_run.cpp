@@ -31,13 +31,6 @@ constexpr Integer kDefaultPageLines = 55;
 // The page table has MaxPages + 2 entries and the page counter reaches MaxPages + 1.
 constexpr Long kMaxPagesLimit = 32766;
 
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 bool SamePath(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::error_code error;

@@ -42,13 +42,6 @@ constexpr char kNoPrinter[] =
 // the real size.
 constexpr double kLargestPreviewPoints = 48;
 
-std::string Trimmed(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
 
 QCheckBox* NewCheckBox(const char* name, const char* caption, bool checked, QWidget* parent) {
@@ -563,7 +556,7 @@ FrmMain::LoadResult FrmMain::Form_Load() {
   PrinterSurface& surface = program_.surface();
   try {
     // A printer that can print what the program makes.
-    if (Trimmed(surface.DeviceName()).empty()) {
+    if (TrimBlanks(surface.DeviceName()).empty()) {
       program_.prompt().Show(kNoPrinter);
       return LoadResult::kEndProcess;
     }

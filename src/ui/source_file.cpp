@@ -30,14 +30,6 @@ QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<int>(path.size())));
 }
 
-// Blanks (not NULs: those are CheckFile's) off both ends, as the dialog's buffer is taken.
-std::string TrimBlanks(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 std::optional<std::string> FirstDroppedFile(const QMimeData* data) {
