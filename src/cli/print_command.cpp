@@ -2,6 +2,7 @@
 // command line with the terminal as status line and message box.
 #include "cli/print_command.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
 #include "platform/output_path.h"
+#include "printing/paper_names.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "settings/capability.h"
@@ -136,6 +138,16 @@ bool SelectPrinterByName(PrinterSurface& surface, const std::string& name) {
 
 namespace {
 
+// The names of these papers, in the printer dialog's order.
+std::string PaperList(const std::vector<int>& offered) {
+  std::string list;
+  for (const PaperName& paper : kPaperNames) {
+    if (std::find(offered.begin(), offered.end(), paper.code) == offered.end()) continue;
+    list += (list.empty() ? "" : ", ") + std::string(paper.name);
+  }
+  return list;
+}
+
 std::string PrinterList(PrinterSurface& surface) {
   std::string list;
   for (const PrinterInfo& printer : surface.Printers()) {
@@ -252,6 +264,15 @@ class Command {
       if (!is_pdf && o_.output) {
         return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
                      surface.DeviceName() + "\"");
+      }
+      if (o_.paper) {
+        const int code = PaperCodeByName(*o_.paper);
+        const std::vector<int> offered = surface.Papers(surface.DeviceName()).offered;
+        if (std::find(offered.begin(), offered.end(), code) == offered.end()) {
+          return Usage("\"" + surface.DeviceName() + "\" has no paper called \"" + *o_.paper +
+                       "\"; its papers are: " + PaperList(offered));
+        }
+        surface.SetPaperSize(code);  // for this run only: nothing is kept
       }
       if (PrinterUnsuitable(p_)) {
         prompt_.Show("Your printer " + surface.DeviceName() +

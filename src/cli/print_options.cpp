@@ -61,7 +61,7 @@ constexpr KnownOption kOptions[] = {
     {0, "outlines", false},      {0, "no-outlines", false},   {0, "tab", true},
     {0, "no-expand-tabs", false}, {'y', "yes", false},        {'n', "count", false},
     {'q', "quiet", false},       {0, "settings", true},       {'h', "help", false},
-    {'V', "version", false},     {0, "no-signatures", false},
+    {'V', "version", false},     {0, "no-signatures", false}, {0, "paper", true},
 };
 
 // Applies one recognised option; returns an error text or empty.
@@ -100,6 +100,9 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
   } else if (name == "output") {
     if (value.empty()) return "--output needs a file name";
     o.output = value;
+  } else if (name == "paper") {
+    if (value.empty()) return "--paper needs a paper name";
+    o.paper = value;
   } else if (name == "font") {
     if (value.empty()) return "--font needs a font name";
     o.font_name = value;
@@ -260,6 +263,8 @@ std::string UsageText() {
          "                                 (default: the program's printer)\n"
          "  -o, --output FILE.pdf          where \"Print to PDF\" writes the job; a second job\n"
          "                                 of the run gets -2 before the extension\n"
+         "      --paper NAME               paper for this run only: A4, Letter, Legal, A5, ...\n"
+         "                                 (default: the printer's own)\n"
          "  -f, --font NAME                font of the chosen layout\n"
          "  -z, --size N                   font size of the chosen layout, points\n"
          "      --header LIST              LIST: page,file,date separated by commas, or none\n"

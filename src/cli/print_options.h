@@ -22,6 +22,7 @@ struct PrintOptions {
   std::optional<int> printer_mode;   // paper-feed mode 0..3
   std::optional<std::string> printer;
   std::optional<std::string> output;  // where "Print to PDF" writes job 1
+  std::optional<std::string> paper;   // a paper name for this run ("A4", "letter")
   std::optional<std::string> font_name;
   std::optional<int> font_size;      // points
   std::optional<HeaderFooterItems> header;

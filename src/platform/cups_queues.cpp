@@ -66,6 +66,33 @@ Paper ToPaper(const cups_size_t& size) {
   RaiseFailure(kPrinterError, "Printer error (" + queue + ": " + text + ")");
 }
 
+// The queue's paper of a media name (PWG, legacy or PPD), or nothing when it offers none.
+std::optional<Paper> MediaPaper(const OpenQueue& q, const std::string& media) {
+  cups_size_t size;
+  if (media.empty() || !cupsGetDestMediaByName(q.http(), q.dest(), q.info(), media.c_str(),
+                                               CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+    return std::nullopt;
+  }
+  return ToPaper(size);
+}
+
+// The user's `media` for the queue wins over the queue's own default. The user's option
+// may name a tray or type beside the size ("A4,Tray1").
+std::optional<Paper> PaperInForce(const OpenQueue& q) {
+  const cups_dest_t* dest = q.dest();
+  if (const char* chosen = cupsGetOption(CUPS_MEDIA, dest->num_options, dest->options)) {
+    std::string list = chosen;
+    for (std::size_t start = 0; start <= list.size();) {
+      const std::size_t comma = std::min(list.find(',', start), list.size());
+      if (auto paper = MediaPaper(q, list.substr(start, comma - start))) return paper;
+      start = comma + 1;
+    }
+  }
+  ipp_attribute_t* fallback = cupsFindDestDefault(q.http(), q.dest(), q.info(), CUPS_MEDIA);
+  const char* media = fallback != nullptr ? ippGetString(fallback, 0, nullptr) : nullptr;
+  return MediaPaper(q, media != nullptr ? media : "");
+}
+
 bool Failed(ipp_status_t status) { return status > IPP_STATUS_OK_EVENTS_COMPLETE; }
 
 }  // namespace
@@ -108,10 +135,14 @@ QueueFacts ReadQueueFacts(const std::string& queue) {
       if (ippGetInteger(orientations, i) == IPP_ORIENT_LANDSCAPE) facts.landscape = 90;
     }
   }
-  cups_size_t size;
-  if (cupsGetDestMediaDefault(q.http(), q.dest(), q.info(), CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
-    facts.default_paper = ToPaper(size);
+  for (int code : PaperCodes()) {
+    cups_size_t size;
+    if (cupsGetDestMediaByName(q.http(), q.dest(), q.info(), PaperForCode(code)->media.c_str(),
+                               CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
+      facts.papers.emplace_back(code, ToPaper(size));
+    }
   }
+  facts.default_paper = PaperInForce(q);
   ipp_attribute_t* resolution =
       cupsFindDestDefault(q.http(), q.dest(), q.info(), "printer-resolution");
   if (resolution != nullptr && ippGetValueTag(resolution) == IPP_TAG_RESOLUTION) {
@@ -124,14 +155,18 @@ QueueFacts ReadQueueFacts(const std::string& queue) {
   return facts;
 }
 
-std::optional<Paper> QueuePaper(const std::string& queue, const std::string& media) {
-  OpenQueue q(queue);
-  cups_size_t size;
-  if (!q.ok() || !cupsGetDestMediaByName(q.http(), q.dest(), q.info(), media.c_str(),
-                                         CUPS_MEDIA_FLAGS_DEFAULT, &size)) {
-    return std::nullopt;
+bool KeepQueueMedia(const std::string& queue, const std::string& media) {
+  // The user's destinations with their options, as lpoptions reads and writes them.
+  cups_dest_t* dests = nullptr;
+  const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  cups_dest_t* dest = cupsGetDest(queue.c_str(), nullptr, count, dests);
+  bool kept = false;
+  if (dest != nullptr) {
+    dest->num_options = cupsAddOption(CUPS_MEDIA, media.c_str(), dest->num_options, &dest->options);
+    kept = cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests) == 0;
   }
-  return ToPaper(size);
+  cupsFreeDests(count, dests);
+  return kept;
 }
 
 int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std::string& title,

@@ -28,15 +28,19 @@ struct QueueFacts {
   int two_sided = -1;        // 1 sides-supported holds a two-sided value, 0 not, -1 unknown
   int landscape = -1;        // 90 orientation-requested-supported holds 4, 0 not, -1 unknown
   std::vector<std::string> sides;  // sides-supported
+  // The paper in force: the `media` the user chose for the queue (lpoptions), else the
+  // queue's media-default, with the queue's margins.
   std::optional<Paper> default_paper;
+  std::vector<std::pair<int, Paper>> papers;  // the table's papers the queue offers, by code
   int resolution_dpi = 600;  // printer-resolution-default, else 600
 };
 
 QueueFacts ReadQueueFacts(const std::string& queue);
 
-// The queue's paper of this media name with its margins, or nothing when the queue does
-// not offer it.
-std::optional<Paper> QueuePaper(const std::string& queue, const std::string& media);
+// Makes `media` the user's choice for `queue` for later runs and other programs alike:
+// written into the user's lpoptions as `lpoptions -p QUEUE -o media=...` would. False when
+// the queue is unknown or the file cannot be written.
+bool KeepQueueMedia(const std::string& queue, const std::string& media);
 
 // Sends the PDF file `pdf_path` to `queue` as one application/pdf document with these job
 // options, read and sent a piece at a time. Returns the CUPS job id. Raises RuntimeError 482

@@ -47,6 +47,12 @@ bool OffersSides(const QueueFacts& facts, int duplex) {
          std::find(facts.sides.begin(), facts.sides.end(), wanted) != facts.sides.end();
 }
 
+int PaperCodeOf(const Paper& paper) {
+  constexpr double kHmmPerPoint = 2540.0 / 72.0;
+  return PaperCodeForSize(static_cast<int>(std::lround(paper.width_points * kHmmPerPoint)),
+                          static_cast<int>(std::lround(paper.height_points * kHmmPerPoint)));
+}
+
 std::string FileFailure(const std::string& path, int error) {
   return "Path/File access error (" + path + ": " + std::strerror(error) + ")";
 }
@@ -300,29 +306,57 @@ void CupsSurface::SetFontSize(double size_points) {
 }
 
 int CupsSurface::PaperSize() const {
-  if (current_is_pdf_) return pdf_paper_code_;
-  const Paper paper = CurrentPaper();
-  constexpr double kHmmPerPoint = 2540.0 / 72.0;
-  return PaperCodeForSize(static_cast<int>(std::lround(paper.width_points * kHmmPerPoint)),
-                          static_cast<int>(std::lround(paper.height_points * kHmmPerPoint)));
+  return current_is_pdf_ ? pdf_paper_code_ : PaperCodeOf(CurrentPaper());
 }
 
 void CupsSurface::SetPaperSize(int code) {
-  std::optional<Paper> paper = PaperForCode(code);
-  if (!paper) RaiseFailure(kInvalidPropertyValue);
+  if (!PaperForCode(code)) RaiseFailure(kInvalidPropertyValue);
   if (current_is_pdf_) {
     pdf_paper_code_ = code;
     return;
   }
-  std::optional<Paper> offered = QueuePaper(current_.device_name, paper->media);
-  if (!offered) RaiseFailure(kInvalidPropertyValue);
+  const auto offered = std::find_if(facts_.papers.begin(), facts_.papers.end(),
+                                    [code](const auto& paper) { return paper.first == code; });
+  if (offered == facts_.papers.end()) RaiseFailure(kInvalidPropertyValue);
   for (auto& [queue, chosen] : paper_chosen_) {
     if (queue == current_.device_name) {
-      chosen = *offered;
+      chosen = offered->second;
       return;
     }
   }
-  paper_chosen_.emplace_back(current_.device_name, *offered);
+  paper_chosen_.emplace_back(current_.device_name, offered->second);
+}
+
+PrinterPapers CupsSurface::Papers(const std::string& device_name) {
+  if (device_name == kPrintToPdf) return {PaperCodes(), pdf_paper_code_};
+  if (!current_is_pdf_ && device_name == current_.device_name) {
+    PrinterPapers papers{{}, PaperSize()};
+    for (const auto& paper : facts_.papers) papers.offered.push_back(paper.first);
+    return papers;
+  }
+  const QueueFacts facts = ReadQueueFacts(device_name);
+  PrinterPapers papers;
+  for (const auto& paper : facts.papers) papers.offered.push_back(paper.first);
+  papers.in_force = facts.default_paper ? PaperCodeOf(*facts.default_paper) : system_paper_code_;
+  for (const auto& [queue, chosen] : paper_chosen_) {
+    if (queue == device_name) papers.in_force = PaperCodeOf(chosen);
+  }
+  return papers;
+}
+
+void CupsSurface::KeepPaperSize() {
+  if (current_is_pdf_) {
+    pdf_kept_code_ = pdf_paper_code_;
+    return;
+  }
+  const Paper paper = CurrentPaper();
+  // Not kept, it still holds for this run: the dialog has no word for an unwritable file.
+  if (KeepQueueMedia(current_.device_name, paper.media)) facts_.default_paper = paper;
+}
+
+void CupsSurface::SetPdfPaperSize(int code) {
+  if (!PaperForCode(code)) RaiseFailure(kInvalidPropertyValue);
+  pdf_paper_code_ = pdf_kept_code_ = code;
 }
 
 std::string CupsSurface::SuggestedPdfPath() const {
@@ -516,13 +550,13 @@ void CupsSurface::NewPage() {
 }
 
 void CupsSurface::EndDoc() {
-  // Nothing drawn since the last job ended: there is no job to end, and no empty sheet
-  // is fed for it.
-  if (!job_) return;
+  // The side this ends is fed even when nothing was drawn on it, and even when it is the
+  // job's only one: the passes of a booklet count on every side reaching the paper.
+  EnsurePage();
   std::unique_ptr<Job> job = std::move(job_);  // its temp file goes with it, come what may
   cairo_status_t status = CAIRO_STATUS_SUCCESS;
   if (job->cr != nullptr) {
-    if (job->page_open) cairo_show_page(job->cr);
+    cairo_show_page(job->cr);
     cairo_destroy(job->cr);
     job->cr = nullptr;
     cairo_surface_finish(job->surface);

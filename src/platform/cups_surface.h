@@ -66,6 +66,10 @@ class CupsSurface : public PrinterSurface {
 
   int PaperSize() const override;
   void SetPaperSize(int code) override;
+  PrinterPapers Papers(const std::string& device_name) override;
+  void KeepPaperSize() override;
+  int PdfPaperSize() const override { return pdf_kept_code_; }
+  void SetPdfPaperSize(int code) override;
 
   double CurrentX() const override { return x_; }
   double CurrentY() const override { return y_; }
@@ -119,9 +123,10 @@ class CupsSurface : public PrinterSurface {
   PrinterInfo current_;
   bool current_is_pdf_ = true;
   QueueFacts facts_;                               // of the current CUPS queue
-  std::vector<std::pair<std::string, Paper>> paper_chosen_;  // queue -> paper set on it
+  std::vector<std::pair<std::string, Paper>> paper_chosen_;  // queue -> paper set for this run
   int system_paper_code_ = kPaperA4;  // the system's default paper
-  int pdf_paper_code_ = kPaperA4;
+  int pdf_paper_code_ = kPaperA4;     // in force for "Print to PDF"
+  int pdf_kept_code_ = 0;             // kept for it, 0 when none was
   std::string pdf_folder_;  // the folder "Print to PDF" last wrote to
 
   int orientation_ = kPortrait;

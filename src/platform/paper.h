@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quireon2 {
 
@@ -18,6 +19,9 @@ struct Paper {
 // The paper code a custom or unknown size reads back as.
 inline constexpr int kPaperCustom = 256;
 
+// The codes of the paper table, smallest first.
+std::vector<int> PaperCodes();
+
 // The paper of a paper code (no margins), or nothing for a code outside the table.
 std::optional<Paper> PaperForCode(int code);
 
@@ -25,11 +29,13 @@ std::optional<Paper> PaperForCode(int code);
 // within half a millimetre; kPaperCustom when no code fits.
 int PaperCodeForSize(int width_hmm, int length_hmm);
 
-// The code of a paper name as /etc/papersize writes it ("a4", "Letter"), or 0.
-int PaperCodeForName(const std::string& name);
+// The paper of the locale that names the user's paper (LC_ALL, else LC_PAPER, else LANG):
+// the locale's own paper size where it is installed, else the paper of its territory
+// (Letter in the Americas that use it, A4 elsewhere); 0 for "C", "POSIX" or no locale.
+int LocalePaperCode();
 
-// The system's default paper: $PAPERSIZE, else the first word of /etc/papersize, else A4.
-// `papersize_file` is the file to read (the system's by default).
+// The system's default paper: $PAPERSIZE, else the locale's paper, else the first word of
+// /etc/papersize, else A4. `papersize_file` is the file to read (the system's by default).
 int SystemPaperCode(const std::string& papersize_file = "/etc/papersize");
 
 }  // namespace quireon2

@@ -40,6 +40,12 @@ enum CapabilityQuery : int {
 // Paper codes of the printer's paper table.
 enum PaperCode : int { kPaperLetter = 1, kPaperA4 = 9 };
 
+// The papers of a printer: those of the paper table it offers, and the one in force.
+struct PrinterPapers {
+  std::vector<int> offered;  // paper codes
+  int in_force = 0;          // the paper code a job on it is printed on; 0 when unknown
+};
+
 // Duplex values.
 enum DuplexValue : int { kDuplexSimplex = 1, kDuplexLongEdge = 2, kDuplexShortEdge = 3 };
 
@@ -77,7 +83,17 @@ class PrinterSurface {
   virtual void SetFontSize(double size_points) = 0;
 
   virtual int PaperSize() const = 0;  // PaperCode of the current paper
+  // For this run; 380 for a paper the printer does not offer.
   virtual void SetPaperSize(int code) = 0;
+  // The papers of the printer called `device_name`, current or not.
+  virtual PrinterPapers Papers(const std::string& device_name) = 0;
+  // Keeps the current printer's paper as its paper for later runs too: a system printer
+  // in the user's own printer options, "Print to PDF" as PdfPaperSize.
+  virtual void KeepPaperSize() = 0;
+  // The paper kept for "Print to PDF" (0 when none was), which the settings file holds,
+  // and handing it back at start-up (380 for a code outside the paper table).
+  virtual int PdfPaperSize() const = 0;
+  virtual void SetPdfPaperSize(int code) = 0;
 
   virtual double CurrentX() const = 0;
   virtual double CurrentY() const = 0;
@@ -97,8 +113,15 @@ class PrinterSurface {
   // A straight line, or with `box` the outline of the rectangle with these corners.
   virtual void Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) = 0;
 
-  virtual void NewPage() = 0;  // ends the page; drawing goes on in the same job
-  virtual void EndDoc() = 0;   // ends the job and releases it; later drawing opens a new job
+  // Every NewPage and every EndDoc ends exactly one sheet side, one page of the job, blank
+  // or not, so a job holds one page more than the NewPage calls made in it. The print runs
+  // count on this: a blank side left out would put every later back on the wrong sheet.
+  // NewPage ends the page and drawing goes on in the same job (opening one if none is).
+  virtual void NewPage() = 0;
+  // Ends the last page and the job and releases it; later drawing opens a new job. With no
+  // job open it sends a job of one blank page. Only a job whose output the user declined
+  // (the "Print to PDF" save dialog cancelled) sends nothing.
+  virtual void EndDoc() = 0;
   // Drops the open job, if any, so nothing of it reaches the printer.
   virtual void AbortDoc() = 0;
 

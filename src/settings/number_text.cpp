@@ -1,38 +1,53 @@
 // Numbers as the program writes and reads them in texts.
 #include "settings/number_text.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <system_error>
 
 namespace quireon2 {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The longest leading run of `text` that forms a decimal number, or empty.
 std::string_view NumberRun(std::string_view text) {
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
   if (i < text.size() && text[i] == '.') {
     std::size_t j = i + 1;
     std::size_t fraction = 0;
-    while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) ++j, ++fraction;
+    while (j < text.size() && IsDigit(text[j])) ++j, ++fraction;
     if (digits + fraction > 0) i = j;
     digits += fraction;
   }
   return digits == 0 ? std::string_view() : text.substr(0, i);
 }
 
+// from_chars, unlike strtod, ignores the process locale, which the window program takes
+// from the environment: a point is the separator under a comma locale too.
 double ParseRun(std::string_view run) {
-  if (run.empty()) return 0;
-  std::string copy(run);
-  // strtod follows the C locale, which this program never changes: the point is the separator.
-  return std::strtod(copy.c_str(), nullptr);
+  if (!run.empty() && run[0] == '+') run.remove_prefix(1);  // from_chars takes no plus sign
+  double value = 0;
+  const std::from_chars_result result = std::from_chars(run.data(), run.data() + run.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large when a digit other than 0 stands before the point, otherwise too small.
+    const std::size_t large = run.find_first_of("123456789");
+    if (large == std::string_view::npos || large > run.find('.')) return 0;
+    return run[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+  }
+  return result.ec == std::errc() ? value : 0;
+}
+
+// The digits of `value` as printf's %.7g (or %.7f) would give them in the C locale.
+std::string Digits(double value, std::chars_format format) {
+  char buffer[64];
+  const std::to_chars_result result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, format, 7);
+  return std::string(buffer, result.ec == std::errc() ? result.ptr : buffer);
 }
 
 }  // namespace
@@ -43,13 +58,11 @@ std::string DisplayForm(long long value) {
 
 std::string DisplayForm(float value) {
   if (value == 0.0f || !std::isfinite(value)) return " 0";
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(std::fabs(value)));
-  std::string text(buffer);
+  const double magnitude = std::fabs(static_cast<double>(value));
+  std::string text = Digits(magnitude, std::chars_format::general);
   if (text.find('e') != std::string::npos) {
     // Very large or small values: spell the digits out in plain decimal.
-    std::snprintf(buffer, sizeof buffer, "%.7f", static_cast<double>(std::fabs(value)));
-    text = buffer;
+    text = Digits(magnitude, std::chars_format::fixed);
   }
   if (text.find('.') != std::string::npos) {
     while (!text.empty() && text.back() == '0') text.pop_back();

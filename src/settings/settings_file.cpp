@@ -221,6 +221,14 @@ bool LoadSettings(Program& p) {
   std::string current = p.surface().DeviceName();
   s.LastPrinter = r.Text("LastPrinter", current, kNameLimit);
   SelectLastPrinter(p, s.LastPrinter, current);
+  // Only the program remembers the paper of "Print to PDF"; older files lack the key.
+  if (const Integer pdf_paper = r.Int("PdfPaper", 0); pdf_paper != 0) {
+    try {
+      p.surface().SetPdfPaperSize(pdf_paper);
+    } catch (const RuntimeError&) {
+      // A code outside the paper table leaves the system's paper in force.
+    }
+  }
 
   const std::string& stale = p.settings_state.last_temp_file;
   if (!stale.empty() && stale != s.TextFile && LooksLikeLineFile(stale) && FileExists(stale)) {
@@ -296,6 +304,9 @@ bool SaveSettings(Program& p, const BeforeReplaceHook& before_replace) {
     put(LayoutFontKey(i), SafeValue(p.settings_state.layouts[i].font_name));
   put_number("DoPath", s.DoPath);
   put("LastPrinter", SafeValue(p.surface().DeviceName()));
+  if (const int pdf_paper = p.surface().PdfPaperSize(); pdf_paper != 0) {
+    put_number("PdfPaper", pdf_paper);
+  }
 
   // The per-user settings folder may not exist before the first save.
   std::filesystem::path folder = std::filesystem::path(path).parent_path();

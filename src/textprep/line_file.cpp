@@ -20,7 +20,6 @@ namespace quireon2 {
 namespace {
 
 constexpr std::size_t kCopyChunk = 32768;
-constexpr std::size_t kWrapChunk = 32768;
 constexpr long long kMaxTabWidth = 99;
 
 // Leaves no partial line file behind and answers false. The line file is removed only
@@ -107,7 +106,8 @@ bool ExpandTabsToLineFile(Program& p, const std::string& source) {
   }
 }
 
-bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file) {
+bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file,
+                    std::size_t chunk_size) {
   if (!ReadTabWidth(p)) return false;
   Settings& s = p.settings();
   s.ExpandTab = static_cast<Integer>(p.window().CheckValue(CheckBox::kDoTabEx) != 0 ? 1 : 0);
@@ -137,7 +137,9 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
     std::string chunk;
     std::string expanded;
     std::string out;
-    while (reader.NextChunk(kWrapChunk, chunk)) {
+    // The wrap holds back the printed line a chunk's end cuts, so chunk ends never show.
+    LineWrap wrap(chars_per_line, cell_width, width);
+    while (reader.NextChunk(chunk_size, chunk)) {
       std::string_view text = chunk;
       if (s.ExpandTab != 0 && chunk.find('\t') != std::string::npos) {
         expanded.clear();
@@ -147,7 +149,7 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
         text = expanded;
       }
       out.clear();
-      WrapChunk(text, chars_per_line, cell_width, width, out);
+      wrap.Add(text, out);
       writer->Write(out);
       done += static_cast<long long>(text.size());
       if (!reader.AtEnd()) {
@@ -155,6 +157,9 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
         p.status().SetProgress(static_cast<long>(n), static_cast<long>(done));
       }
     }
+    out.clear();
+    wrap.Finish(out);
+    writer->Write(out);
     writer->Close();
     return true;
   } catch (const FileFailure& failure) {

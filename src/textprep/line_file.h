@@ -3,12 +3,16 @@
 // measured printed width.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "settings/program_state.h"
 
 namespace quireon2 {
+
+// The bytes the word wrap reads from the source at a time.
+constexpr std::size_t kWrapChunk = 32768;
 
 // The 1-based position of the last occurrence of `sought` in `text`, 0 when there is none
 // (an empty `sought` matches at the last position of a non-empty text).
@@ -30,6 +34,8 @@ bool ExpandTabsToLineFile(Program& p, const std::string& source);
 // Writes the source into `line_file` broken into printed lines that fit the current
 // layout's cell, tabs expanded when DoTabEx is checked. False (after a message) on a bad
 // TCount or a file failure; an empty source is reported and gives an empty line file (true).
-bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file);
+// The source is read `chunk_size` bytes at a time; the lines do not depend on it.
+bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file,
+                    std::size_t chunk_size = kWrapChunk);
 
 }  // namespace quireon2

@@ -1,8 +1,9 @@
-// The word wrap of one chunk, tab expansion and UTF-8 character boundaries.
+// The word wrap, tab expansion and UTF-8 character boundaries.
 #include "textprep/line_format.h"
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "textprep/line_file.h"
 
@@ -20,6 +21,15 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
 bool EndsWithLineEnd(std::string_view text) {
   return text.size() >= 2 && text[text.size() - 2] == '\r' && text.back() == '\n';
 }
+
+// Bytes beyond a piece that decide where it ends: the rest of a character cut by the
+// piece's size (up to three bytes) and the LF after a CR.
+constexpr std::size_t kLookAhead = 4;
+
+// An open printed line longer than this is written out as it stands, so the text held back
+// stays small even where the font gives characters no width; a word that does not fit can
+// then move back only to a blank after that point.
+constexpr std::size_t kMaxOpenLine = 1 << 16;
 
 }  // namespace
 
@@ -66,79 +76,155 @@ void AppendExpandedTabs(std::string_view text, int tab_width, std::string& out) 
   out.append(text.substr(start));
 }
 
-void WrapChunk(std::string_view chunk, long long chars_per_line, long long cell_width,
-               const WidthFunction& width, std::string& out) {
-  const std::size_t size = chunk.size();
-  // Fewer than one character a line would write nothing and lose the text.
-  const std::size_t piece_chars =
-      chars_per_line < 1 ? 1
-                         : static_cast<std::size_t>(std::min<long long>(
-                               chars_per_line, std::numeric_limits<long long>::max() / 2));
-  const std::size_t kNotFull = std::numeric_limits<std::size_t>::max();
-  std::size_t p = 0;
-  long long indent = 0;
-  while (p < size) {
-    std::size_t first_len = std::min(piece_chars, size - p);
-    while (p + first_len < size && !IsCharBoundary(chunk, p + first_len)) ++first_len;
+LineWrap::LineWrap(long long chars_per_line, long long cell_width, WidthFunction width)
+    // Fewer than one character a piece would write nothing and lose the text.
+    : piece_chars_(chars_per_line < 1
+                       ? 1
+                       : static_cast<std::size_t>(std::min<long long>(
+                             chars_per_line, std::numeric_limits<long long>::max() / 2))),
+      cell_width_(cell_width),
+      width_(std::move(width)) {}
+
+void LineWrap::Add(std::string_view text, std::string& out) {
+  text_.append(text);
+  Wrap(false, out);
+}
+
+void LineWrap::Finish(std::string& out) {
+  Wrap(true, out);
+  // A full piece that fits at the very end stays as it is, without a line end.
+  out.append(text_, line_start_, std::string::npos);
+  text_.clear();
+  line_start_ = p_ = 0;
+  indent_ = 0;
+}
+
+void LineWrap::Wrap(bool at_end, std::string& out) {
+  const std::string_view text = text_;
+  const std::size_t size = text.size();
+  // Until the end, a piece waits for the bytes that decide where it ends.
+  while (p_ < size && (at_end || size - p_ >= piece_chars_ + kLookAhead)) {
+    std::size_t first_len = std::min(piece_chars_, size - p_);
+    while (p_ + first_len < size && !IsCharBoundary(text, p_ + first_len)) ++first_len;
     // A piece never ends between the CR and the LF of a line end: split, the pair would be
     // measured as text and end no line.
-    if (p + first_len < size && chunk[p + first_len - 1] == '\r' && chunk[p + first_len] == '\n') {
+    if (p_ + first_len < size && text[p_ + first_len - 1] == '\r' && text[p_ + first_len] == '\n') {
       ++first_len;
     }
-    // A full piece has all its characters; only one cut short by the chunk's end has not.
-    const std::size_t full_len = first_len >= piece_chars ? first_len : kNotFull;
-
-    std::string_view piece = chunk.substr(p, first_len);
-    std::size_t line_end = piece.find("\r\n");
+    // A full piece has all its characters; only one cut short by the text's end has not.
+    const bool full = first_len >= piece_chars_;
+    std::string_view piece = text.substr(p_, first_len);
+    const std::size_t line_end = piece.find("\r\n");
     if (line_end != std::string_view::npos) piece = piece.substr(0, line_end + 2);
-    std::size_t len = piece.size();
-    long long tw = width(piece);
-    long long avail = cell_width - indent;
+    long long avail = cell_width_ - indent_;
     if (avail < 0) avail = 1;
 
-    bool blank_search = true;
-    while (tw > avail) {
-      long b = 0;
-      if (blank_search) {
-        b = FindLast(piece, " ");
-        if (b == 0) blank_search = false;
+    std::size_t len = piece.size();
+    if (width_(piece) > avail) {
+      std::size_t last_tried = len;
+      len = FitAtBlank(piece, avail, last_tried);
+      if (len == 0) {
+        // The piece's first word does not fit. On a line that full pieces have begun, the
+        // line ends at its own last blank and the whole word starts the next line.
+        const std::size_t blank = text.substr(line_start_, p_ - line_start_).rfind(' ');
+        if (blank != std::string_view::npos) {
+          EndLine(line_start_ + blank, out);
+          p_ = line_start_ = line_start_ + blank + 1;
+          continue;
+        }
+        len = FitByCharacters(last_tried, avail);
+        // Not even the first character fits an empty line: it gets the line to itself.
+        if (len == 0 && indent_ == 0 && line_start_ == p_) len = Utf8SequenceLength(text, p_);
       }
-      if (b > 0) {
-        len = static_cast<std::size_t>(b);
-        piece = TrimTrailingBlanks(chunk.substr(p, len));
-      } else {
-        if (len == 0) break;
-        --len;
-        while (len > 0 && !IsCharBoundary(chunk, p + len)) --len;
-        piece = chunk.substr(p, len);
-      }
-      tw = width(piece);
-    }
-    if (len == 0 && indent == 0) {
-      // Not even the first character fits an empty line: it gets the line to itself.
-      len = Utf8SequenceLength(chunk, p);
-      piece = chunk.substr(p, len);
     }
 
-    const long long used = indent;
-    indent = 0;
-    if (len == full_len) {
-      std::string_view raw = chunk.substr(p, len);
-      long q = FindLast(raw, "\r\n");
-      out.append(raw);
-      if (!EndsWithLineEnd(raw)) {
-        // The printed line goes on with the next piece, after all that is printed on it so
-        // far: a run of full pieces never grows wider than the cell.
-        indent = q == 0 ? used + width(raw) : width(raw.substr(static_cast<std::size_t>(q) + 1));
-      }
-    } else if (EndsWithLineEnd(piece)) {
-      out.append(piece);
-    } else {
-      out.append(TrimTrailingBlanks(piece));
-      out.append("\r\n");
+    const std::string_view raw = text.substr(p_, len);
+    p_ += len;
+    if (!full || len != first_len || EndsWithLineEnd(raw)) {
+      EndLine(p_, out);
+      line_start_ = p_;
+      continue;
     }
-    p += len;
+    // The printed line goes on with the next piece, after all that is printed on it so far:
+    // a run of full pieces never grows wider than the cell.
+    indent_ += width_(raw);
+    if (p_ - line_start_ > kMaxOpenLine) {
+      out.append(text.substr(line_start_, p_ - line_start_));
+      line_start_ = p_;
+    }
   }
+  text_.erase(0, line_start_);
+  p_ -= line_start_;
+  line_start_ = 0;
+}
+
+std::size_t LineWrap::FitAtBlank(std::string_view piece, long long avail,
+                                 std::size_t& last_tried) {
+  // The blanks to break at, last first: the last blank of the piece, then the last blank
+  // before the word in front of it, and so on. The text before a blank is measured without
+  // its trailing blanks, and a longer text is never narrower, so the longest that fits is
+  // found by halving.
+  candidates_.clear();
+  for (std::string_view rest = piece;;) {
+    const std::size_t b = rest.rfind(' ');
+    if (b == std::string_view::npos) break;
+    candidates_.push_back(b + 1);
+    rest = TrimTrailingBlanks(rest.substr(0, b));
+  }
+  if (candidates_.empty()) return 0;
+  std::size_t lo = 0;
+  std::size_t hi = candidates_.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (width_(TrimTrailingBlanks(piece.substr(0, candidates_[mid]))) <= avail) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  if (lo < candidates_.size()) return candidates_[lo];
+  last_tried = candidates_.back();
+  return 0;
+}
+
+std::size_t LineWrap::FitByCharacters(std::size_t upto, long long avail) {
+  // The longest start of the piece shorter than `upto` bytes that fits, cut between
+  // characters (trailing blanks kept while measuring).
+  const std::string_view text = text_;
+  candidates_.clear();
+  for (std::size_t len = 0; len < upto; ++len) {
+    if (IsCharBoundary(text, p_ + len)) candidates_.push_back(len);
+  }
+  // The empty start always fits (avail is never negative).
+  std::size_t lo = 0;
+  std::size_t hi = candidates_.size() - 1;
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo + 1) / 2;
+    if (width_(text.substr(p_, candidates_[mid])) <= avail) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return candidates_[lo];
+}
+
+void LineWrap::EndLine(std::size_t end, std::string& out) {
+  const std::string_view line = std::string_view(text_).substr(line_start_, end - line_start_);
+  if (EndsWithLineEnd(line)) {
+    out.append(line);
+  } else {
+    out.append(TrimTrailingBlanks(line));
+    out.append("\r\n");
+  }
+  indent_ = 0;
+}
+
+void WrapText(std::string_view text, long long chars_per_line, long long cell_width,
+              const WidthFunction& width, std::string& out) {
+  LineWrap wrap(chars_per_line, cell_width, width);
+  wrap.Add(text, out);
+  wrap.Finish(out);
 }
 
 }  // namespace quireon2

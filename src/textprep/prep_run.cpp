@@ -1,6 +1,7 @@
 // The preparation run: the line file, its page index and the counts shown.
 #include "textprep/prep_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +50,12 @@ bool CheckMaxPages(Program& p) {
 bool RemoveLineFile(const std::string& line_file, const std::string& text_file) {
   if (line_file.empty() || (!text_file.empty() && SamePath(line_file, text_file))) return true;
   return RemoveFile(line_file);
+}
+
+// What may follow a closing form feed without making a page: line ends, blanks, and the
+// end-of-file character 26 that the page drawing takes as a line end.
+bool IsLineEndOrBlank(char byte) {
+  return byte == '\r' || byte == '\n' || byte == ' ' || byte == '\t' || byte == '\x1a';
 }
 
 // A run that stops after making its line file leaves nothing behind.
@@ -134,7 +141,7 @@ bool IndexLineFile(Program& p) {
   PrepState& prep = p.prep;
   const Long max_pages = p.settings().MaxPages;
   const std::size_t table_size = static_cast<std::size_t>(max_pages) + 2;
-  if (prep.PageStart.size() != table_size) prep.PageStart.assign(table_size, 0);
+  prep.PageStart.assign(table_size, 0);  // entries after the last page stay 0: blank cells
 
   const std::string& path = prep.LineFilePath;
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -170,11 +177,16 @@ bool IndexLineFile(Program& p) {
   std::vector<char> chunk(kIndexChunk);
   long long c = 1;  // 1-based position of the chunk in the file
   long long r = n;
+  // The pages are counted to the end of the text even past the limit: only then is it
+  // known whether the limit leaves anything out.
   long page = 1;
   long k = 0;
+  long long page_begin = 1;  // the position of the current page's first byte
+  // While nothing but line ends and blanks follows the latest form feed: the page it ended.
+  // Such a closing form feed starts no page of its own.
+  long closed_page = 0;
   prep.PageStart[1] = 1;
-  bool limited = false;
-  while (!limited) {
+  while (true) {
     const std::size_t want =
         r > static_cast<long long>(kIndexChunk) ? kIndexChunk : static_cast<std::size_t>(r);
     const std::size_t got = want == 0 ? 0 : std::fread(chunk.data(), 1, want, file);
@@ -187,41 +199,41 @@ bool IndexLineFile(Program& p) {
     // Line feeds end lines, form feeds end pages; a form feed also ends its line.
     for (std::size_t s = 0; s < got; ++s) {
       const char byte = chunk[s];
+      if (byte == '\f') {
+        closed_page = page;
+      } else if (!IsLineEndOrBlank(byte)) {
+        closed_page = 0;
+      }
       if (byte != '\n' && byte != '\f') continue;
       ++k;
       if (k == page_lines || byte == '\f') {
         ++page;
-        prep.PageStart[static_cast<std::size_t>(page)] =
-            static_cast<Long>(c + static_cast<long long>(s) + 1);
-        if (page > max_pages) {
-          page = max_pages;
-          // A text that ends with the limit's last page loses nothing: no warning then.
-          if (c + static_cast<long long>(s) < n) {
-            p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));
-          }
-          limited = true;
-          break;
-        }
         k = 0;
+        page_begin = c + static_cast<long long>(s) + 1;
+        if (page <= max_pages + 1) prep.PageStart[static_cast<std::size_t>(page)] = page_begin;
       }
     }
-    if (limited) break;
     c += static_cast<long long>(got);
     r = n - c + 1;
     if (c > n) break;
     p.status().SetProgress(static_cast<long>(n), static_cast<long>(n - r));
   }
-  if (!limited) {
-    // A text that ends exactly at a page break has no empty last page.
-    if (prep.PageStart[static_cast<std::size_t>(page)] > n) {
-      --page;
-    } else {
-      prep.PageStart[static_cast<std::size_t>(page) + 1] = static_cast<Long>(n + 1);
-    }
+  // A text that ends exactly at a page break has no empty last page.
+  long total = page_begin > n ? page - 1 : page;
+  if (closed_page != 0) total = closed_page;
+  if (total > max_pages) {
+    // Entry MaxPages + 1 keeps the start of the first page left out.
+    p.prompt().Show("Too many pages - printing only " + std::to_string(max_pages));
+    total = max_pages;
+  } else {
+    prep.PageStart[static_cast<std::size_t>(total) + 1] = static_cast<Long>(n + 1);
+    // Pages begun after a closing form feed are dropped again.
+    const long last_set = std::min<long>(page, static_cast<long>(max_pages) + 1);
+    for (long q = total + 2; q <= last_set; ++q) prep.PageStart[static_cast<std::size_t>(q)] = 0;
   }
   p.status().SetProgress(static_cast<long>(n), static_cast<long>(n));
   std::fclose(file);
-  prep.TotalPages = page;
+  prep.TotalPages = total;
   return true;
 }
 

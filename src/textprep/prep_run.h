@@ -16,7 +16,8 @@ int SetAll(Program& p);
 bool PrePrint1(Program& p);
 
 // Finds the pages of the line file: fills PageStart and TotalPages, using PageLines lines
-// a page and form feeds as page ends, and stops at MaxPages with a message.
+// a page and form feeds as page ends, and stops at MaxPages with a message. A form feed
+// followed by nothing but line ends and blanks closes the last page and starts none.
 void IndexPages(Program& p);
 // The same, answering false (after a message naming the file and the system's reason)
 // when the line file cannot be read or MaxPages lies outside 1..32766.

@@ -8,10 +8,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QString>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
+#include "printing/paper_names.h"
 #include "settings/capability.h"
 #include "settings/prompt.h"
 #include "settings/runtime_failure.h"
@@ -80,23 +83,42 @@ PrtDlg::PrtDlg(Program& program, QWidget* parent)
 
   connect(ok_, &QPushButton::clicked, this, [this] { Command1Click(0); });
   connect(cancel_, &QPushButton::clicked, this, [this] { Command1Click(1); });
+  connect(printer_box_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    if (printer_box_->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) {
+      FillPapers(text.toStdString());
+    }
+  });
   // Escape ends the dialog without closing it; it must go all the same, so the next
   // opening reads the printers anew and a caller waiting for it goes on.
   connect(this, &QDialog::finished, this, &QObject::deleteLater);
 }
 
 void PrtDlg::FormLoad() {
-  paper_box_->clear();
-  paper_box_->addItem(QString::fromLatin1(kPaperLetterEntry));
-  paper_box_->addItem(QString::fromLatin1(kPaperA4Entry));
-  paper_box_->setCurrentIndex(program_.settings_state.paper_size == kPaperLetter ? 0 : 1);
-
   PrinterSurface& surface = program_.surface();
   printers_ = surface.Printers();
-  printer_box_->clear();
-  for (const PrinterInfo& printer : printers_) printer_box_->addItem(Text(printer.device_name));
-  // Adding entries selects the first; the box shows the printer in use instead.
-  printer_box_->setEditText(Text(surface.DeviceName()));
+  {
+    const QSignalBlocker quiet(printer_box_);  // one paper list, for the printer shown
+    printer_box_->clear();
+    for (const PrinterInfo& printer : printers_) printer_box_->addItem(Text(printer.device_name));
+    // Adding entries selects the first; the box shows the printer in use instead.
+    printer_box_->setEditText(Text(surface.DeviceName()));
+  }
+  FillPapers(surface.DeviceName());
+}
+
+void PrtDlg::FillPapers(const std::string& device_name) {
+  const PrinterPapers papers = program_.surface().Papers(device_name);
+  paper_box_->clear();
+  for (const PaperName& paper : kPaperNames) {
+    const bool offered = std::find(papers.offered.begin(), papers.offered.end(), paper.code) !=
+                         papers.offered.end();
+    // A printer that names none of the table's papers still gets the two classic ones.
+    if (offered || (papers.offered.empty() && (paper.code == kPaperLetter ||
+                                               paper.code == kPaperA4))) {
+      paper_box_->addItem(QString::fromLatin1(paper.caption), paper.code);
+    }
+  }
+  paper_box_->setCurrentIndex(std::max(0, paper_box_->findData(papers.in_force)));
 }
 
 void PrtDlg::Command1Click(int index) {
@@ -137,10 +159,14 @@ void PrtDlg::OkClick() {
   PrinterSurface& surface = program_.surface();
   surface.SelectPrinter(static_cast<std::size_t>(found));
 
-  // The chosen paper goes to the printer at once, so the next job is laid out on it.
-  const int paper = paper_box_->currentText() == QString::fromLatin1(kPaperA4Entry) ? kPaperA4
-                                                                                      : kPaperLetter;
+  // The chosen paper goes to the printer at once, so the next job is laid out on it, and
+  // stays that printer's paper. Text that is no entry's caption means Letter.
+  int paper = kPaperLetter;
+  for (const PaperName& known : kPaperNames) {
+    if (paper_box_->currentText() == QString::fromLatin1(known.caption)) paper = known.code;
+  }
   surface.SetPaperSize(paper);
+  surface.KeepPaperSize();
   program_.settings_state.paper_size = static_cast<Integer>(paper);
 
   if (PrinterUnsuitable(program_)) {

@@ -12,9 +12,6 @@ class QPushButton;
 
 namespace quireon2::ui {
 
-inline constexpr char kPaperLetterEntry[] = "Letter 8 1/2 x 11 in";
-inline constexpr char kPaperA4Entry[] = "A4 210 x 297 mm";
-
 class PrtDlg : public QDialog {
   Q_OBJECT
 
@@ -22,15 +19,18 @@ class PrtDlg : public QDialog {
   // Builds the controls; FormLoad fills them. The dialog deletes itself when closed.
   explicit PrtDlg(Program& program, QWidget* parent = nullptr);
 
-  // Fills the paper list (preselecting the program's paper code) and the printer list,
-  // and shows the current printer's name. Raises RuntimeError when the printer list fails.
+  // Fills the printer list, shows the current printer's name and fills the paper list
+  // with that printer's papers, its paper in force selected. Choosing another printer of
+  // the list fills the paper list anew. Raises RuntimeError when the printer list fails.
   void FormLoad();
 
-  // 0 OK: makes the named printer current, applies the paper and closes unless the printer
-  // is unsuitable. 1 Cancel: closes, asking first when the current printer is unsuitable.
+  // 0 OK: makes the named printer current, applies the paper to it, keeps it as that
+  // printer's paper and closes unless the printer is unsuitable. 1 Cancel: closes, asking
+  // first when the current printer is unsuitable.
   void Command1Click(int index);
 
  private:
+  void FillPapers(const std::string& device_name);
   void OkClick();
   void CancelClick();
   std::string UnsuitableText() const;

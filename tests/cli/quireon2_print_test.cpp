@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -131,6 +133,85 @@ TEST_F(Quireon2PrintTest, BookletPdfsInBookletOrder) {
   EXPECT_EQ(PdfPages(out2), (Pages{"M4 M5", "M2 M7"}));
 }
 
+// A form feed that closes the text starts no page: in every layout the count and the PDF
+// hold the four marked pages only, and the sheets they need.
+TEST_F(Quireon2PrintTest, ClosingFormFeedAddsNoPageToTheCountOrThePdf) {
+  using Pages = std::vector<std::string>;
+  source = dir.Write("closed.txt", "M1\r\n\fM2\r\n\fM3\r\n\fM4\r\n\f");
+  struct Case { const char* layout; const char* count; Pages pdf; };
+  for (const Case& c : {Case{"1", "pages 4, sheets 4", {"M1", "M2", "M3", "M4"}},
+                        Case{"2", "pages 4, sheets 2", {"M1 M2", "M3 M4"}},
+                        Case{"4", "pages 4, sheets 1", {"M1 M2 M3 M4"}},
+                        Case{"booklet", "pages 4, sheets 1", {"M4 M1", "M2 M3"}}}) {
+    const std::string counted =
+        RunCommand(ShellQuote(QUIREON2_PRINT_BINARY) + " --settings " + ShellQuote(settings) +
+                   " -l " + c.layout + " --count " + ShellQuote(source) + " 2>/dev/null")
+            .value_or("(failed)");
+    EXPECT_EQ(counted, std::string(c.count) + ", sheets per signature 1\n") << c.layout;
+    ASSERT_EQ(Program(PdfArgs({"-l", c.layout, "-m", "duplex", "-q"}), err).Wait(), 0)
+        << ReadFile(err);
+    EXPECT_EQ(PdfPages(out), c.pdf) << c.layout;
+  }
+}
+
+// The window program runs in the user's locale; a comma locale must not change how this
+// program reads the numbers the window stored.
+TEST_F(Quireon2PrintTest, ACommaLocaleReadsStoredNumbersAlike) {
+  if (RunCommand("locale -a").value_or("").find("de_DE.utf8") == std::string::npos) {
+    GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed (scripts/setup makes it)";
+  }
+  std::string lines;
+  for (int i = 1; i <= 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+  source = dir.Write("lines.txt", lines);
+  auto count = [&](const std::string& locale, const std::string& line_multiple) {
+    settings = dir.Write("spacing.ini", "[Quireon2]\nLineMultiple=" + line_multiple + "\n");
+    return RunCommand("LC_ALL=" + locale + " LANG=" + locale + " " +
+                      ShellQuote(QUIREON2_PRINT_BINARY) + " --settings " + ShellQuote(settings) +
+                      " --count " + ShellQuote(source) + " 2>/dev/null")
+        .value_or("(failed)");
+  };
+  for (const char* stored : {" 1.25", " .5", "-1.75"}) {
+    EXPECT_EQ(count("de_DE.UTF-8", stored), count("C", stored)) << stored;
+  }
+  EXPECT_NE(count("de_DE.UTF-8", " 1.25"), count("C", " 1")) << "the fraction was lost";
+}
+
+// About 100 KB of prose, in paragraphs of up to a few thousand characters, printed 1 up:
+// the PDF holds exactly the source's words in order, none split over two printed lines,
+// both with the first piece of a line overshooting the cell (WidthFudge 10) and with
+// pieces short enough to fit whole, which later pieces of the line continue (-60).
+TEST_F(Quireon2PrintTest, ProseKeepsEveryWordWhole) {
+  const std::vector<std::string> vocabulary = {
+      "the", "of", "and", "a", "to", "in", "was", "that", "for", "with", "his", "on",
+      "river", "lantern", "afterwards", "unremarkable", "quietly", "northern", "harbour",
+      "winter", "notwithstanding", "Mühlbacher", "Scardovi", "café", "naïve", "über",
+      "déjà", "I", "extraordinarily", "we", "mountains", "it", "is", "fox", "lazy", "dog"};
+  std::mt19937 random(42);
+  std::string prose;
+  std::string words;
+  while (prose.size() < 100000) {
+    const std::string& word = vocabulary[random() % vocabulary.size()];
+    prose += word + (random() % 400 == 0 ? "\n" : " ");
+    words += (words.empty() ? "" : " ") + word;
+  }
+  source = dir.Write("prose.txt", prose);
+  for (int fudge : {10, -60}) {
+    settings = dir.Write("settings.ini", "[Quireon2]\nLayout= 0\nWidthFudge= " +
+                                             std::to_string(fudge) + "\n");
+    ASSERT_EQ(Program(PdfArgs({"-m", "duplex", "-yq", "--header", "none", "--footer", "none"}), err)
+                  .Wait(),
+              0)
+        << ReadFile(err);
+    std::string printed;
+    for (const std::string& page : PdfPages(out)) printed += (printed.empty() ? "" : " ") + page;
+    const std::size_t at = static_cast<std::size_t>(
+        std::mismatch(words.begin(), words.end(), printed.begin(), printed.end()).first -
+        words.begin());
+    EXPECT_EQ(printed.substr(at > 20 ? at - 20 : 0, 60), words.substr(at > 20 ? at - 20 : 0, 60))
+        << "WidthFudge " << fudge << ", at byte " << at << " of " << words.size();
+  }
+}
+
 // At the prompt between the sides the program waits with the first sides out; Enter goes
 // on, end of input or Ctrl-C cancels with status 4.
 TEST_F(Quireon2PrintTest, ThePromptWaitsForEnterAndCancelsOtherwise) {
@@ -151,6 +232,29 @@ TEST_F(Quireon2PrintTest, ThePromptWaitsForEnterAndCancelsOtherwise) {
     EXPECT_EQ(program.Wait(), answer == kEnter ? 0 : 4) << ReadFile(err);
     EXPECT_EQ(PdfPages(out2).size(), answer == kEnter ? 2u : 0u) << answer;
     EXPECT_EQ(ReadFile(err).find("\ncancelled\n") != std::string::npos, answer != kEnter);
+  }
+}
+
+// --paper names a paper in any case for this run; a name the printer lacks is bad usage,
+// answered with the printer's papers. Sizes in points: A5 148 x 210 mm, Legal 8.5 x 14 in.
+TEST_F(Quireon2PrintTest, PaperOptionSetsThePagesOrListsThePapers) {
+  struct Case {
+    const char* paper;
+    int status;
+    const char* page_size;  // pdfinfo's words, or the message on stderr
+  };
+  const Case cases[] = {
+      {"a5", 0, "419.528 x 595.276 pts"},
+      {"LEGAL", 0, "612 x 1008 pts"},
+      {"B0", 1, "\"Print to PDF\" has no paper called \"B0\"; its papers are: Letter, A4, "
+                "Legal, A5, Executive, Tabloid, A3, B4, B5\n"}};
+  for (const Case& c : cases) {
+    std::filesystem::remove(out);
+    ASSERT_EQ(Program(PdfArgs({"--paper", c.paper, "-l", "1", "-q"}), err).Wait(), c.status)
+        << ReadFile(err);
+    const std::string shown =
+        c.status == 0 ? RunCommand("pdfinfo " + ShellQuote(out)).value_or("") : ReadFile(err);
+    EXPECT_NE(shown.find(c.page_size), std::string::npos) << c.paper << ": " << shown;
   }
 }
 

@@ -1,16 +1,17 @@
 // End to end on the real "Print to PDF" printer: the preparation and the print runs write
-// PDF files, and pdftotext's word boxes show where every page landed on every sheet side.
+// PDF files, and pdftotext's word boxes show where every page landed on every sheet side
+// of every job.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <regex>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/marker_pages.h"
 #include "platform/cups_surface.h"
+#include "platform/surface_test_tools.h"
 #include "printing/print_runs.h"
 #include "settings/memory_controls.h"
 #include "support/gtest_support.h"
@@ -22,23 +23,20 @@
 namespace quireon2::testing {
 namespace {
 
-struct Word {
-  std::string text;
-  double x_min, y_min, x_max, y_max;
-};
-struct PdfPage {
-  double width = 0, height = 0;
-  std::vector<Word> words;
-};
+const char kFlip[] =
+    "Flip paper over and insert back in tray\r\nwhen printer stops\r\nand then press Enter";
+const char kInsert[] = "Insert paper back in tray\r\nwhen printer stops\r\nand then press Enter";
 
-// A print request on "Print to PDF", writing out.pdf (and out-2.pdf for a second job).
+using PdfFile = std::vector<PdfPageText>;
+
+// A text of marker pages ("M1", "M2", ... separated by form feeds) prepared and printed on
+// "Print to PDF" as the main window would.
 struct PdfJob {
   PdfJob() {
     auto printers = surface.Printers();
     for (std::size_t i = 0; i < printers.size(); ++i) {
       if (printers[i].device_name == kPrintToPdf) surface.SelectPrinter(i);
     }
-    surface.SetPdfOutputPath(dir.File("out.pdf"));
     p.io = {&surface, &prompt, &window, &status};
     p.settings_state.today = "03-14-2024";
   }
@@ -47,67 +45,39 @@ struct PdfJob {
     EXPECT_EQ(prompt.Problems(), "");
   }
 
-  // Prepares and prints a source of `pages` pages, each one marker word ("Qmark3"), with
-  // the layout option (0 1 up, 1 2 up, 2 4 up) and booklet box the main window would hold.
-  void Print(int pages, int layout_option, bool booklet, int mode) {
+  // The layout option (0 1 up, 1 2 up, 2 4 up) and the booklet box as the window holds them.
+  void Prepare(int pages, int layout_option, bool booklet) {
     ASSERT_EQ(surface.DeviceName(), kPrintToPdf);
-    std::string text;
-    for (int i = 1; i <= pages; ++i) text += "Qmark" + std::to_string(i) + "\r\n\f";
-    window.SetText(TextBox::kText1, dir.Write("book.txt", text.substr(0, text.size() - 1)));
+    window.SetText(TextBox::kText1, dir.Write("book.txt", MarkerPages(pages)));
     window.SelectLayoutOption(layout_option);
     window.SetCheckValue(CheckBox::kDoBooklet, booklet ? 1 : 0);
-    window.SetPrinterMode(mode);
     p.settings().Layout = static_cast<Integer>(booklet ? kLayoutBooklet : layout_option);
     ComputeLayoutMetrics(p, p.settings_state.layouts[p.settings().Layout].font_size);
     ASSERT_TRUE(PrePrint1(p));
     ASSERT_EQ(p.prep.TotalPages, pages);
-    ASSERT_TRUE(PrintNow(p));
+  }
+
+  // Prints what was prepared in paper-feed mode `mode`, in `signatures` signatures unless
+  // 0, going on at the prompt between the passes; the PDF file of each job, in order.
+  std::vector<PdfFile> Print(int mode, int signatures = 0) {
+    const std::string run = "run" + std::to_string(++runs);
+    surface.SetDocumentName(p.settings().TextFile);  // the jobs are numbered from 1 again
+    surface.SetPdfOutputPath(dir.File(run + ".pdf"));
+    p.settings().PrinterMode = static_cast<Integer>(mode);
+    p.settings().DoSig = signatures != 0;
+    p.print.SigCount = static_cast<Integer>(signatures);
+    if (p.settings().Layout == kLayoutBooklet && mode != 2) {
+      prompt.Expect(mode == 1 ? kInsert : kFlip);
+    }
+    EXPECT_TRUE(PrintNow(p));
     EXPECT_EQ(status.messages.back(), "Printing Completed");
-  }
-
-  // The pages of a written PDF with their words, from `pdftotext -bbox`; none when the
-  // file is missing.
-  std::vector<PdfPage> Read(const std::string& name) const {
-    const std::string html = dir.File("words.html");
-    const std::string command =
-        "pdftotext -bbox '" + dir.File(name) + "' '" + html + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) return {};
-    std::ifstream in(html);
-    const std::regex page_re(R"re(<page width="([\d.]+)" height="([\d.]+)")re");
-    const std::regex word_re(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    std::vector<PdfPage> pages;
-    std::string line;
-    std::smatch m;
-    while (std::getline(in, line)) {
-      if (std::regex_search(line, m, page_re)) {
-        pages.push_back({std::stod(m[1]), std::stod(m[2]), {}});
-      } else if (std::regex_search(line, m, word_re) && !pages.empty()) {
-        pages.back().words.push_back(
-            {m[5], std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4])});
-      }
+    std::vector<PdfFile> jobs;
+    for (int n = 1;; ++n) {
+      const std::string file =
+          dir.File(n == 1 ? run + ".pdf" : run + "-" + std::to_string(n) + ".pdf");
+      if (!std::filesystem::exists(file)) return jobs;
+      jobs.push_back(ReadPdfPages(file));
     }
-    return pages;
-  }
-
-  // Each page of a written PDF as "L" (landscape) or "P" and its markers in reading order
-  // (rows told apart by more than half an inch), pages joined by " / ".
-  std::string Sheets(const std::string& name) const {
-    std::string out;
-    for (const PdfPage& page : Read(name)) {
-      std::vector<Word> marks;
-      for (const Word& w : page.words) {
-        if (w.text.rfind("Qmark", 0) == 0) marks.push_back(w);
-      }
-      std::sort(marks.begin(), marks.end(), [](const Word& a, const Word& b) {
-        if (std::abs(a.y_min - b.y_min) > 36) return a.y_min < b.y_min;
-        return a.x_min < b.x_min;
-      });
-      out += out.empty() ? "" : " / ";
-      out += page.width > page.height ? "L" : "P";
-      for (const Word& w : marks) out += " " + w.text.substr(5);
-    }
-    return out;
   }
 
   ScratchDir dir;
@@ -116,37 +86,138 @@ struct PdfJob {
   MemoryControls window;
   RecordingStatus status;
   Program p;
+  int runs = 0;
 };
+
+// The sheets of a booklet of `pages` pages in the order they lie in the bound stack, each
+// with its two faces as Side shows them: `gatherings` folded gatherings of equally many
+// sheets, stacked one after the other. Folded, a gathering of k sheets is 2k leaves; leaf i
+// (from 0) carries pages 2i + 1 on its front and 2i + 2 on its back, and its sheet s (from
+// 0, the outermost first) makes leaves s and 2k - 1 - s.
+struct SheetFaces {
+  std::string outside, inside;
+};
+std::vector<SheetFaces> BoundStack(int pages, int gatherings) {
+  const int sheets = (pages + 3) / 4;
+  const int per_gathering = (sheets + gatherings - 1) / gatherings;
+  auto face = [pages](int left, int right) {
+    std::string cells;
+    if (left <= pages) cells = "0:M" + std::to_string(left);
+    if (right <= pages) cells += (cells.empty() ? "1:M" : " 1:M") + std::to_string(right);
+    return cells;
+  };
+  std::vector<SheetFaces> stack;
+  for (int g = 0; g < gatherings; ++g) {
+    const int before = 4 * per_gathering * g;  // the pages of the gatherings above
+    for (int s = 0; s < per_gathering; ++s) {
+      const int early = before + 2 * s, late = before + 2 * (2 * per_gathering - 1 - s);
+      // Opened flat, the outside shows the late leaf's back, then the early leaf's front;
+      // the inside the early leaf's back, then the late leaf's front.
+      stack.push_back({face(late + 2, early + 1), face(early + 2, late + 1)});
+    }
+  }
+  return stack;
+}
+
+// Sides joined into one text, as Show gives a job; a blank side is "_".
+void AddSide(std::string& job, const std::string& side) {
+  job += (job.empty() ? "" : " / ") + (side.empty() ? "_" : side);
+}
+
+// What the jobs must hold. A two-sided printer takes each sheet's outside then its inside
+// in one job. Otherwise job 1 holds the outsides in stack order and job 2 the insides of
+// the stack put back: flipped it comes back last sheet first, and so does a stack of
+// signatures from the ink jet.
+std::vector<std::string> ExpectedJobs(int pages, int mode, int signatures) {
+  const std::vector<SheetFaces> stack = BoundStack(pages, std::max(signatures, 1));
+  const bool reversed = mode == 1 || (mode == 3 && signatures != 0);
+  std::string first, second;
+  for (std::size_t i = 0; i < stack.size(); ++i) {
+    AddSide(first, stack[i].outside);
+    AddSide(mode == 2 ? first : second, stack[reversed ? stack.size() - 1 - i : i].inside);
+  }
+  if (mode == 2) return {first};
+  return {first, second};
+}
+
+// Every word of a side as "CELL:WORD", in cell order, told by the cell its middle falls in
+// of `columns` x `rows` cells numbered by rows from 0.
+std::string Side(const PdfPageText& page, int columns, int rows) {
+  std::vector<std::pair<int, std::string>> placed;
+  for (const auto& [text, w] : page.words) {
+    const int column = static_cast<int>((w.x_min + w.x_max) / 2 / page.width * columns);
+    const int row = static_cast<int>((w.y_min + w.y_max) / 2 / page.height * rows);
+    placed.emplace_back(row * columns + column, text);
+  }
+  std::sort(placed.begin(), placed.end());
+  std::string out;
+  for (const auto& [cell, text] : placed) {
+    out += (out.empty() ? "" : " ") + std::to_string(cell) + ":" + text;
+  }
+  return out;
+}
+
+// Each job's sides, as AddSide joins them.
+std::vector<std::string> Show(const std::vector<PdfFile>& jobs, int columns, int rows) {
+  std::vector<std::string> shown;
+  for (const PdfFile& job : jobs) {
+    shown.emplace_back();
+    for (const PdfPageText& page : job) AddSide(shown.back(), Side(page, columns, rows));
+  }
+  return shown;
+}
+
+// Every page count from 1 to 40 (sheets with one to four pages, blank halves and blank
+// sheets), as one booklet and in 1 to 5 signatures, in every paper-feed mode: each job has
+// one side per sheet, or two in the one two-sided job, and each page is on its side and half.
+TEST(PrintToPdf, BookletsLandInFoldOrderInEveryPaperFeedMode) {
+  PdfJob job;
+  for (int pages = 1; pages <= 40; ++pages) {
+    job.Prepare(pages, 1, true);
+    ASSERT_EQ(job.p.prep.SheetCount, (pages + 3) / 4) << pages << " pages";
+    for (int signatures = 0; signatures <= 5; ++signatures) {
+      for (int mode = 0; mode <= 3; ++mode) {
+        EXPECT_EQ(Show(job.Print(mode, signatures), 2, 1),
+                  ExpectedJobs(pages, mode, signatures))
+            << pages << " pages, " << signatures << " signatures, mode " << mode;
+      }
+    }
+  }
+}
+
+// 1, 2 and 4 up print single-sided in reading order, one side per sheet counted.
+TEST(PrintToPdf, NUpPagesLandInReadingOrderOnTheSidesCounted) {
+  PdfJob job;
+  const int columns[] = {1, 2, 2}, rows[] = {1, 1, 2};
+  for (int option = 0; option <= 2; ++option) {
+    const int per_side = columns[option] * rows[option];
+    for (int pages = 1; pages <= 9; ++pages) {
+      job.Prepare(pages, option, false);
+      std::vector<std::string> sides((pages + per_side - 1) / per_side);
+      for (int page = 1; page <= pages; ++page) {
+        std::string& side = sides[(page - 1) / per_side];
+        side += (side.empty() ? "" : " ") + std::to_string((page - 1) % per_side) + ":M" +
+                std::to_string(page);
+      }
+      std::string expected;
+      for (const std::string& side : sides) AddSide(expected, side);
+      const std::vector<PdfFile> jobs = job.Print(1);
+      ASSERT_EQ(jobs.size(), 1u) << pages << " pages " << per_side << " up";
+      EXPECT_EQ(static_cast<long>(jobs[0].size()), job.p.prep.SheetCount);
+      EXPECT_EQ(Show(jobs, columns[option], rows[option])[0], expected)
+          << pages << " pages " << per_side << " up";
+    }
+  }
+}
 
 // The nth word `text` of a page; a word at NaN, which no position check accepts, when
 // there is none.
-Word Find(const PdfPage& page, const std::string& text, int nth = 0) {
-  for (const Word& w : page.words) {
-    if (w.text == text && nth-- == 0) return w;
+PdfWord Find(const PdfPageText& page, const std::string& text, int nth = 0) {
+  for (const auto& [word, box] : page.words) {
+    if (word == text && nth-- == 0) return box;
   }
   const double nan = std::nan("");
-  return {text, nan, nan, nan, nan};
-}
-
-TEST(PrintToPdf, PagesLandInFoldOrderOrReadingOrder) {
-  struct Case {
-    int pages, layout_option, booklet, mode;
-    const char *first, *second;  // out.pdf and out-2.pdf, the second job
-  };
-  const Case cases[] = {
-      {8, 1, 1, 2, "L 8 1 / L 2 7 / L 6 3 / L 4 5", ""},  // duplex: one job
-      {8, 1, 1, 1, "L 8 1 / L 6 3", "L 4 5 / L 2 7"},     // flipped: backs reversed
-      {6, 2, 0, 1, "P 1 2 3 4 / P 5 6", ""},              // 4 up
-  };
-  for (const Case& c : cases) {
-    PdfJob job;
-    if (c.booklet && c.mode == 1) {
-      job.prompt.Expect("Insert paper back in tray\r\nwhen printer stops\r\nand then press Enter");
-    }
-    job.Print(c.pages, c.layout_option, c.booklet, c.mode);
-    EXPECT_EQ(job.Sheets("out.pdf"), c.first) << c.pages << " pages, mode " << c.mode;
-    EXPECT_EQ(job.Sheets("out-2.pdf"), c.second) << c.pages << " pages, mode " << c.mode;
-  }
+  return {0, nan, nan, nan, nan};
 }
 
 TEST(PrintToPdf, BookletHeaderAndFooterSitAtTheirEdges) {
@@ -154,10 +225,11 @@ TEST(PrintToPdf, BookletHeaderAndFooterSitAtTheirEdges) {
   job.window.SetCheckValue(CheckBox::kHPageNum, 1);
   job.window.SetCheckValue(CheckBox::kHDate, 1);
   job.window.SetCheckValue(CheckBox::kFFileName, 1);
-  job.Print(8, 1, true, 2);
-  auto pages = job.Read("out.pdf");
-  ASSERT_EQ(pages.size(), 4u);
-  const PdfPage& front = pages[0];  // page 8 on the left, page 1 on the right
+  job.Prepare(8, 1, true);
+  const std::vector<PdfFile> jobs = job.Print(2);
+  ASSERT_EQ(jobs.size(), 1u);
+  ASSERT_EQ(jobs[0].size(), 4u);
+  const PdfPageText& front = jobs[0][0];  // page 8 on the left, page 1 on the right
   // With the default borders and gutter (720 twips = 36 points) the left cell spans
   // 36 .. width/2 - 36 and the right cell width/2 + 36 .. width - 36.
   const double half = front.width / 2;
@@ -168,9 +240,9 @@ TEST(PrintToPdf, BookletHeaderAndFooterSitAtTheirEdges) {
   EXPECT_NEAR(Find(front, "1").x_max, front.width - 36, 1.5);
   EXPECT_NEAR(Find(front, "03-14-2024", 1).x_min, half + 36, 1.5);
   // The header line lies above the text, the file name centred at the foot of both cells.
-  EXPECT_LT(Find(front, "Page").y_max, Find(front, "Qmark8").y_min);
+  EXPECT_LT(Find(front, "Page").y_max, Find(front, "M8").y_min);
   EXPECT_GT(Find(front, "book.txt").y_min, front.height * 0.8);
-  const Word left = Find(front, "book.txt"), right = Find(front, "book.txt", 1);
+  const PdfWord left = Find(front, "book.txt"), right = Find(front, "book.txt", 1);
   EXPECT_NEAR((left.x_min + left.x_max) / 2, half / 2, 2);
   EXPECT_NEAR((right.x_min + right.x_max) / 2, half + half / 2, 2);
 }

@@ -32,10 +32,11 @@ using testing::RunCommand;
 constexpr char kOneSided[] = "Q2TestOneSided";
 constexpr char kDuplexPs[] = "Q2TestDuplexPS";
 constexpr char kDuplexPdf[] = "Q2TestDuplexPDF";
+constexpr char kA4[] = "Q2TestA4";
 
 struct JobFacts {
   int state = 0;  // ipp_jstate_t, 0 when the scheduler does not know the job
-  std::string sides, name;
+  std::string sides, name, media;
 };
 
 JobFacts ReadJob(int job_id) {
@@ -51,7 +52,8 @@ JobFacts ReadJob(int job_id) {
     return std::string(value != nullptr ? value : "");
   };
   JobFacts facts{ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0),
-                 text("sides", IPP_TAG_KEYWORD), text("job-name", IPP_TAG_NAME)};
+                 text("sides", IPP_TAG_KEYWORD), text("job-name", IPP_TAG_NAME),
+                 text("media", IPP_TAG_ZERO)};
   ippDelete(response);
   return facts;
 }
@@ -109,6 +111,10 @@ class CupsQueues : public ::testing::Test {
     std::string status;
     std::getline(file, status);
     if (status != "ready") GTEST_SKIP() << "no test CUPS scheduler in " << state_ << ": " << status;
+    // The user's printer options (lpoptions) are the tests' own: libcups finds them under
+    // HOME, which it reads at its first call.
+    std::filesystem::create_directories(state_ + "/home");
+    setenv("HOME", (state_ + "/home").c_str(), 1);
     surface_ = std::make_unique<CupsSurface>();
   }
 
@@ -241,15 +247,18 @@ TEST_F(CupsQueues, WithoutAWritableTempFolderAJobFailsAndNothingIsQueued) {
   surface_->Print("Nowhere", true);
   EXPECT_TRUE(Raises([&] { surface_->EndDoc(); }, kPathFileAccessError, {"temp folder"}));
   EXPECT_EQ(JobCount(kDuplexPdf), before);
-  surface_->EndDoc();  // the failed job is gone
   EXPECT_EQ(surface_->last_job_id(), 0);
-  // With the folder back the next job goes through.
+  // With the folder back the next job goes through, without the failed job's page.
   temp.Use(temp.path().string());
   surface_->Print("Somewhere", true);
   surface_->EndDoc();
   EXPECT_EQ(JobCount(kDuplexPdf), before + 1);
-  EXPECT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
+  ASSERT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
   EXPECT_EQ(temp.FileCount(), 0u);
+  const testing::PdfWords words = testing::ReadPdfWords(state_ + "/duplex-pdf.out");
+  EXPECT_EQ(words.count("Nowhere"), 0u);
+  EXPECT_EQ(words.at("Somewhere").page, 1);
+  EXPECT_EQ(testing::PdfPages(state_ + "/duplex-pdf.out").size(), 1u);
 }
 
 TEST_F(CupsQueues, OneSidedQueueRefusesTwoSidedPrinting) {
@@ -280,10 +289,58 @@ TEST_F(CupsQueues, JobToAQueueThatCannotTakeItFailsWithTheSchedulersMessage) {
     EXPECT_TRUE(Raises([&] { surface_->EndDoc(); }, kPrinterError, {queue, message}));
     EXPECT_EQ(temp.FileCount(), 0u);  // the job's PDF is gone with it
     EXPECT_LE(JobCount(queue), 0);  // -1 for the deleted queue
-    surface_->EndDoc();  // the failed job is gone: nothing more is sent
     EXPECT_EQ(surface_->last_job_id(), 0);
     RunCommand("lpadmin -x " + queue + " 2>/dev/null");
   }
+}
+
+TEST_F(CupsQueues, AQueuePrintsOnItsOwnPaperUntilTheUserKeepsAnother) {
+  RunCommand(std::string("lpoptions -p ") + kA4 + " -r media");  // what a failed run kept
+  // The queue, the paper in force, the job's media, the page in points (1/72 in: Letter
+  // 8.5 x 11 in, A4 210 x 297 mm, A5 148 x 210 mm), the queue's output.
+  struct Case {
+    const char* queue;
+    int paper;
+    const char* media;
+    double width, height;
+    const char* out;
+  };
+  const Case letter = {kDuplexPdf, kPaperLetter, "na_letter_8.5x11in", 612, 792, "duplex-pdf"};
+  const Case cases[] = {{kA4, kPaperA4, "iso_a4_210x297mm", 595.28, 841.89, "a4-pdf"}, letter,
+                        {kA4, 11, "iso_a5_148x210mm", 419.53, 595.28, "a4-pdf"}, letter};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    if (i == 2) {
+      // The dialog's OK on the A4 queue keeps A5 for it; a paper set on the Letter queue
+      // without keeping it holds for this run only.
+      Select(kA4);
+      const std::vector<int> offered = surface_->Papers(kA4).offered;
+      EXPECT_EQ(std::count(offered.begin(), offered.end(), 11), 1);
+      EXPECT_EQ(std::count(offered.begin(), offered.end(), 3), 0);  // no Tabloid
+      EXPECT_TRUE(Raises([&] { surface_->SetPaperSize(3); }, kInvalidPropertyValue));
+      surface_->SetPaperSize(11);
+      surface_->KeepPaperSize();
+      Select(kDuplexPdf);
+      surface_->SetPaperSize(kPaperA4);
+      EXPECT_EQ(surface_->Papers(kA4).in_force, 11);
+      EXPECT_NE(RunCommand(std::string("lpoptions -p ") + kA4).value_or("").find(
+                    "media=iso_a5_148x210mm"),
+                std::string::npos);
+    }
+    surface_ = std::make_unique<CupsSurface>();
+    Select(c.queue);
+    EXPECT_EQ(surface_->PaperSize(), c.paper) << i;
+    surface_->Print("Paper", true);
+    surface_->EndDoc();
+    const int job = surface_->last_job_id();
+    EXPECT_EQ(ReadJob(job).media, c.media) << i;
+    ASSERT_EQ(WaitForJob(job), IPP_JSTATE_COMPLETED) << i;
+    const std::vector<testing::PdfPage> pages = testing::PdfPages(state_ + "/" + c.out + ".out");
+    ASSERT_EQ(pages.size(), 1u) << i;
+    EXPECT_NEAR(pages[0].width, c.width, 1) << i;
+    EXPECT_NEAR(pages[0].height, c.height, 1) << i;
+  }
+  RunCommand(std::string("lpoptions -p ") + kA4 + " -r media");
 }
 
 }  // namespace

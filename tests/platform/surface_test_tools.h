@@ -11,6 +11,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/runtime_failure.h"
@@ -40,23 +41,40 @@ struct PdfWord {
 };
 using PdfWords = std::map<std::string, PdfWord>;  // by text, the first of equal words
 
-// The words of a PDF file with their boxes, as pdftotext -bbox reads them.
-inline PdfWords ReadPdfWords(const std::string& pdf_path) {
-  static const std::regex kItem(R"re(<page |<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" )re"
-                                R"re(xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+// One page of a PDF file: its size in points and its words in reading order.
+struct PdfPageText {
+  double width = 0, height = 0;
+  std::vector<std::pair<std::string, PdfWord>> words;
+};
+
+// The pages of a PDF file with their words, as one run of pdftotext -bbox reads them;
+// none when the file cannot be read.
+inline std::vector<PdfPageText> ReadPdfPages(const std::string& pdf_path) {
+  static const std::regex kItem(
+      R"re(<page width="([0-9.]+)" height="([0-9.]+)"|<word xMin="([-0-9.]+)" )re"
+      R"re(yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
   const std::string xml =
       RunCommand("pdftotext -bbox " + ShellQuote(pdf_path) + " - 2>/dev/null").value_or("");
-  PdfWords words;
-  int page = 0;
+  std::vector<PdfPageText> pages;
   for (auto it = std::sregex_iterator(xml.begin(), xml.end(), kItem); it != std::sregex_iterator();
        ++it) {
     const std::smatch& m = *it;
-    if (!m[5].matched) {  // a page starts
-      ++page;
-      continue;
+    if (m[1].matched) {
+      pages.push_back({std::stod(m[1]), std::stod(m[2]), {}});
+    } else if (!pages.empty()) {
+      pages.back().words.emplace_back(
+          m[7], PdfWord{static_cast<int>(pages.size()), std::stod(m[3]), std::stod(m[4]),
+                        std::stod(m[5]), std::stod(m[6])});
     }
-    words.insert(
-        {m[5], {page, std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4])}});
+  }
+  return pages;
+}
+
+// The words of a PDF file with their boxes.
+inline PdfWords ReadPdfWords(const std::string& pdf_path) {
+  PdfWords words;
+  for (const PdfPageText& page : ReadPdfPages(pdf_path)) {
+    words.insert(page.words.begin(), page.words.end());
   }
   return words;
 }

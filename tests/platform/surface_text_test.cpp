@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,21 +40,49 @@ TEST(PaperTable, CodeOfASizeAsCupsReportsIt) {
   for (const auto& s : sizes) EXPECT_EQ(PaperCodeForSize(s[0], s[1]), s[2]) << s[0] << "x" << s[1];
 }
 
-TEST(PaperTable, SystemDefaultFromEnvironmentThenFileThenA4) {
+TEST(PaperTable, SystemDefaultFromPapersizeThenLocaleThenFileThenA4) {
   testing::ScratchDir dir;
-  const char* saved = std::getenv("PAPERSIZE");
-  const std::string saved_value = saved ? saved : "";
-  unsetenv("PAPERSIZE");
-  EXPECT_EQ(SystemPaperCode(dir.Write("letter", "# the paper\n\nletter\n")), 1);
-  EXPECT_EQ(SystemPaperCode(dir.Write("legal", "  Legal  \n")), 5);
-  EXPECT_EQ(SystemPaperCode(dir.Write("a4", "a4")), 9);
-  EXPECT_EQ(SystemPaperCode(dir.Write("odd", "b0\n")), 9);  // unknown paper: A4
-  EXPECT_EQ(SystemPaperCode(dir.File("missing")), 9);
-  setenv("PAPERSIZE", "letter", 1);
-  EXPECT_EQ(SystemPaperCode(dir.File("a4")), 1);
-  setenv("PAPERSIZE", "nonsense", 1);
-  EXPECT_EQ(SystemPaperCode(dir.File("a4")), 9);
-  saved ? setenv("PAPERSIZE", saved_value.c_str(), 1) : unsetenv("PAPERSIZE");
+  // $PAPERSIZE, LC_ALL, LC_PAPER, LANG, /etc/papersize (null: no file), the paper.
+  struct Case {
+    const char* env[4];
+    const char* file;
+    int paper;
+  };
+  const Case cases[] = {
+      {{"", "", "", ""}, "# the paper\n\nletter\n", 1},
+      {{"", "", "", ""}, "  Legal  \n", 5},
+      {{"", "", "", ""}, "b0\n", 9},  // a paper outside the table: A4
+      {{"", "", "", ""}, nullptr, 9},
+      {{"", "", "", "C.UTF-8"}, "letter", 1},  // the C locale names no paper
+      {{"", "", "POSIX", "en_US.UTF-8"}, "letter", 1},
+      {{"", "", "en", ""}, "letter", 1},  // nor does a locale without a territory
+      {{"", "", "en_US.UTF-8", ""}, "a4", 1},
+      {{"", "", "de_DE.UTF-8", ""}, "letter", 9},
+      {{"", "", "", "es_MX"}, "a4", 1},
+      {{"", "", "en_CA.NoSuchCodeset@x", ""}, "a4", 1},
+      {{"", "fr_FR.UTF-8", "en_US.UTF-8", ""}, "letter", 9},  // LC_ALL rules
+      {{"letter", "", "de_DE.UTF-8", ""}, "a4", 1},
+      {{"LEGAL", "", "", ""}, "a4", 5},
+      {{"nonsense", "", "", ""}, "letter", 1},
+  };
+  const char* const names[] = {"PAPERSIZE", "LC_ALL", "LC_PAPER", "LANG"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+  }
+  int row = 0;
+  for (const Case& c : cases) {
+    for (int i = 0; i < 4; ++i) setenv(names[i], c.env[i], 1);
+    const std::string file =
+        c.file ? dir.Write("papersize" + std::to_string(++row), c.file) : dir.File("missing");
+    EXPECT_EQ(SystemPaperCode(file), c.paper)
+        << c.env[0] << "|" << c.env[1] << "|" << c.env[2] << "|" << c.env[3] << "|"
+        << (c.file ? c.file : "(no file)");
+  }
+  for (int i = 0; i < 4; ++i) {
+    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
+  }
 }
 
 }  // namespace

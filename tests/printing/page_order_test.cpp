@@ -1,5 +1,5 @@
-// The booklet and signature orders as pure arithmetic; the worked examples run through the
-// print runs' transcripts.
+// The booklet and signature orders as pure arithmetic; where each page lands on paper is
+// checked end to end, for every paper-feed mode, on "Print to PDF".
 #include <gtest/gtest.h>
 
 #include <algorithm>

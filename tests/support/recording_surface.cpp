@@ -140,8 +140,31 @@ int RecordingSurface::PaperSize() const {
 
 void RecordingSurface::SetPaperSize(int code) {
   CheckRefused("PaperSize", code);
+  const std::vector<int>& offered = printer().papers;
+  if (std::find(offered.begin(), offered.end(), code) == offered.end()) {
+    RaiseFailure(kInvalidPropertyValue);
+  }
   paper_override_ = code;
   Log(MakeCall("set PaperSize", {}, static_cast<double>(code)));
+}
+
+PrinterPapers RecordingSurface::Papers(const std::string& device_name) {
+  for (std::size_t i = 0; i < printers_.size(); ++i) {
+    if (printers_[i].name == device_name) {
+      return {printers_[i].papers, i == current_ ? PaperSize() : printers_[i].paper_size};
+    }
+  }
+  return {};
+}
+
+void RecordingSurface::KeepPaperSize() {
+  Log(MakeCall("keep PaperSize", {}, static_cast<double>(PaperSize())));
+}
+
+void RecordingSurface::SetPdfPaperSize(int code) {
+  CheckRefused("PaperSize", code);
+  pdf_paper_ = code;
+  Log(MakeCall("set PdfPaperSize", {}, static_cast<double>(code)));
 }
 
 void RecordingSurface::Print(std::string_view text, bool line_end) {
@@ -220,6 +243,7 @@ void RecordingSurface::EndDoc() {
   MaybeFail("EndDoc");
   EnsureJob();  // an ended job with no drawing still feeds one blank page
   Log(MakeCall("EndDoc"));
+  sent_jobs_.push_back({jobs_started_, page_});
   job_open_ = false;
   ++jobs_ended_;
 }

@@ -29,6 +29,7 @@ struct RecordedPrinter {
   int two_sided = 1;   // answer to capability 7
   int landscape = 90;  // answer to capability 17
   int paper_size = kPaperLetter;
+  std::vector<int> papers = {kPaperLetter, kPaperA4};  // offered; SetPaperSize refuses others
   double width_twips = 12240;   // printable width in portrait
   double height_twips = 15840;  // printable height in portrait
   // Property names whose writes raise 380: "Orientation", "FontSize", "FontName",
@@ -82,6 +83,10 @@ class RecordingSurface : public PrinterSurface {
   void SetFontSize(double size_points) override;
   int PaperSize() const override;
   void SetPaperSize(int code) override;
+  PrinterPapers Papers(const std::string& device_name) override;
+  void KeepPaperSize() override;  // logged as "keep PaperSize" with the code
+  int PdfPaperSize() const override { return pdf_paper_; }
+  void SetPdfPaperSize(int code) override;
   double CurrentX() const override { return x_; }
   double CurrentY() const override { return y_; }
   void SetCurrentX(double x) override { x_ = x; }
@@ -113,6 +118,12 @@ class RecordingSurface : public PrinterSurface {
   void ClearLog() { calls_.clear(); }
   // Texts printed, in order, each as "job J page P: text".
   std::vector<std::string> PrintedTexts() const;
+  // The jobs EndDoc sent, in order: each one's number (as SurfaceCall::job) and pages.
+  struct SentJob {
+    int number = 0;
+    int pages = 0;
+  };
+  const std::vector<SentJob>& sent_jobs() const { return sent_jobs_; }
   int jobs_started() const { return jobs_started_; }
   int jobs_ended() const { return jobs_ended_; }
   int jobs_aborted() const { return jobs_aborted_; }
@@ -146,11 +157,13 @@ class RecordingSurface : public PrinterSurface {
   int scale_mode_ = 1;
   int color_mode_ = 0;
   int paper_override_ = 0;
+  int pdf_paper_ = 0;
   bool job_open_ = false;
   int jobs_started_ = 0;
   int jobs_ended_ = 0;
   int jobs_aborted_ = 0;
   int page_ = 0;
+  std::vector<SentJob> sent_jobs_;
   int text_measurements_ = 0;
   std::string document_name_;
 };

@@ -9,6 +9,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <random>
+#include <string_view>
+#include <vector>
 
 #include "support/gtest_support.h"
 #include "textprep/line_file.h"
@@ -63,24 +66,72 @@ TEST_F(LineFileTest, TabWidthsFromTheTabBox) {
   EXPECT_EQ(ReadFile(line_file), "a     b\nabcd     e\r\n     ");
 }
 
-TEST_F(LineFileTest, ChunkBoundaries) {
-  // 4000 units "abcdefghi ": each fits one printed line; the first chunk of 32768 bytes
-  // ends 8 bytes into unit 3277.
-  EXPECT_EQ(WrapText(Repeat("abcdefghi ", 4000)),
-            Repeat("abcdefghi\r\n", 3276) + "abcdefgh\r\ni\r\n" + Repeat("abcdefghi\r\n", 723));
-  // 2978 lines of 11 bytes fill 32758 bytes; the next line's CR is byte 32768, its LF the
-  // first of the next chunk: still one line end, with CR LF or LF-only text.
-  const std::string source = Repeat("abcdefghi\r\n", 2979) + "end\r\n";
-  EXPECT_EQ(WrapText(source), source);
-  EXPECT_EQ(WrapText(Repeat("abcdefghi\n", 2979) + "end\n"), source);
-  // Byte 32768 is the first byte of an é: it stays whole.
-  p.settings_state.layouts[kLayoutBooklet].cell_width = 100000;
-  p.settings().WidthFudge = 0;  // 1000 bytes a piece
-  const std::string out = WrapText(Repeat("a", 32767) + "\xC3\xA9" + "b\r\n");
-  EXPECT_NE(out.find("\xC3\xA9"), std::string::npos);
-  EXPECT_EQ(out.find("\xC3\r\n"), std::string::npos);
-  // Progress between the chunks counts the tabs' growth: 32768 tabs grew by 4 each.
-  t.status.progress_calls.clear();
+// Random prose through the writer, the source read in chunks of every size: every printed
+// line fits the cell; a line end the wrap adds falls at a blank, where the next word would
+// not have fitted; and the printed lines, with those blanks, give back the source exactly.
+TEST_F(LineFileTest, WrapBreaksOnlyAtBlanksFillsEachLineAndKeepsEveryByte) {
+  t.surface.metrics().char_widths = {{"i", 50}, {"W", 170}, {"ü", 110}, {"€", 130}, {"日", 200}};
+  auto width = [this](std::string_view text) { return t.surface.TextWidth(text); };
+  const char* letters[] = {"a", "e", "n", "s", "t", "o", "i", "i", "W", "ü", "€", "日"};
+  t.window.SetText(TextBox::kTCount, "3");
+  std::mt19937 random(7);
+  auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int round = 0; round < 300; ++round) {
+    // Words of up to 12 characters, at most 2400 twips: none is wider than the cell.
+    const int cell = 2400 + below(6000);
+    testing::UseBookletCell(p, cell, 20000, 10);
+    p.settings().WidthFudge = static_cast<Integer>(below(cell / 100 + 12) - cell / 100 + 1);
+    const bool long_lines = round % 30 == 0;
+    const int line_end_odds = long_lines ? 40000 : 2 + below(30);  // one in so many words
+    const std::size_t size = long_lines ? 100000 + below(100000) : 1 + below(3000);
+    std::string source;
+    std::string text;  // the source as the wrap sees it: tabs expanded, every line end CR LF
+    while (source.size() < size) {
+      std::string word;
+      for (int n = 1 + below(12); n > 0; --n) word += letters[below(12)];
+      const int gap = below(line_end_odds);
+      const std::string after = gap == 0   ? (below(2) ? "\n" : "\r\n") + std::string(below(3), ' ')
+                                : gap == 1 ? std::string(1 + below(4), ' ')
+                                : gap == 2 ? "\t"
+                                           : " ";
+      source += word + after;
+      text += word + (after[0] == '\n' ? "\r" + after : after == "\t" ? "   " : after);
+    }
+    const std::size_t chunk = round % 10 == 5 ? kWrapChunk : 1 + below(40);
+    const std::string where = "round " + std::to_string(round) + " chunk " + std::to_string(chunk);
+    ASSERT_TRUE(WrapToLineFile(p, dir.Write("source.txt", source), line_file, chunk)) << where;
+    const std::string out = ReadFile(line_file);
+
+    std::size_t at = 0;  // where the current printed line starts in `text`
+    for (std::size_t start = 0, end; (end = out.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      const std::string_view line = std::string_view(out).substr(start, end - start);
+      ASSERT_LE(width(line), cell) << where << ": " << line;
+      ASSERT_EQ(text.compare(at, line.size(), line), 0) << where << ": " << line;
+      const std::size_t line_start = at;
+      at += line.size();
+      if (text.compare(at, 2, "\r\n") == 0) {
+        at += 2;
+        continue;
+      }
+      // The wrap's own line end took at least one blank; any others start the next line.
+      const std::size_t kept = std::min(out.find_first_not_of(' ', end + 2), out.size()) - end - 2;
+      const std::size_t run = std::min(text.find_first_not_of(' ', at), text.size()) - at;
+      ASSERT_GT(run, kept) << where << ", ends inside a word: " << line;
+      at += run - kept;
+      const std::size_t word_end = std::min(text.find_first_of(" \r", at + kept), text.size());
+      if (word_end == at + kept) continue;  // only blanks were left
+      ASSERT_GT(width(std::string_view(text).substr(line_start, word_end - line_start)), cell)
+          << where << ", could have taken the next word: " << line;
+    }
+    // What follows the last line end is a full piece left as it is, or nothing.
+    const std::size_t last_end = out.rfind("\r\n");
+    ASSERT_EQ(text.substr(at), out.substr(last_end == std::string::npos ? 0 : last_end + 2)) << where;
+  }
+}
+
+// Progress between the chunks counts the tabs' growth: 32768 tabs grew by 4 each.
+TEST_F(LineFileTest, ProgressCountsTheTabsGrowth) {
   WrapText(Repeat("\t", 40000));
   ASSERT_EQ(t.status.progress_calls.size(), 1u);
   EXPECT_EQ(t.status.progress_calls[0].total, 40000 + 4 * 32768);

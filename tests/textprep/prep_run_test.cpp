@@ -50,11 +50,27 @@ TEST_F(PageIndex, LinesAndFormFeedsEndPages) {
            Case{"", 50, {1}},
            Case{Repeat("x\r\n", 111), 0, {1, 166, 331, 334}},  // no wrap has run: 55 lines
            Case{Repeat("x\r\n", 200) + "\f" + "y", -1, {1, 602, 603}},  // only form feeds
+           // A closing form feed starts no page, whatever line ends or blanks follow it;
+           // one at the start or two in a row still give their blank pages.
+           Case{Repeat("x\f", 5), 50, {1, 3, 5, 7, 9, 11}},
+           Case{Repeat("x\f", 5) + "\r\n", 50, {1, 3, 5, 7, 9, 13}},
+           Case{Repeat("x\f", 5) + "  \n", 50, {1, 3, 5, 7, 9, 14}},
+           Case{"x\f" + Repeat("\r\n", 120) + "\x1a\t", 50, {1, 245}},
+           Case{"x\f\r\n\f\r\n", 50, {1, 3, 8}},
+           Case{"x\f\r\n y", 50, {1, 3, 7}},
+           Case{"\fx", 50, {1, 2, 3}},
+           Case{"\f\r\n", 50, {1, 4}},
+           Case{"x\f\fy", 50, {1, 3, 4, 5}},
+           Case{"x", 50, {1, 2}},
        }) {
     p.prep.LinesPerPage = c.lines_per_page;
     p.prep.PageLines = 0;
     Index(c.bytes);
-    EXPECT_EQ(Starts(), c.starts) << c.bytes.substr(0, 12) << " " << c.lines_per_page;
+    EXPECT_EQ(Starts(), c.starts) << ::testing::PrintToString(c.bytes) << " " << c.lines_per_page;
+    // Pages that are not there must read as blank to the page drawing.
+    for (std::size_t q = c.starts.size() + 1; q < p.prep.PageStart.size(); ++q) {
+      ASSERT_EQ(p.prep.PageStart[q], 0) << ::testing::PrintToString(c.bytes) << " entry " << q;
+    }
   }
   p.prep.LinesPerPage = 0;  // an earlier run's page length stays
   p.prep.PageLines = 40;
@@ -71,6 +87,11 @@ TEST_F(PageIndex, PageLimitAndChunks) {
   EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
   Index(Repeat("xx\r\n", 100));  // exactly the limit's pages: nothing is left out, no warning
   EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
+  Index("x\fy\f\r\n" + Repeat("\r\n", 60));  // neither does a closing form feed
+  EXPECT_EQ(Starts(), (std::vector<Long>{1, 3, 127}));
+  t.prompt.Expect("Too many pages - printing only 2");
+  Index("x\fy\f\f");  // a third, blank page is left out
+  EXPECT_EQ(Starts(), (std::vector<Long>{1, 3, 5}));
 
   p.settings().MaxPages = 2024;
   t.status.progress_calls.clear();

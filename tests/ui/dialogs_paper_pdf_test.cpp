@@ -45,7 +45,11 @@ class DialogsPaperPdfTest : public QObject {
     const std::string source = dir.filePath(QStringLiteral("story.txt")).toStdString();
     std::ofstream(source) << "Once upon a time\r\nthere was a printer.\r\n";
 
+    // "Print to PDF" starts on the system's paper.
+    qputenv("PAPERSIZE", "a5");
     CupsSurface surface;
+    qunsetenv("PAPERSIZE");
+    surface.SelectPrinter(surface.Printers().size() - 1);
     testing::ScriptedPrompt prompt;
     MemoryControls window;
     testing::RecordingStatus status;
@@ -58,12 +62,12 @@ class DialogsPaperPdfTest : public QObject {
 
     // One point is 1/72 inch: Letter is 8.5 x 11 in = 612 x 792 pt; A4 is 210 x 297 mm =
     // 595.276 x 841.89 pt. Letter first, so an A4 default could not pass for the choice;
-    // the dialog opens on the paper chosen before.
+    // the dialog opens on the paper in force: the system's, then the one chosen before.
     const std::tuple<const char*, int, const char*> cases[] = {
         {"Letter 8 1/2 x 11 in", 1, "612 x 792 pts (letter)"},
         {"A4 210 x 297 mm", 9, "595.276 x 841.89 pts (A4)"},
         {"A4 210 x 297 mm", 9, "595.276 x 841.89 pts (A4)"}};
-    QString shown = QStringLiteral("Letter 8 1/2 x 11 in");
+    QString shown = QStringLiteral("A5 148 x 210 mm");
     int jobs = 0;
     for (const auto& [entry, code, page_size] : cases) {
       ui::ChoosePrinter(program, nullptr, false);
@@ -79,6 +83,7 @@ class DialogsPaperPdfTest : public QObject {
       QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_0")), Qt::LeftButton);
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed dialog goes
       QCOMPARE(surface.DeviceName(), std::string(kPrintToPdf));
+      QCOMPARE(surface.PdfPaperSize(), code);  // kept for the settings file
 
       const QString pdf = dir.filePath(QStringLiteral("job%1.pdf").arg(++jobs));
       surface.SetPdfOutputPath(pdf.toStdString());

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -450,6 +452,28 @@ class MainWindowTest : public QObject {
     for (const char* line : {"Layout= 2", "PrinterMode= 0", "DoBox= 1", "HPgNumber= 1",
                              "FCurDate= 1", "TCount= 8", "DoBook= 1"}) {
       QVERIFY2(saved.find(std::string("\n") + line + "\n") != std::string::npos, line);
+    }
+  }
+
+  // ctest runs this program under a comma locale, which QApplication takes on: the stored
+  // numbers must still be read and written with a point (at most four characters read).
+  void storedNumbersSurviveAStartAndExit() {
+    const char* wanted = std::getenv("LC_ALL");
+    if (wanted != nullptr && std::string(wanted).rfind("de_DE", 0) == 0 &&
+        std::string(std::localeconv()->decimal_point) != ",") {
+      QSKIP("the locale de_DE.UTF-8 is not installed (scripts/setup makes it)");
+    }
+    struct Case { const char* stored; const char* saved; float value; };
+    for (const Case& c : {Case{" 1.25", " 1.25", 1.25f}, Case{" .5", " .5", 0.5f},
+                          Case{"-1.75", "-1.7", -1.7f}}) {
+      Harness h;
+      h.Ini(std::string("LineMultiple=") + c.stored + "\n");
+      h.Start();
+      QCOMPARE(h.program.settings().LineMultiple, c.value);
+      Click(h.Button("AboutHelpExit_2"));
+      const std::string saved = ReadAll(h.env.ini_path);
+      QVERIFY2(saved.find(std::string("\nLineMultiple=") + c.saved + "\n") != std::string::npos,
+               saved.c_str());
     }
   }
 

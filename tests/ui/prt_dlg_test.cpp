@@ -60,6 +60,12 @@ void Choose(PrtDlg* dialog, const char* printer, const char* paper) {
   }
 }
 
+QStringList Entries(QComboBox* combo) {
+  QStringList entries;
+  for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+  return entries;
+}
+
 void Click(PrtDlg* dialog, int index) {
   QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1_%1").arg(index)),
                     Qt::LeftButton);
@@ -85,20 +91,41 @@ class PrtDlgTest : public QObject {
     QVERIFY2(problems.empty(), problems.c_str());
   }
 
-  void opensWithPrintersInOrderAndPaperByCode() {
-    program_->surface.SelectPrinter(3);
-    const std::pair<int, const char*> cases[] = {
-        {1, "Letter 8 1/2 x 11 in"}, {9, "A4 210 x 297 mm"}, {5, "A4 210 x 297 mm"}};
-    for (const auto& [code, entry] : cases) {
-      program_->program.settings_state.paper_size = static_cast<Integer>(code);
+  void opensWithPrintersInOrderAndThePapersOfTheChosenOne() {
+    const QString letter = QStringLiteral("Letter 8 1/2 x 11 in");
+    const QString a4 = QStringLiteral("A4 210 x 297 mm");
+    const QString a5 = QStringLiteral("A5 148 x 210 mm");
+    // The current printer, the papers it offers, the one in force; the list, its selection.
+    struct Case {
+      std::size_t printer;
+      std::vector<int> offered;
+      int in_force;
+      QStringList entries;
+      QString selected;
+    };
+    const Case cases[] = {{3, {1, 9}, 1, {letter, a4}, letter},
+                          {3, {1, 9}, 9, {letter, a4}, a4},
+                          {0, {11, 9, 1}, 11, {letter, a4, a5}, a5},
+                          {0, {}, 9, {letter, a4}, a4}};  // none named: the classic two
+    for (const Case& c : cases) {
+      program_->surface.SelectPrinter(c.printer);
+      program_->surface.printer().papers = c.offered;
+      program_->surface.printer().paper_size = c.in_force;
       PrtDlg* dialog = Open();
-      QCOMPARE(Combo(dialog, 2)->currentText(), QString::fromLatin1(entry));
-      QCOMPARE(Combo(dialog, 2)->count(), 2);
-      QCOMPARE(Combo(dialog, 1)->currentText(), QStringLiteral("Print to PDF"));
+      QCOMPARE(Entries(Combo(dialog, 2)), c.entries);
+      QCOMPARE(Combo(dialog, 2)->currentText(), c.selected);
+      QCOMPARE(Combo(dialog, 1)->currentText(),
+               QString::fromStdString(program_->surface.DeviceName()));
       QCOMPARE(Combo(dialog, 1)->itemText(2), QStringLiteral("laser"));
       dialog->close();
       Settle();
     }
+    // Choosing another printer of the list shows its papers, before any OK.
+    program_->surface.printers()[1].papers = {5};
+    PrtDlg* dialog = Open();
+    Combo(dialog, 1)->setCurrentIndex(1);
+    QCOMPARE(Entries(Combo(dialog, 2)), QStringList{QStringLiteral("Legal 8 1/2 x 14 in")});
+    QCOMPARE(program_->surface.DeviceName(), std::string("Laser"));
   }
 
   void okTakesThePrinterByExactNameAndAppliesThePaper() {
@@ -109,6 +136,7 @@ class PrtDlgTest : public QObject {
     QCOMPARE(program_->surface.DeviceName(), std::string("laser"));
     QCOMPARE(program_->program.settings_state.paper_size, Integer{9});
     QCOMPARE(program_->surface.PaperSize(), 9);
+    QCOMPARE(KeptPapers(), std::vector<double>{9});  // the printer's paper from now on
 
     dialog = Open();
     QCOMPARE(Combo(dialog, 2)->currentText(), QStringLiteral("A4 210 x 297 mm"));
@@ -154,6 +182,14 @@ class PrtDlgTest : public QObject {
   }
 
  private:
+  std::vector<double> KeptPapers() const {
+    std::vector<double> kept;
+    for (const auto& call : program_->surface.calls()) {
+      if (call.op == "keep PaperSize") kept.push_back(call.value);
+    }
+    return kept;
+  }
+
   PrtDlg* Open() {
     quireon2::ui::ChoosePrinter(program_->program, nullptr, false);
     return OpenDialog();
