@@ -12,6 +12,7 @@
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
 #include "platform/output_path.h"
+#include "platform/temp_file.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "settings/capability.h"
@@ -156,6 +157,7 @@ class Command {
     p_.io.prompt = &prompt_;
     p_.io.window = &window_;
     p_.io.status = &status_;
+    p_.io.temp_files = &temp_files_;
   }
 
   ~Command() {
@@ -315,6 +317,7 @@ class Command {
   TerminalStatus status_;
   TerminalPrompt prompt_;
   MemoryControls window_;
+  SystemTempFiles temp_files_;
   Program p_;
 };
 

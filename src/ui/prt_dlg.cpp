@@ -13,7 +13,7 @@
 #include <exception>
 
 #include "settings/capability.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2::ui {
