@@ -18,11 +18,11 @@
 #include "printing/page_render.h"
 #include "printing/print_request.h"
 #include "settings/memory_controls.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/settings_file.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

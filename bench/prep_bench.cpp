@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/temp_file.h"
 #include "settings/memory_controls.h"
 #include "support/recording_status.h"
 #include "support/recording_surface.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
   p.io.prompt = &prompt;
   p.io.window = &window;
   p.io.status = &status;
+  quireon2::SystemTempFiles temp_files;
+  p.io.temp_files = &temp_files;
   p.settings().MaxPages = 32766;
   window.SetText(TextBox::kText1, source);
   ComputeLayoutMetrics(p, 0);

@@ -10,6 +10,7 @@
 #include "platform/help_opener.h"
 #include "platform/settings_path.h"
 #include "platform/single_copy_lock.h"
+#include "platform/temp_file.h"
 #include "settings/program_state.h"
 #include "ui/frm_main.h"
 #include "ui/qt_prompt.h"
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
   quireon2::Program program;
   program.io.surface = &surface;
   program.io.prompt = &prompt;
+  quireon2::SystemTempFiles temp_files;
+  program.io.temp_files = &temp_files;
 
   const std::string exe_dir = quireon2::ExecutableFolder();
   quireon2::ui::StartupEnvironment environment;

@@ -13,7 +13,8 @@
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
 #include "platform/output_path.h"
-#include "printing/paper_names.h"
+#include "platform/temp_file.h"
+#include "interfaces/paper_names.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "settings/capability.h"
@@ -168,6 +169,7 @@ class Command {
     p_.io.prompt = &prompt_;
     p_.io.window = &window_;
     p_.io.status = &status_;
+    p_.io.temp_files = &temp_files_;
   }
 
   ~Command() {
@@ -336,6 +338,7 @@ class Command {
   TerminalStatus status_;
   TerminalPrompt prompt_;
   MemoryControls window_;
+  SystemTempFiles temp_files_;
   Program p_;
 };
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/print_options.h"
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/memory_controls.h"
 #include "settings/program_state.h"
 

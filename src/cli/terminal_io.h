@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/prompt.h"
-#include "textprep/status_sink.h"
+#include "interfaces/prompt.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 

@@ -13,7 +13,7 @@
 
 #include "platform/cups_queues.h"
 #include "platform/paper.h"
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 
 namespace quireon2 {
 

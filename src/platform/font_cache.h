@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 
 typedef struct FT_FaceRec_* FT_Face;
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "printing/paper_names.h"
+#include "interfaces/paper_names.h"
 
 namespace quireon2 {
 namespace {

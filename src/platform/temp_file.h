@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "interfaces/temp_files.h"
+
 namespace quireon2 {
 
 // The folder for temporary files: TMPDIR when set and not empty, else /tmp. Empty when
@@ -14,5 +16,15 @@ std::string TempFolder();
 // system's reason in `error`.
 std::string MakeTempFile(const std::string& folder, const std::string& prefix,
                          std::string* error = nullptr);
+
+// The system's temp folder as the core sees it.
+class SystemTempFiles : public TempFiles {
+ public:
+  std::string Folder() override { return TempFolder(); }
+  std::string MakeFile(const std::string& folder, const std::string& prefix,
+                       std::string* error) override {
+    return MakeTempFile(folder, prefix, error);
+  }
+};
 
 }  // namespace quireon2

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 
 namespace quireon2 {
 

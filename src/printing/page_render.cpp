@@ -6,7 +6,7 @@
 #include "printing/constants.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/program_state.h"
 
 namespace quireon2 {

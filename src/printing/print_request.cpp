@@ -1,8 +1,8 @@
 #include "printing/print_request.h"
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/capability.h"
-#include "settings/main_window_controls.h"
+#include "interfaces/main_window_controls.h"
 #include "settings/runtime_failure.h"
 #include "textprep/layout_metrics.h"
 

@@ -7,10 +7,10 @@
 
 #include "printing/constants.h"
 #include "printing/page_order.h"
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/capability.h"
-#include "settings/prompt.h"
-#include "textprep/status_sink.h"
+#include "interfaces/prompt.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

@@ -1,9 +1,9 @@
 // The printer capability check and the common failure message.
 #include "settings/capability.h"
 
-#include "printing/printer_surface.h"
-#include "settings/main_window_controls.h"
-#include "settings/prompt.h"
+#include "interfaces/printer_surface.h"
+#include "interfaces/main_window_controls.h"
+#include "interfaces/prompt.h"
 
 namespace quireon2 {
 namespace {

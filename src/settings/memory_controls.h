@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "settings/main_window_controls.h"
+#include "interfaces/main_window_controls.h"
 
 namespace quireon2 {
 

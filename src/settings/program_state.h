@@ -14,6 +14,7 @@ class PrinterSurface;
 class Prompt;
 class MainWindowControls;
 class StatusSink;
+class TempFiles;
 
 using Integer = std::int16_t;  // 16-bit signed, as the stored settings and counts are
 using Long = std::int32_t;
@@ -128,6 +129,7 @@ struct Services {
   Prompt* prompt = nullptr;
   MainWindowControls* window = nullptr;
   StatusSink* status = nullptr;
+  TempFiles* temp_files = nullptr;
 };
 
 struct Program {
@@ -142,6 +144,7 @@ struct Program {
   Prompt& prompt() { return *io.prompt; }
   MainWindowControls& window() { return *io.window; }
   StatusSink& status() { return *io.status; }
+  TempFiles& temp_files() { return *io.temp_files; }
 };
 
 }  // namespace quireon2

@@ -10,9 +10,9 @@
 #include <limits>
 #include <system_error>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/ini_file.h"
-#include "settings/main_window_controls.h"
+#include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 

@@ -1,9 +1,9 @@
 // The layouts' cells, line heights and characters per line, measured on the printer.
 #include "textprep/layout_metrics.h"
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/capability.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 #include "textprep/cell_geometry.h"
 

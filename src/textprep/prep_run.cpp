@@ -11,18 +11,18 @@
 
 #include <sys/stat.h>
 
-#include "platform/temp_file.h"
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
+#include "interfaces/temp_files.h"
 #include "settings/capability.h"
-#include "settings/main_window_controls.h"
+#include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
 #include "textprep/byte_io.h"
 #include "textprep/line_file.h"
 #include "textprep/sheet_count.h"
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {
@@ -102,12 +102,12 @@ bool PrePrint1(Program& p) {
 
   p.status().ShowStatus("Creating Temp File");
   prep.PageStart.assign(static_cast<std::size_t>(s.MaxPages) + 2, 0);
-  const std::string folder = TempFolder();
+  const std::string folder = p.temp_files().Folder();
   if (folder.empty()) {
     p.prompt().Show("sorry, you have no temp directory assigned");
     return false;
   }
-  const std::string line_file = MakeTempFile(folder, "QRN");
+  const std::string line_file = p.temp_files().MakeFile(folder, "QRN", nullptr);
   if (line_file.empty()) {
     p.prompt().Show("sorry, couldn't make temp file");
     return false;

@@ -9,8 +9,8 @@
 #include <QString>
 #include <optional>
 
-#include "printing/printer_surface.h"
-#include "settings/main_window_controls.h"
+#include "interfaces/printer_surface.h"
+#include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"

@@ -19,10 +19,10 @@
 #include <algorithm>
 
 #include "printing/print_request.h"
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/capability.h"
 #include "settings/number_text.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/settings_file.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"

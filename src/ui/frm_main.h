@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "settings/main_window_controls.h"
+#include "interfaces/main_window_controls.h"
 #include "settings/program_state.h"
 #include "settings/runtime_failure.h"
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 #include "ui/frm_about.h"
 
 class QCheckBox;

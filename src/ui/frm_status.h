@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "settings/program_state.h"
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 
 class QLabel;
 class QProgressBar;

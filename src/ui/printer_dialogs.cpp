@@ -8,9 +8,9 @@
 #include <functional>
 #include <initializer_list>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/capability.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 #include "textprep/layout_metrics.h"
 #include "ui/font_dlg.h"

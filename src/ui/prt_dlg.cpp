@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "printing/paper_names.h"
+#include "interfaces/paper_names.h"
 #include "settings/capability.h"
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2::ui {

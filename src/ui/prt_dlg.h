@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/program_state.h"
 
 class QComboBox;

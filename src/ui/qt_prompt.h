@@ -1,7 +1,7 @@
 // The prompt as real message boxes, titled with the program name.
 #pragma once
 
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 
 class QWidget;
 

@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 #include "settings/settings_file.h"
 
 namespace quireon2::ui {

@@ -1,7 +1,7 @@
 // Settings to window controls and printer, and back.
 #include <gtest/gtest.h>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/settings_file.h"
 #include "support/gtest_support.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "textprep/status_sink.h"
+#include "interfaces/status_sink.h"
 
 namespace quireon2::testing {
 

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printing/printer_surface.h"
+#include "interfaces/printer_surface.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2::testing {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/prompt.h"
+#include "interfaces/prompt.h"
 
 namespace quireon2::testing {
 

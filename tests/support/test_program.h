@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "settings/memory_controls.h"
+#include "platform/temp_file.h"
 #include "settings/program_state.h"
 #include "support/recording_status.h"
 #include "support/recording_surface.h"
@@ -16,6 +17,7 @@ struct TestProgram {
   ScriptedPrompt prompt;
   MemoryControls window;
   RecordingStatus status;
+  SystemTempFiles temp_files;
   Program program;
 
   TestProgram() { Wire(); }
@@ -35,6 +37,7 @@ struct TestProgram {
     program.io.prompt = &prompt;
     program.io.window = &window;
     program.io.status = &status;
+    program.io.temp_files = &temp_files;
   }
 };
 

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/single_copy_lock.h"
+#include "platform/temp_file.h"
 #include "settings/program_state.h"
 #include "settings/settings_file.h"
 #include "support/recording_status.h"
@@ -107,6 +108,7 @@ struct Harness {
   quireon2::testing::RecordingSurface surface;
   quireon2::testing::ScriptedPrompt prompt;
   quireon2::testing::RecordingStatus status;
+  quireon2::SystemTempFiles temp_files;
   Program program;
   quireon2::ui::StartupEnvironment env;
   int ended = 0;
@@ -119,6 +121,7 @@ struct Harness {
     program.io.surface = &surface;
     program.io.prompt = &prompt;
     program.io.status = &status;
+    program.io.temp_files = &temp_files;
     env.ini_path = Path("Quireon2.ini");
     env.help_path = Path("quireon2.html");
     env.today = "07-04-2026";
