@@ -15,6 +15,7 @@
 
 #include "cli/print_command.h"
 #include "platform/cups_surface.h"
+#include "platform/temp_file.h"
 #include "printing/page_render.h"
 #include "printing/print_request.h"
 #include "settings/memory_controls.h"
@@ -50,7 +51,8 @@ int Prepare(const std::string& source, const std::string& layout_word,
   SilentStatus status;
   MemoryControls window;
   Program p;
-  p.io = {&surface, &prompt, &window, &status};
+  SystemTempFiles temp_files;
+  p.io = {&surface, &prompt, &window, &status, &temp_files};
   p.settings_state.ini_path = settings;
   surface.SetScaleMode(1);
   LoadSettings(p);

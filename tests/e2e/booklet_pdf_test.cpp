@@ -11,6 +11,7 @@
 
 #include "cli/marker_pages.h"
 #include "platform/cups_surface.h"
+#include "platform/temp_file.h"
 #include "platform/surface_test_tools.h"
 #include "printing/print_runs.h"
 #include "settings/memory_controls.h"
@@ -37,7 +38,7 @@ struct PdfJob {
     for (std::size_t i = 0; i < printers.size(); ++i) {
       if (printers[i].device_name == kPrintToPdf) surface.SelectPrinter(i);
     }
-    p.io = {&surface, &prompt, &window, &status};
+    p.io = {&surface, &prompt, &window, &status, &temp_files};
     p.settings_state.today = "03-14-2024";
   }
   ~PdfJob() {
@@ -82,6 +83,7 @@ struct PdfJob {
 
   ScratchDir dir;
   CupsSurface surface;
+  SystemTempFiles temp_files;
   ScriptedPrompt prompt;
   MemoryControls window;
   RecordingStatus status;

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "platform/cups_surface.h"
+#include "platform/temp_file.h"
 #include "printing/print_runs.h"
 #include "settings/memory_controls.h"
 #include "support/recording_status.h"
@@ -54,7 +55,8 @@ class DialogsPaperPdfTest : public QObject {
     MemoryControls window;
     testing::RecordingStatus status;
     Program program;
-    program.io = {&surface, &prompt, &window, &status};
+    SystemTempFiles temp_files;
+    program.io = {&surface, &prompt, &window, &status, &temp_files};
     window.SelectLayoutOption(kLayout1Up);
     window.SetText(TextBox::kText1, source);
     program.settings().Layout = kLayout1Up;
