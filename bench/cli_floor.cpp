@@ -15,6 +15,7 @@
 
 #include "cli/print_command.h"
 #include "platform/cups_surface.h"
+#include "platform/pdf_job.h"
 #include "platform/temp_file.h"
 #include "printing/page_render.h"
 #include "printing/print_request.h"
@@ -123,6 +124,7 @@ int Draw(const std::string& lines, const std::string& pages_path, const std::str
 
 int main(int argc, char** argv) {
   std::vector<std::string> a(argv + 1, argv + argc);
+  quireon2::KeepHeapTopForPages();  // as the programs do
   try {
     if (a.size() == 6 && a[0] == "prepare") return quireon2::Prepare(a[1], a[2], a[3], a[4], a[5]);
     if (a.size() == 4 && a[0] == "draw") return quireon2::Draw(a[1], a[2], a[3]);

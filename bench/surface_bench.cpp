@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/cups_surface.h"
+#include "platform/pdf_job.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
+  quireon2::KeepHeapTopForPages();  // as the programs do
   const std::vector<Line> lines = ReadLines(argv[1]);
   const std::string out =
       (std::filesystem::temp_directory_path() / "q2_surface_bench.pdf").string();

@@ -8,6 +8,7 @@
 
 #include "platform/cups_surface.h"
 #include "platform/help_opener.h"
+#include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 #include "platform/single_copy_lock.h"
 #include "platform/temp_file.h"
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     command_line += argv[i];
   }
 
+  quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
   QApplication app(argc, argv);
   QApplication::setApplicationName(quireon2::kProgramName);
 

@@ -12,6 +12,7 @@
 
 #include "cli/print_command.h"
 #include "platform/cups_surface.h"
+#include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 
 namespace {
@@ -79,6 +80,7 @@ std::string Today() {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   InstallSignalHandlers();
+  quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
 
   quireon2::CupsSurface surface;
   quireon2::CommandIo io;

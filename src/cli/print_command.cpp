@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <exception>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -17,11 +16,14 @@
 #include "interfaces/paper_names.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
+#include "printing/startup.h"
 #include "settings/capability.h"
 #include "settings/memory_controls.h"
+#include "settings/outcome.h"
 #include "settings/program_state.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
+#include "settings/text_helpers.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"
 
@@ -34,24 +36,21 @@ namespace {
 
 constexpr char kCommandName[] = "quireon2-print";
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// The exit status of every way a run can end. A run that went on past a printer failure
+// it showed (the window carries on with the numbers it had) stops a script before
+// anything is printed.
+int ExitStatusOf(const Outcome& outcome) {
+  switch (outcome.kind) {
+    case OutcomeKind::kSucceeded:
+      return outcome.failure ? kExitPrinterFailed : kExitPrinted;
+    case OutcomeKind::kSourceFailed:
+      return kExitSourceFailed;
+    case OutcomeKind::kPrinterFailed:
+      return kExitPrinterFailed;
+    case OutcomeKind::kCancelled:
+      return kExitCancelled;
   }
-  return text;
-}
-
-// Messages through which the core says that the printer refused or failed.
-bool IsPrinterMessage(const std::string& text) {
-  static const char* const kPrefixes[] = {
-      "Your Printer - ",                       // ReportError, failure 380
-      "your printer does not support",         // the text metrics, failure 380
-      "Your printer does not support",         // the print runs, failure 380
-  };
-  for (const char* prefix : kPrefixes) {
-    if (text.rfind(prefix, 0) == 0) return true;
-  }
-  return false;
+  return kExitPrinterFailed;
 }
 
 // The PDF a job of the run would replace when it is the very file being printed: the first
@@ -120,7 +119,7 @@ void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& o
   // here run no rules, so it is set for the saved layout too.
   int layout = p.settings().Layout;
   p.prep.PrintOrientation = (layout == kLayout1Up || layout == kLayout4Up) ? kPortrait : kLandscape;
-  LayoutRecord& record = p.settings_state.layouts[layout];
+  LayoutRecord& record = CurrentLayout(p);
   if (o.font_name) record.font_name = *o.font_name;
   if (o.font_size) record.font_size = static_cast<Integer>(*o.font_size);
   window.SetText(TextBox::kText1, o.file);
@@ -166,15 +165,13 @@ class Command {
         status_(err_, io.err_is_terminal, o.quiet),
         prompt_(err_, &status_, io.wait_for_enter, o.yes, o.quiet, io.input_is_terminal) {
     p_.io.surface = io.surface;
-    p_.io.prompt = &prompt_;
+    p_.io.prompt = io.prompt != nullptr ? io.prompt : &prompt_;
     p_.io.window = &window_;
     p_.io.status = &status_;
     p_.io.temp_files = &temp_files_;
   }
 
-  ~Command() {
-    if (!p_.prep.LineFilePath.empty()) DeleteLineFile(p_);
-  }
+  ~Command() { ShutDown(p_, /*save_settings=*/false); }
 
   int Run() {
     p_.settings_state.ini_path = o_.settings_file ? *o_.settings_file : io_.settings_path;
@@ -185,26 +182,20 @@ class Command {
     int status = SetUpPrinter();
     if (status != kExitPrinted) return status;
 
-    SetOptions(p_);
     ApplyPrintOptions(p_, window_, o_);
     if (!FileExists(o_.file)) {
-      prompt_.Show("the file " + o_.file + " doesn't exist");
-      return kExitSourceFailed;
+      p_.prompt().Show("the file " + o_.file + " doesn't exist");
+      return ExitStatusOf(Outcome::SourceFailed());
     }
 
-    std::size_t before = prompt_.shown().size();
-    // Any message here is a failure of the printer's font or geometry, even one the window
-    // would go on after.
-    if (!PrepareForPrint(p_) || prompt_.shown().size() != before) return kExitPrinterFailed;
+    status = ExitStatusOf(PrepareForPrint(p_));
+    if (status != kExitPrinted) return status;
     NoteFontSubstitution();
 
-    before = prompt_.shown().size();
-    bool prepared = PrePrint1(p_);
+    const Outcome prepared = PrePrint1(p_);
     if (!p_.prep.LineFilePath.empty() && io_.line_file_made) io_.line_file_made(p_.prep.LineFilePath);
-    // The window goes on after a refused text metric with stale numbers; from a script
-    // the safe course is to stop before anything is printed.
-    if (PrinterMessageSince(before)) return kExitPrinterFailed;
-    if (!prepared) return kExitSourceFailed;
+    status = ExitStatusOf(prepared);
+    if (status != kExitPrinted) return status;
     status_.EndLine();
 
     const StatusCounts c = status_.counts().empty() ? StatusCounts() : status_.counts().back();
@@ -217,11 +208,8 @@ class Command {
     }
     if (!o_.quiet) err_ << totals.str() << std::flush;
     if (p_.prep.TotalPages <= 0) {
-      // The preparation may already have said why ("Source File has 0 bytes").
-      if (prompt_.shown().size() == before) {
-        prompt_.Show("the file " + o_.file + " has nothing to print");
-      }
-      return kExitSourceFailed;
+      p_.prompt().Show("the file " + o_.file + " has nothing to print");
+      return ExitStatusOf(Outcome::SourceFailed());
     }
     return Print();
   }
@@ -232,61 +220,54 @@ class Command {
     return kExitBadUsage;
   }
 
-  bool PrinterMessageSince(std::size_t index) const {
-    for (std::size_t i = index; i < prompt_.shown().size(); ++i) {
-      if (IsPrinterMessage(prompt_.shown()[i].text)) return true;
-    }
-    return false;
-  }
-
-  // Start-up as the window does it: twips, the settings (which make LastPrinter current),
-  // then the printer the command line names, checked for what the layouts need.
+  // Start-up as the window does it, with the printer and paper the command line names and
+  // without questions: an unsuitable printer ends the command.
   int SetUpPrinter() {
     PrinterSurface& surface = p_.surface();
-    try {
-      surface.SetScaleMode(1);
-      LoadSettings(p_);
-      if (o_.printer && !SelectPrinterByName(surface, *o_.printer)) {
-        return Usage("no printer is called \"" + *o_.printer + "\"; the printers are:" +
-                     PrinterList(surface));
+    int refused = kExitBadUsage;  // why the command line's own printer or paper stopped it
+    StartupSteps steps;
+    steps.choose_printer = [&] {
+      if (!o_.printer || SelectPrinterByName(surface, *o_.printer)) return true;
+      refused = Usage("no printer is called \"" + *o_.printer + "\"; the printers are:" +
+                      PrinterList(surface));
+      return false;
+    };
+    steps.check_printer = [&] {
+      refused = CheckPrinter();
+      return refused == kExitPrinted;
+    };
+    switch (StartUp(p_, steps)) {
+      case StartupResult::kReady: return kExitPrinted;
+      case StartupResult::kStopped: return refused;
+      default: return ExitStatusOf(Outcome::PrinterFailed());
+    }
+  }
+
+  // The output the printer's kind needs, and the paper the command line names (for this
+  // run only: nothing is kept).
+  int CheckPrinter() {
+    PrinterSurface& surface = p_.surface();
+    const bool is_pdf = surface.DeviceName() == io_.pdf_printer_name;
+    if (is_pdf && !o_.output && !o_.count_only) {
+      return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
+    }
+    if (is_pdf && o_.output && !o_.count_only) {
+      if (const auto over = OutputOverSource(*o_.output, o_.file)) {
+        return Usage("--output would write over the file to print, " + *over);
       }
-      if (surface.DeviceName().empty()) {
-        prompt_.Show("you do not have a printer selected please add a printer and rerun Quireon2");
-        return kExitPrinterFailed;
+    }
+    if (!is_pdf && o_.output) {
+      return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
+                   surface.DeviceName() + "\"");
+    }
+    if (o_.paper) {
+      const int code = PaperCodeByName(*o_.paper);
+      const std::vector<int> offered = surface.Papers(surface.DeviceName()).offered;
+      if (std::find(offered.begin(), offered.end(), code) == offered.end()) {
+        return Usage("\"" + surface.DeviceName() + "\" has no paper called \"" + *o_.paper +
+                     "\"; its papers are: " + PaperList(offered));
       }
-      bool is_pdf = surface.DeviceName() == io_.pdf_printer_name;
-      if (is_pdf && !o_.output && !o_.count_only) {
-        return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
-      }
-      if (is_pdf && o_.output && !o_.count_only) {
-        if (const auto over = OutputOverSource(*o_.output, o_.file)) {
-          return Usage("--output would write over the file to print, " + *over);
-        }
-      }
-      if (!is_pdf && o_.output) {
-        return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
-                     surface.DeviceName() + "\"");
-      }
-      if (o_.paper) {
-        const int code = PaperCodeByName(*o_.paper);
-        const std::vector<int> offered = surface.Papers(surface.DeviceName()).offered;
-        if (std::find(offered.begin(), offered.end(), code) == offered.end()) {
-          return Usage("\"" + surface.DeviceName() + "\" has no paper called \"" + *o_.paper +
-                       "\"; its papers are: " + PaperList(offered));
-        }
-        surface.SetPaperSize(code);  // for this run only: nothing is kept
-      }
-      if (PrinterUnsuitable(p_)) {
-        prompt_.Show("Your printer " + surface.DeviceName() +
-                     " does not support features Quireon2 needs.");
-        return kExitPrinterFailed;
-      }
-      std::size_t before = prompt_.shown().size();
-      ComputeLayoutMetrics(p_, 0);
-      if (prompt_.shown().size() != before) return kExitPrinterFailed;
-    } catch (const RuntimeError& e) {
-      ReportError(p_, e.failure());
-      return kExitPrinterFailed;
+      surface.SetPaperSize(code);
     }
     return kExitPrinted;
   }
@@ -294,7 +275,7 @@ class Command {
   void NoteFontSubstitution() {
     if (!o_.font_name || o_.quiet) return;
     std::string used = p_.surface().FontName();
-    if (Lower(used) != Lower(*o_.font_name)) {
+    if (!SameIgnoringCase(used, *o_.font_name)) {
       status_.EndLine();
       err_ << kCommandName << ": the font \"" << *o_.font_name << "\" is printed as \"" << used
            << "\"\n";
@@ -304,32 +285,9 @@ class Command {
   int Print() {
     if (o_.output && io_.set_pdf_output) io_.set_pdf_output(*o_.output);
     status_.SetUnit(p_.settings().Layout == kLayoutBooklet ? "sheets" : "pages");
-    std::size_t before_messages = prompt_.shown().size();
-    std::size_t before_status = status_.messages().size();
-    bool done = false;
-    try {
-      done = PrintNow(p_);
-    } catch (const std::exception& e) {
-      // The runs report their own failures; anything else still must not pass as printed.
-      status_.EndLine();
-      prompt_.Show(std::string("Error: ") + e.what());
-      return kExitPrinterFailed;
-    }
+    const Outcome printed = PrintNow(p_);
     status_.EndLine();
-    bool cancelled = false;
-    bool failed = false;
-    for (std::size_t i = before_messages; i < prompt_.shown().size(); ++i) {
-      const PromptRecord& shown = prompt_.shown()[i];
-      if (shown.buttons == Buttons::kOkCancel) {
-        cancelled = cancelled || shown.answer == Answer::kCancel;
-      } else {
-        failed = true;
-      }
-    }
-    bool completed = status_.messages().size() > before_status &&
-                     status_.messages().back() == "Printing Completed";
-    if (!done || failed || !completed) return kExitPrinterFailed;
-    return cancelled ? kExitCancelled : kExitPrinted;
+    return ExitStatusOf(printed);
   }
 
   CommandIo& io_;

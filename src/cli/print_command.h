@@ -10,6 +10,7 @@
 
 #include "cli/print_options.h"
 #include "interfaces/printer_surface.h"
+#include "interfaces/prompt.h"
 #include "settings/memory_controls.h"
 #include "settings/program_state.h"
 
@@ -28,6 +29,8 @@ struct CommandIo {
   PrinterSurface* surface = nullptr;
   std::ostream* out = nullptr;  // --help, --version, --count
   std::ostream* err = nullptr;  // status, progress, messages
+  // Shows the message boxes instead of the terminal (another front end; a test).
+  Prompt* prompt = nullptr;
   bool err_is_terminal = false;
   bool input_is_terminal = false;  // Enter echoes a line end
   // Waits for Enter at the paper-handling prompt: true on Enter, false at end of input or

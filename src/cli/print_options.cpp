@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstddef>
 
+#include "settings/text_helpers.h"
+
 namespace quireon2 {
 namespace {
 
@@ -16,13 +18,6 @@ std::optional<int> WholeNumberIn(const std::string& text, int lo, int hi) {
   auto [ptr, ec] = std::from_chars(begin, end, value);
   if (ec != std::errc() || ptr != end || value < lo || value > hi) return std::nullopt;
   return value;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 std::optional<HeaderFooterItems> ItemList(const std::string& text) {

@@ -97,7 +97,6 @@ Answer TerminalPrompt::Ask(const std::string& text, Buttons buttons) {
     err_ << TerminalText(text) << '\n' << std::flush;
     if (buttons == Buttons::kYesNo) answer = Answer::kNo;
   }
-  shown_.push_back({text, buttons, answer});
   return answer;
 }
 

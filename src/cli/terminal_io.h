@@ -28,7 +28,6 @@ class TerminalStatus : public StatusSink {
   // Ends a redrawn line, so that whatever is written next starts on a line of its own.
   void EndLine();
 
-  const std::vector<std::string>& messages() const { return messages_; }
   const std::vector<StatusCounts>& counts() const { return counts_; }
 
  private:
@@ -46,13 +45,6 @@ class TerminalStatus : public StatusSink {
   std::vector<StatusCounts> counts_;
 };
 
-// A message the prompt showed and how it was answered.
-struct PromptRecord {
-  std::string text;
-  Buttons buttons;
-  Answer answer;
-};
-
 // Message boxes on stderr. An OK/Cancel question (the paper-handling prompt between the
 // two sides) waits for Enter: Enter is OK, end of input or an interrupt is Cancel; with
 // `yes` it is answered OK at once. A Yes/No question is answered No, the safe answer.
@@ -67,8 +59,6 @@ class TerminalPrompt : public Prompt {
 
   Answer Ask(const std::string& text, Buttons buttons) override;
 
-  const std::vector<PromptRecord>& shown() const { return shown_; }
-
  private:
   std::ostream& err_;
   TerminalStatus* status_;
@@ -76,7 +66,6 @@ class TerminalPrompt : public Prompt {
   bool yes_;
   bool quiet_;
   bool input_echoes_;
-  std::vector<PromptRecord> shown_;
 };
 
 // A message box text as terminal lines: the CR LF between its lines becomes LF.

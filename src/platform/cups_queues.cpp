@@ -10,12 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "interfaces/units.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2 {
 namespace {
 
-constexpr double kPointsPerHmm = 72.0 / 2540.0;
 constexpr int kConnectMilliseconds = 10000;
 
 // A named destination with its connection and its information, freed together.
@@ -149,7 +149,7 @@ QueueFacts ReadQueueFacts(const std::string& queue) {
     int y = 0;
     ipp_res_t units = IPP_RES_PER_INCH;
     int x = ippGetResolution(resolution, 0, &y, &units);
-    if (units == IPP_RES_PER_CM) x = static_cast<int>(x * 2.54 + 0.5);
+    if (units == IPP_RES_PER_CM) x = static_cast<int>(x * kCmPerInch + 0.5);
     if (x > 0) facts.resolution_dpi = x;
   }
   return facts;
@@ -216,6 +216,26 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
     RaiseFailure(kPrinterError, "Printer error (" + queue + ": " + message + ")");
   }
   return job_id;
+}
+
+const char* SidesKeyword(int duplex) {
+  switch (duplex) {
+    case kDuplexLongEdge: return CUPS_SIDES_TWO_SIDED_PORTRAIT;
+    case kDuplexShortEdge: return CUPS_SIDES_TWO_SIDED_LANDSCAPE;
+    default: return CUPS_SIDES_ONE_SIDED;
+  }
+}
+
+bool OffersSides(const QueueFacts& facts, int duplex) {
+  const char* wanted = SidesKeyword(duplex);
+  return facts.sides.empty() ||
+         std::find(facts.sides.begin(), facts.sides.end(), wanted) != facts.sides.end();
+}
+
+int QueueCapability(const QueueFacts& facts, int query) {
+  if (query == kCapabilityDuplex) return facts.two_sided;
+  if (query == kCapabilityOrientation) return facts.landscape;
+  return -1;
 }
 
 }  // namespace quireon2

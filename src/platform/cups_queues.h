@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/paper.h"
+#include "interfaces/printer_surface.h"
 
 namespace quireon2 {
 
@@ -36,6 +37,15 @@ struct QueueFacts {
 };
 
 QueueFacts ReadQueueFacts(const std::string& queue);
+
+// The CUPS `sides` keyword of a duplex value (kDuplexSimplex, kDuplexLongEdge, ...).
+const char* SidesKeyword(int duplex);
+// Whether a job may ask the queue for these sides: a queue that names its sides must name
+// this one; one that names none may try it.
+bool OffersSides(const QueueFacts& facts, int duplex);
+// The queue's answer to a capability query (kCapabilityDuplex, kCapabilityOrientation);
+// -1 for any other query.
+int QueueCapability(const QueueFacts& facts, int query);
 
 // Makes `media` the user's choice for `queue` for later runs and other programs alike:
 // written into the user's lpoptions as `lpoptions -p QUEUE -o media=...` would. False when

@@ -3,8 +3,6 @@
 // PDF document or written to a file.
 #pragma once
 
-#include <cairo.h>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "platform/cups_queues.h"
+#include "platform/glyph_pen.h"
 #include "platform/paper.h"
 #include "interfaces/printer_surface.h"
 
@@ -21,6 +20,7 @@ inline constexpr char kPrintToPdf[] = "Print to PDF";
 
 class FontCache;
 class FontFace;
+class PdfJob;
 
 class CupsSurface : public PrinterSurface {
  public:
@@ -93,25 +93,24 @@ class CupsSurface : public PrinterSurface {
   void SetDocumentName(const std::string& source_path) override;
 
  private:
-  struct Job;
-  // The printable area of the current paper in the current orientation, in points.
-  struct Geometry {
-    double page_width = 0, page_height = 0;
-    double left = 0, top = 0;
-    double width = 0, height = 0;
+  // Where the open job goes.
+  struct JobTarget {
+    bool to_pdf_file = false;
+    std::string queue;
+    std::string pdf_path;
+    std::string title;
+    std::string media;
+    int duplex = kDuplexSimplex;
   };
 
   void SetPrinterList(const std::vector<CupsDestination>& destinations);
   void MakeCurrent(const PrinterInfo& printer, bool is_pdf);
   Paper CurrentPaper() const;
-  Geometry CurrentGeometry() const;
+  // The printable area of the current paper in the current orientation.
+  PageArea CurrentGeometry() const;
   FontFace& CurrentFace() const;
-  std::string SuggestedPdfPath() const;
   void StartJob();
   void EnsurePage();
-  // Draws one line of text at the current position; returns its width in thousandths of
-  // an em.
-  double DrawTextLine(FontFace& face, std::string_view line);
   double LineHeight(FontFace& face) const;  // twips
 
   mutable std::unique_ptr<FontCache> fonts_;
@@ -139,9 +138,9 @@ class CupsSurface : public PrinterSurface {
   int job_number_ = 0;  // jobs started since SetDocumentName
   PdfPathCallback pdf_path_callback_;
   std::string pdf_output_path_;
-  std::unique_ptr<Job> job_;
-  std::u32string decoded_;  // reused decoding buffer
-  std::vector<cairo_glyph_t> glyphs_;  // reused glyph buffer
+  std::unique_ptr<PdfJob> job_;
+  JobTarget target_;
+  GlyphPen pen_;
   int last_job_id_ = 0;
   std::string last_pdf_path_;
 };

@@ -9,10 +9,10 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "settings/runtime_failure.h"
+#include "settings/text_helpers.h"
 
 namespace quireon2 {
 namespace {
@@ -32,11 +32,6 @@ const cairo_user_data_key_t kFaceKey{};
 
 void DoneFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The family name to report for a matched font: the requested spelling when the font
 // carries that name among its families, else the font's first family.
 std::string ReportedFamily(FcPattern* font, const std::string& requested) {
@@ -45,7 +40,7 @@ std::string ReportedFamily(FcPattern* font, const std::string& requested) {
   for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &value) == FcResultMatch; ++i) {
     std::string family(reinterpret_cast<const char*>(value));
     if (i == 0) first = family;
-    if (Lower(family) == Lower(requested)) return family;
+    if (SameIgnoringCase(family, requested)) return family;
   }
   return first;
 }

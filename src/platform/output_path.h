@@ -1,4 +1,5 @@
-// Names of the files "Print to PDF" writes when one run makes several jobs.
+// Names of the files "Print to PDF" writes: the one suggested for a job, and those of the
+// further jobs of one run.
 #pragma once
 
 #include <string>
@@ -8,5 +9,12 @@ namespace quireon2 {
 // Where job n of a run goes when job 1 goes to `path`: "-n" before the extension
 // ("out.pdf", 2 -> "out-2.pdf"); job 1 keeps `path`.
 std::string NumberedPath(const std::string& path, int n);
+
+// The file suggested for job `job_number` of a run printing `document` (empty: none
+// named): the document's name with .pdf (a document named .pdf gets a second .pdf, so it
+// is never overwritten by its own print), else Quireon2.pdf in `last_folder` (the folder
+// last written to), else in $HOME, else in the working folder; numbered as NumberedPath.
+std::string SuggestedPdfPath(const std::string& document, const std::string& last_folder,
+                             int job_number);
 
 }  // namespace quireon2

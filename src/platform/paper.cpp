@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "interfaces/paper_names.h"
+#include "interfaces/units.h"
 
 namespace quireon2 {
 namespace {
@@ -31,8 +32,6 @@ constexpr PaperRow kPapers[] = {
     {12, "jis_b4_257x364mm", 25700, 36400},
     {13, "jis_b5_182x257mm", 18200, 25700},
 };
-
-constexpr double kPointsPerHmm = 72.0 / 2540.0;
 
 // Territories whose locales print on Letter.
 constexpr const char* kLetterTerritories[] = {"US", "CA", "MX", "CL", "CO", "VE", "PH",
@@ -124,6 +123,25 @@ int SystemPaperCode(const std::string& papersize_file) {
     return code != 0 ? code : 9;
   }
   return 9;
+}
+
+int PaperCodeOf(const Paper& paper) {
+  return PaperCodeForSize(static_cast<int>(std::lround(paper.width_points * kHmmPerPoint)),
+                          static_cast<int>(std::lround(paper.height_points * kHmmPerPoint)));
+}
+
+PageArea PageAreaOf(const Paper& paper, bool landscape) {
+  Paper p = paper;
+  if (landscape) {
+    // The landscape page lies on the sheet turned a quarter counter-clockwise: its top
+    // edge along the sheet's left edge, its left edge along the sheet's bottom.
+    p = {p.media, p.height_points, p.width_points,
+         p.bottom_points, p.top_points,   // the page's left and right margins
+         p.left_points, p.right_points};  // its top and bottom margins
+  }
+  const double width = p.width_points - p.left_points - p.right_points;
+  const double height = p.height_points - p.top_points - p.bottom_points;
+  return {p.width_points, p.height_points, p.left_points, p.top_points, width, height};
 }
 
 }  // namespace quireon2

@@ -34,6 +34,18 @@ int PaperCodeForSize(int width_hmm, int length_hmm);
 // (Letter in the Americas that use it, A4 elsewhere); 0 for "C", "POSIX" or no locale.
 int LocalePaperCode();
 
+// The paper code of a paper by its size (kPaperCustom when no code fits).
+int PaperCodeOf(const Paper& paper);
+
+// The printable area of a sheet, in points: the page as the program draws it, portrait or
+// turned to landscape.
+struct PageArea {
+  double page_width = 0, page_height = 0;
+  double left = 0, top = 0;
+  double width = 0, height = 0;
+};
+PageArea PageAreaOf(const Paper& paper, bool landscape);
+
 // The system's default paper: $PAPERSIZE, else the locale's paper, else the first word of
 // /etc/papersize, else A4. `papersize_file` is the file to read (the system's by default).
 int SystemPaperCode(const std::string& papersize_file = "/etc/papersize");

@@ -1,3 +1,4 @@
+// Which page goes into which cell of which sheet side.
 #include "printing/page_order.h"
 
 #include "settings/program_state.h"

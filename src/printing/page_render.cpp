@@ -1,3 +1,4 @@
+// Drawing one page of the line file into one cell of the sheet side being printed.
 #include "printing/page_render.h"
 
 #include <cerrno>
@@ -11,19 +12,9 @@
 namespace quireon2 {
 namespace {
 
-constexpr int kSubscriptOutOfRange = 9;
-
-const LayoutRecord& CurrentRecord(const Program& p) {
-  const int layout = p.settings().Layout;
-  if (layout < 0 || layout >= static_cast<int>(p.settings_state.layouts.size())) {
-    RaiseFailure(kSubscriptOutOfRange, "Subscript out of range");
-  }
-  return p.settings_state.layouts[layout];
-}
-
 int CurrentCell(const Program& p) {
   const int cell = p.print.CellIndex;
-  if (cell < 1 || cell > 4) RaiseFailure(kSubscriptOutOfRange, "Subscript out of range");
+  if (cell < 1 || cell > 4) RaiseFailure(kSubscriptOutOfRange);
   return cell;
 }
 
@@ -95,7 +86,7 @@ Rgb OutlineColour(long linecolor) {
 
 long HeaderOffset(const Program& p) {
   if (p.settings().DoHeader == 0) return 0;
-  return 2L * CurrentRecord(p).line_height;
+  return 2L * CurrentLayout(p).line_height;
 }
 
 void RenderPage(Program& p, LineFileReader& file, long page) {
@@ -110,7 +101,7 @@ void RenderPage(Program& p, LineFileReader& file, long page) {
   if (s.DoHeader != 0) PrintHeaderFooter(p, page, 0);
 
   const std::string text = file.Read(start, next - start);
-  const LayoutRecord& record = CurrentRecord(p);
+  const LayoutRecord& record = CurrentLayout(p);
   const int cell = CurrentCell(p);
   long y = record.y[cell] + HeaderOffset(p);
   PrintPageText(p, record.x[cell], y, CutAtFormFeed(text));
@@ -120,7 +111,7 @@ void RenderPage(Program& p, LineFileReader& file, long page) {
 
 void PrintPageText(Program& p, long x, long& y, std::string_view text) {
   PrinterSurface& surface = p.surface();
-  const long line_height = CurrentRecord(p).line_height;
+  const long line_height = CurrentLayout(p).line_height;
   surface.SetCurrentX(x);
   surface.SetCurrentY(y);
   for (std::string_view line : SplitPageLines(text)) {
@@ -135,7 +126,7 @@ void PrintPageText(Program& p, long x, long& y, std::string_view text) {
 void PrintHeaderFooter(Program& p, long page, int which) {
   PrinterSurface& surface = p.surface();
   const Settings& s = p.settings();
-  const LayoutRecord& record = CurrentRecord(p);
+  const LayoutRecord& record = CurrentLayout(p);
   const int cell = CurrentCell(p);
   const double x0 = record.x[cell];
   const double y0 = record.y[cell];
@@ -188,7 +179,7 @@ void PrintHeaderFooter(Program& p, long page, int which) {
 void DrawOutline(Program& p, int weight) {
   PrinterSurface& surface = p.surface();
   const Settings& s = p.settings();
-  const LayoutRecord& record = CurrentRecord(p);
+  const LayoutRecord& record = CurrentLayout(p);
   const int cell = CurrentCell(p);
   const double b = s.BoxToText;
   const double x = record.x[cell] - b;

@@ -1,3 +1,4 @@
+// The first steps of a print request, before the status window opens.
 #include "printing/print_request.h"
 
 #include "interfaces/printer_surface.h"
@@ -8,31 +9,27 @@
 
 namespace quireon2 {
 
-bool PrepareForPrint(Program& p) {
-  int layout = p.settings().Layout;
-  // The settings loader keeps Layout within the records; the spare record 4 is the
-  // fallback should anything else slip through.
-  if (layout < 0 || layout >= static_cast<int>(p.settings_state.layouts.size())) layout = 4;
-  const LayoutRecord& record = p.settings_state.layouts[static_cast<std::size_t>(layout)];
+Outcome PrepareForPrint(Program& p) {
+  const LayoutRecord& record = CurrentLayout(p);
   PrinterSurface& surface = p.surface();
   try {
     surface.SetFontName(record.font_name);
   } catch (const RuntimeError& error) {
     ReportError(p, error.failure());
-    return false;
+    return Outcome::PrinterFailed(error.failure());
   }
   p.settings_state.print_font_size = record.font_size;
-  ComputeLayoutMetrics(p, p.settings_state.print_font_size);
+  const Outcome metrics = ComputeLayoutMetrics(p, p.settings_state.print_font_size);
   try {
     surface.SetFontSize(record.font_size);
     surface.SetOrientation(record.orientation);
     p.window().SetFontPreview(surface.FontName(), p.settings_state.print_font_size);
-  } catch (const RuntimeError&) {
+  } catch (const RuntimeError& error) {
     // The layout metrics have just asked the printer for the same size and orientations
     // and shown why it refused.
-    return false;
+    return Outcome::PrinterFailed(error.failure());
   }
-  return true;
+  return metrics.ok() ? metrics : Outcome::WentOnPast(*metrics.failure);
 }
 
 }  // namespace quireon2

@@ -2,13 +2,15 @@
 // metrics, size and orientation go to the printer and the preview shows them.
 #pragma once
 
+#include "settings/outcome.h"
 #include "settings/program_state.h"
 
 namespace quireon2 {
 
 // Gives the printer the current layout's font name, recomputes the layout metrics for its
 // size, sets the printer's font size and orientation and refreshes the font preview.
-// False when the printer refused one of them; the reason has been shown once.
-bool PrepareForPrint(Program& p);
+// A printer failure when the printer refused the font, size or orientation; the reason has
+// been shown once. A failure of the layout metrics alone is gone on past, as the window does.
+Outcome PrepareForPrint(Program& p);
 
 }  // namespace quireon2

@@ -1,8 +1,10 @@
+// The print runs behind "Print Now": 1-up, 2-up and 4-up, booklet and signatures.
 #include "printing/print_runs.h"
 
 #include <exception>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "printing/constants.h"
@@ -48,7 +50,7 @@ class RunGuard {
   }
 
   // Drops the open job, puts the duplex value back and shows the failure.
-  RunResult Fail(const RuntimeFailure& failure) {
+  Outcome Fail(const RuntimeFailure& failure) {
     try {
       p_.surface().AbortDoc();
     } catch (const std::exception&) {
@@ -58,12 +60,13 @@ class RunGuard {
       try {
         p_.surface().SetDuplex(*saved_duplex_);
       } catch (const std::exception&) {
+        // A printer that failed mid-job may refuse this too; the run's failure comes first.
       }
       saved_duplex_.reset();
     }
     p_.prompt().Show(failure.number == kInvalidPropertyValue ? kUnsupportedFeature
                                                              : failure.description);
-    return {RunEnd::kFailed, failure};
+    return Outcome::PrinterFailed(failure);
   }
 
  private:
@@ -77,19 +80,23 @@ bool AskForSecondSides(Program& p) {
 }
 
 // The frame of both booklet runs. The caption, the line file and "Printing Side 1" come
-// first, outside the run's failure handling (a failure there is left to Print Now); then
+// first, outside the run's failure handling: a failure there opens no job and is shown
+// twice, the common message and "error " with its description, as a source failure; then
 // `passes` prints under it and returns false for Cancel at the prompt. After a cancel the
 // first pass has already ended its job, so nothing more goes to the printer (a further
 // EndDoc would feed an empty sheet).
 template <typename Passes>
-RunResult RunBooklet(Program& p, Passes passes) {
+Outcome RunBooklet(Program& p, Passes passes) {
   std::unique_ptr<LineFileReader> file;
   try {
     p.status().ShowStatus("Printing " + LayoutCaption(p.settings().Layout));
     file = std::make_unique<LineFileReader>(p.prep.LineFilePath);
     p.status().ShowStatus("Printing Side 1");
   } catch (const std::exception& e) {
-    return {RunEnd::kNotStarted, AsFailure(e)};
+    const RuntimeFailure failure = AsFailure(e);
+    ReportError(p, failure);
+    p.prompt().Show("error " + failure.description);
+    return Outcome::SourceFailed(failure);
   }
 
   RunGuard guard(p);
@@ -97,7 +104,7 @@ RunResult RunBooklet(Program& p, Passes passes) {
     const bool completed = passes(*file, guard);
     file.reset();
     p.status().ShowStatus(kCompleted);
-    return {completed ? RunEnd::kCompleted : RunEnd::kCancelled, std::nullopt};
+    return completed ? Outcome::Succeeded() : Outcome::Cancelled();
   } catch (const std::exception& e) {
     file.reset();
     return guard.Fail(AsFailure(e));
@@ -150,7 +157,7 @@ void PrintSignaturePass(Program& p, LineFileReader& file, int side, long g_count
 
 }  // namespace
 
-RunResult PrintNUp(Program& p) {
+Outcome PrintNUp(Program& p) {
   RunGuard guard(p);
   try {
     const Settings& s = p.settings();
@@ -158,10 +165,7 @@ RunResult PrintNUp(Program& p) {
     PrinterSurface& surface = p.surface();
     surface.SetScaleMode(1);
     surface.SetOrientation(p.prep.PrintOrientation);
-    if (s.Layout < 0 || s.Layout >= static_cast<int>(p.settings_state.layouts.size())) {
-      RaiseFailure(9, "Subscript out of range");
-    }
-    const LayoutRecord& record = p.settings_state.layouts[s.Layout];
+    const LayoutRecord& record = CurrentLayout(p);
     surface.SetFontName(record.font_name);
     surface.SetFontSize(record.font_size);
 
@@ -176,13 +180,13 @@ RunResult PrintNUp(Program& p) {
     }
     file.Close();
     p.status().ShowStatus(kCompleted);
-    return {RunEnd::kCompleted, std::nullopt};
+    return Outcome::Succeeded();
   } catch (const std::exception& e) {
     return guard.Fail(AsFailure(e));
   }
 }
 
-RunResult PrintBooklet(Program& p) {
+Outcome PrintBooklet(Program& p) {
   return RunBooklet(p, [&p](LineFileReader& file, RunGuard& guard) {
     PrinterSurface& surface = p.surface();
     StatusSink& status = p.status();
@@ -230,7 +234,7 @@ RunResult PrintBooklet(Program& p) {
   });
 }
 
-RunResult PrintSignatures(Program& p) {
+Outcome PrintSignatures(Program& p) {
   return RunBooklet(p, [&p](LineFileReader& file, RunGuard& guard) {
     StatusSink& status = p.status();
     const long g_count = p.print.SigCount;
@@ -274,27 +278,19 @@ RunResult PrintSignatures(Program& p) {
   });
 }
 
-bool PrintNow(Program& p) {
+Outcome PrintNow(Program& p) {
   const Settings& s = p.settings();
-  RunResult result;
   switch (s.Layout) {
     case kLayout1Up:
     case kLayout2Up:
     case kLayout4Up:
-      result = PrintNUp(p);
-      break;
+      return PrintNUp(p);
     case kLayoutBooklet:
-      result = s.DoSig != 0 ? PrintSignatures(p) : PrintBooklet(p);
-      break;
+      return s.DoSig != 0 ? PrintSignatures(p) : PrintBooklet(p);
     default:
-      return true;
+      // No run prints another layout: nothing goes to the printer and nothing is shown.
+      return Outcome::PrinterFailed(RuntimeError(kSubscriptOutOfRange).failure());
   }
-  if (result.end == RunEnd::kNotStarted && result.failure) {
-    ReportError(p, *result.failure);
-    p.prompt().Show("error " + result.failure->description);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace quireon2

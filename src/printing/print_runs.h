@@ -3,39 +3,30 @@
 // between the two passes of a manual two-sided job and the run's status and progress.
 #pragma once
 
-#include <optional>
-
 #include "printing/page_render.h"
+#include "settings/outcome.h"
 #include "settings/program_state.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2 {
 
-// How a run ended.
-enum class RunEnd {
-  kCompleted,     // every pass printed ("Printing Completed")
-  kCancelled,     // Cancel at the prompt: only the first sides printed ("Printing Completed")
-  kFailed,        // the run's own failure message has been shown, its job dropped
-  kNotStarted,    // a failure before the run could begin; `failure` says which, not shown
-};
-
-struct RunResult {
-  RunEnd end = RunEnd::kCompleted;
-  std::optional<RuntimeFailure> failure;
-};
+// Each run shows its own failures and returns how it ended: succeeded; cancelled at the
+// prompt with the first sides printed; a printer failure, its job dropped and the old
+// duplex value back; or, when a booklet's line file cannot be opened, a source failure
+// before any job.
 
 // One pass per sheet side in reading order, single-sided; Layout 0, 1 or 2. Reads
 // TotalPages, PrintOrientation, the layout record and the line file.
-RunResult PrintNUp(Program& p);
+Outcome PrintNUp(Program& p);
 
 // The booklet of SheetCount sheets in the sheet order PrinterMode needs: one two-sided job
 // (mode 2, duplex 3 for the job, the old duplex value afterwards) or two jobs with the
 // paper-handling prompt between them.
-RunResult PrintBooklet(Program& p);
+Outcome PrintBooklet(Program& p);
 
 // The booklet cut into SigCount signatures of SheetsPerSig sheets (set here); the same
 // modes as PrintBooklet. 0 signatures fail as a division by zero.
-RunResult PrintSignatures(Program& p);
+Outcome PrintSignatures(Program& p);
 
 // Draws side `side` of booklet sheet `sheet` (right page first, then left) and ends it:
 // with EndDoc when `last`, else NewPage. Sets LeftPage, RightPage and CellIndex. Raises
@@ -47,8 +38,7 @@ void PrintSignatureSide(Program& p, LineFileReader& file, int side, long sheet, 
                         bool last);
 
 // "Print Now": the run for Layout (0-2 n-up; 3 signatures when DoSig is set, else the
-// booklet). A failure the run could not handle itself is reported here (ReportError, then
-// "error " and its description). True when the status window is done and may close.
-bool PrintNow(Program& p);
+// booklet), and how it ended. Every run shows its own failures.
+Outcome PrintNow(Program& p);
 
 }  // namespace quireon2

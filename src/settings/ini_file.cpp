@@ -11,43 +11,24 @@
 #include <string_view>
 #include <system_error>
 
+#include "settings/text_helpers.h"
+
 namespace quireon2 {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The section name of a header line "[name]", or nothing for any other line.
 std::optional<std::string_view> SectionName(std::string_view body) {
-  std::string_view text = Trim(body);
+  std::string_view text = TrimBlanksAndTabs(body);
   if (text.empty() || text.front() != '[') return std::nullopt;
   text.remove_prefix(1);
   std::size_t close = text.find(']');
-  return Trim(close == std::string_view::npos ? text : text.substr(0, close));
+  return TrimBlanksAndTabs(close == std::string_view::npos ? text : text.substr(0, close));
 }
 
 bool IsComment(std::string_view body) {
-  std::string_view text = Trim(body);
+  std::string_view text = TrimBlanksAndTabs(body);
   return !text.empty() && (text.front() == ';' || text.front() == '#');
 }
 
@@ -56,8 +37,8 @@ bool SplitEntry(std::string_view body, std::string_view* key, std::string_view* 
   if (IsComment(body)) return false;
   std::size_t equals = body.find('=');
   if (equals == std::string_view::npos) return false;
-  *key = Trim(body.substr(0, equals));
-  *value = Trim(body.substr(equals + 1));
+  *key = TrimBlanksAndTabs(body.substr(0, equals));
+  *value = TrimBlanksAndTabs(body.substr(equals + 1));
   return true;
 }
 
@@ -80,13 +61,6 @@ bool WriteAll(int fd, const std::string& bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-// The permissions a newly created file gets from the process's umask.
-mode_t NewFileMode() {
-  mode_t mask = ::umask(022);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -143,7 +117,7 @@ bool IniFile::FindSection(const std::string& section, std::size_t* header, std::
   std::size_t i = 0;
   while (i < lines_.size()) {
     std::optional<std::string_view> name = SectionName(lines_[i].body);
-    if (name && SameName(*name, section)) break;
+    if (name && SameIgnoringCase(*name, section)) break;
     ++i;
   }
   if (i == lines_.size()) return false;
@@ -159,7 +133,7 @@ std::optional<std::string> IniFile::Get(const std::string& section, const std::s
   if (!FindSection(section, &header, &end)) return std::nullopt;
   for (std::size_t i = header + 1; i < end; ++i) {
     std::string_view line_key, value;
-    if (SplitEntry(lines_[i].body, &line_key, &value) && SameName(line_key, key)) {
+    if (SplitEntry(lines_[i].body, &line_key, &value) && SameIgnoringCase(line_key, key)) {
       return std::string(value);
     }
   }
@@ -177,7 +151,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
   }
   for (std::size_t i = header + 1; i < end; ++i) {
     std::string_view line_key, old_value;
-    if (SplitEntry(lines_[i].body, &line_key, &old_value) && SameName(line_key, key)) {
+    if (SplitEntry(lines_[i].body, &line_key, &old_value) && SameIgnoringCase(line_key, key)) {
       lines_[i].body = entry;  // the line keeps its own line end
       return;
     }
@@ -185,7 +159,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
   // After the section's last non-blank line, so blank lines before the next section stay
   // where they are.
   std::size_t at = end;
-  while (at > header + 1 && Trim(lines_[at - 1].body).empty()) --at;
+  while (at > header + 1 && TrimBlanksAndTabs(lines_[at - 1].body).empty()) --at;
   if (lines_[at - 1].end.empty()) lines_[at - 1].end = "\n";
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, "\n"});
 }
@@ -259,6 +233,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     ::close(dir);
   }
   return true;
+}
+
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(022);  // the only way to read the mask is to set it
+  ::umask(mask);
+  return 0666 & ~mask;
 }
 
 }  // namespace quireon2

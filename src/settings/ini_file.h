@@ -3,6 +3,8 @@
 // in one step; lines that are not edited keep their bytes and line ends.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,5 +58,8 @@ using BeforeReplaceHook = std::function<bool(const std::string& temp_path)>;
 bool WriteFileAtomically(const std::string& path, const std::string& bytes,
                          std::string* error = nullptr,
                          const BeforeReplaceHook& before_replace = nullptr);
+
+// The permissions a file the user saves gets: read and write as the process's umask allows.
+mode_t NewFileMode();
 
 }  // namespace quireon2

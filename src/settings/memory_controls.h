@@ -28,8 +28,6 @@ class MemoryControls : public MainWindowControls {
   void SetFontPreview(const std::string& font_name, double size_points) override;
 
   void SetVisible(CheckBox box, bool visible) { visible_[box] = visible; }
-  // -1 selects no paper-feed option at all.
-  void ClearPrinterMode() { printer_mode_ = -1; }
   const std::string& preview_font_name() const { return preview_font_name_; }
   double preview_size() const { return preview_size_; }
   int preview_updates() const { return preview_updates_; }

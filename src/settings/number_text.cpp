@@ -5,10 +5,11 @@
 #include <cmath>
 #include <system_error>
 
+#include "settings/text_helpers.h"
+
 namespace quireon2 {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The longest leading run of `text` that forms a decimal number, or empty.
@@ -79,11 +80,7 @@ double LeadingNumber(std::string_view text) {
 }
 
 std::optional<long long> WholeNumberText(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  std::string_view body = text.substr(begin, end - begin);
+  const std::string_view body = TrimBlanksAndTabs(text);
   std::string_view run = NumberRun(body);
   if (run.empty() || run.size() != body.size()) return std::nullopt;
   double value = ParseRun(run);

@@ -30,10 +30,6 @@ std::optional<long long> WholeNumberText(std::string_view text);
 // 10.5 gives 10, 10.51 gives 11, -2.5 gives -3.
 long long RoundHalfDown(double x);
 
-}  // namespace quireon2
-
-namespace quireon2 {
-
 // The font preview's caption: "The current font is " + name + the size rounded half down
 // in display form + " Pts".
 std::string FontPreviewCaption(const std::string& font_name, double size_points);

@@ -1,14 +1,25 @@
 // The values the program's routines share.
 #include "settings/program_state.h"
 
+#include "settings/runtime_failure.h"
+
 namespace quireon2 {
 
 SettingsState::SettingsState() {
-  static constexpr Integer kDefaultSizes[4] = {8, 6, 4, 8};
-  for (int i = 0; i < 4; ++i) {
-    layouts[i].font_size = kDefaultSizes[i];
+  for (std::size_t i = 0; i < kDefaultFontSizes.size(); ++i) {
+    layouts[i].font_size = kDefaultFontSizes[i];
     layouts[i].font_name = kDefaultFont;
   }
+}
+
+const LayoutRecord& CurrentLayout(const Program& p) {
+  const int layout = p.settings().Layout;
+  if (layout < kLayout1Up || layout > kLayoutBooklet) RaiseFailure(kSubscriptOutOfRange);
+  return p.settings_state.layouts[static_cast<std::size_t>(layout)];
+}
+
+LayoutRecord& CurrentLayout(Program& p) {
+  return const_cast<LayoutRecord&>(CurrentLayout(static_cast<const Program&>(p)));
 }
 
 }  // namespace quireon2

@@ -25,6 +25,9 @@ inline constexpr char kDefaultFont[] = "Times New Roman";
 
 enum LayoutCode : int { kLayout1Up = 0, kLayout2Up = 1, kLayout4Up = 2, kLayoutBooklet = 3 };
 
+// Each layout's font size, points, until the settings file or the font dialog changes it.
+inline constexpr std::array<Integer, 4> kDefaultFontSizes = {8, 6, 4, 8};
+
 // Every option of the program, each named by its key in the settings file.
 struct Settings {
   Integer HCurDate = 0;
@@ -146,5 +149,11 @@ struct Program {
   StatusSink& status() { return *io.status; }
   TempFiles& temp_files() { return *io.temp_files; }
 };
+
+// The record of the current layout, settings().Layout. The loader and the layout controls
+// keep Layout within kLayout1Up..kLayoutBooklet; any other value raises Subscript out of
+// range.
+LayoutRecord& CurrentLayout(Program& p);
+const LayoutRecord& CurrentLayout(const Program& p);
 
 }  // namespace quireon2

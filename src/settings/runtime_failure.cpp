@@ -9,6 +9,7 @@ namespace quireon2 {
 std::string FailureDescription(int number) {
   switch (number) {
     case kOverflow: return "Overflow";
+    case kSubscriptOutOfRange: return "Subscript out of range";
     case kDivisionByZero: return "Division by zero";
     case kTypeMismatch: return "Type mismatch";
     case kBadFileNameOrNumber: return "Bad file name or number";

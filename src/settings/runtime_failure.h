@@ -11,6 +11,7 @@ namespace quireon2 {
 // The failure numbers the program knows by name.
 enum FailureNumber : int {
   kOverflow = 6,
+  kSubscriptOutOfRange = 9,
   kDivisionByZero = 11,
   kTypeMismatch = 13,
   kBadFileNameOrNumber = 52,

@@ -15,6 +15,7 @@
 #include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
+#include "settings/text_helpers.h"
 
 namespace quireon2 {
 namespace {
@@ -38,7 +39,7 @@ std::string LayoutSizeKey(int index) { return "Layout" + std::to_string(index); 
 // number outside every field's range.
 long long StoredInteger(const std::string& text) {
   std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   long long value = 0;
@@ -146,77 +147,65 @@ bool FileExists(const std::string& path) {
   return is_file && closed;
 }
 
-std::string TrimNull(const std::string& text) {
-  std::size_t nul = text.find('\0');
-  return nul == std::string::npos ? text : text.substr(0, nul);
-}
-
-std::string TrimBlanks(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 bool LoadSettings(Program& p) {
   IniFile ini = IniFile::Load(p.settings_state.ini_path);
   SettingsReader r(ini);
   Settings& s = p.settings();
+  const Settings d;  // a key the file lacks or cannot hold keeps its default
 
-  s.HCurDate = r.Flag("HCurDate", 0);
-  s.HFileTitle = r.Flag("HFileTitle", 0);
-  s.HPgNumber = r.Flag("HPgNumber", 0);
-  s.FCurDate = r.Flag("FCurDate", 0);
-  s.FFileTitle = r.Flag("FFileTitle", 0);
-  s.FPgNumber = r.Flag("FPgNumber", 0);
+  s.HCurDate = r.Flag("HCurDate", d.HCurDate);
+  s.HFileTitle = r.Flag("HFileTitle", d.HFileTitle);
+  s.HPgNumber = r.Flag("HPgNumber", d.HPgNumber);
+  s.FCurDate = r.Flag("FCurDate", d.FCurDate);
+  s.FFileTitle = r.Flag("FFileTitle", d.FFileTitle);
+  s.FPgNumber = r.Flag("FPgNumber", d.FPgNumber);
   s.DoHeader = static_cast<Integer>(s.HCurDate | s.HFileTitle | s.HPgNumber);
   s.DoFooter = static_cast<Integer>(s.FCurDate | s.FFileTitle | s.FPgNumber);
 
-  s.LineLen = r.Int("LineLen", 80);
-  s.WidthFudge = r.Int("WidthFudge", 10);
-  s.TCount = r.Int("TCount", 5);
+  s.LineLen = r.Int("LineLen", d.LineLen);
+  s.WidthFudge = r.Int("WidthFudge", d.WidthFudge);
+  s.TCount = r.Int("TCount", d.TCount);
   p.window().SetText(TextBox::kTCount, std::to_string(s.TCount));
 
-  s.MaxPages = r.LongValue("MaxPages", 2024, 1, 32766);
-  s.DoSig = r.Flag("DoSig", 0);
-  s.ExpandTab = r.Flag("ExpandTab", 1);
-  s.WordWrap = r.Flag("WordWrap", 1);
-  s.PrinterMode = r.Int("PrinterMode", 1, 0, 3);
-  s.Layout = r.Int("Layout", kLayoutBooklet, 0, 3);
-  s.DoBox = r.Flag("DoBox", 0);
-  s.DoBook = r.Flag("DoBook", 1);
-  s.Lineweight = r.Int("Lineweight", 1);
-  s.Linecolor = r.LongValue("Linecolor", 0);
-  s.OffsetTop = r.Int("OffsetTop", 0);
-  s.OffsetLeft = r.Int("OffsetLeft", 0);
-  s.OffsetRight = r.Int("OffsetRight", 0);
-  s.OffsetBottom = r.Int("OffsetBottom", 0);
-  s.XEdgeBorder1 = r.Int("XEdgeBorder1", 720);
-  s.YEdgeBorder1 = r.Int("YEdgeBorder1", 720);
-  s.XEdgeBorder2 = r.Int("XEdgeBorder2", 720);
-  s.YEdgeBorder2 = r.Int("YEdgeBorder2", 720);
-  s.XEdgeBorder4 = r.Int("XEdgeBorder4", 720);
-  s.YEdgeBorder4 = r.Int("YEdgeBorder4", 720);
-  s.BookletGutter = r.Int("BookletGutter", 1440);
-  s.TwoUpGutter = r.Int("TwoUpGutter", 1440);
-  s.FourUpGutter = r.Int("FourUpGutter", 1440);
-  s.BoxToText = r.Int("BoxToText", 270);
-  s.LineMultiple = r.Single("LineMultiple", 1.25f);
+  s.MaxPages = r.LongValue("MaxPages", d.MaxPages, 1, 32766);
+  s.DoSig = r.Flag("DoSig", d.DoSig);
+  s.ExpandTab = r.Flag("ExpandTab", d.ExpandTab);
+  s.WordWrap = r.Flag("WordWrap", d.WordWrap);
+  s.PrinterMode = r.Int("PrinterMode", d.PrinterMode, 0, 3);
+  s.Layout = r.Int("Layout", d.Layout, kLayout1Up, kLayoutBooklet);
+  s.DoBox = r.Flag("DoBox", d.DoBox);
+  s.DoBook = r.Flag("DoBook", d.DoBook);
+  s.Lineweight = r.Int("Lineweight", d.Lineweight);
+  s.Linecolor = r.LongValue("Linecolor", d.Linecolor);
+  s.OffsetTop = r.Int("OffsetTop", d.OffsetTop);
+  s.OffsetLeft = r.Int("OffsetLeft", d.OffsetLeft);
+  s.OffsetRight = r.Int("OffsetRight", d.OffsetRight);
+  s.OffsetBottom = r.Int("OffsetBottom", d.OffsetBottom);
+  s.XEdgeBorder1 = r.Int("XEdgeBorder1", d.XEdgeBorder1);
+  s.YEdgeBorder1 = r.Int("YEdgeBorder1", d.YEdgeBorder1);
+  s.XEdgeBorder2 = r.Int("XEdgeBorder2", d.XEdgeBorder2);
+  s.YEdgeBorder2 = r.Int("YEdgeBorder2", d.YEdgeBorder2);
+  s.XEdgeBorder4 = r.Int("XEdgeBorder4", d.XEdgeBorder4);
+  s.YEdgeBorder4 = r.Int("YEdgeBorder4", d.YEdgeBorder4);
+  s.BookletGutter = r.Int("BookletGutter", d.BookletGutter);
+  s.TwoUpGutter = r.Int("TwoUpGutter", d.TwoUpGutter);
+  s.FourUpGutter = r.Int("FourUpGutter", d.FourUpGutter);
+  s.BoxToText = r.Int("BoxToText", d.BoxToText);
+  s.LineMultiple = r.Single("LineMultiple", d.LineMultiple);
 
   p.settings_state.last_temp_file = r.Text("LastTempFile", "", kPathLimit);
 
-  s.TextFile = r.Text("TextFile", "", kPathLimit);
+  s.TextFile = r.Text("TextFile", d.TextFile, kPathLimit);
   if (!FileExists(s.TextFile)) s.TextFile.clear();
 
   s.CurrentFont = r.FontName("CurrentFont");
 
-  static constexpr Integer kDefaultSizes[4] = {8, 6, 4, 8};
   for (int i = 0; i < 4; ++i) p.settings_state.layouts[i].font_name = r.FontName(LayoutFontKey(i));
   for (int i = 0; i < 4; ++i) {
-    p.settings_state.layouts[i].font_size = r.Int(LayoutSizeKey(i), kDefaultSizes[i]);
+    p.settings_state.layouts[i].font_size = r.Int(LayoutSizeKey(i), kDefaultFontSizes[i]);
   }
-  s.DefTab = r.Int("DefTab", 0);
-  s.DoPath = r.Int("DoPath", 1);
+  s.DefTab = r.Int("DefTab", d.DefTab);
+  s.DoPath = r.Int("DoPath", d.DoPath);
 
   std::string current = p.surface().DeviceName();
   s.LastPrinter = r.Text("LastPrinter", current, kNameLimit);
@@ -352,11 +341,12 @@ void SetOptions(Program& p) {
       print_font_size = CheckedInteger(RoundHalfEven(surface.FontSize()));
     }
   } catch (const RuntimeError&) {
+    // The printer's own size stays, as above.
   }
-  int layout = s.Layout >= 0 && s.Layout <= 3 ? int{s.Layout} : int{kLayoutBooklet};
   try {
-    surface.SetFontName(p.settings_state.layouts[layout].font_name);
+    surface.SetFontName(CurrentLayout(p).font_name);
   } catch (const RuntimeError&) {
+    // The printer's own face stays, as above.
   }
   window.SetFontPreview(surface.FontName(), surface.FontSize());
 }
@@ -381,6 +371,7 @@ void GetOptions(Program& p) {
   try {
     p.settings_state.paper_size = CheckedInteger(p.surface().PaperSize());
   } catch (const RuntimeError&) {
+    // A printer that cannot say its paper leaves the paper last stored.
   }
   s.PrinterMode = static_cast<Integer>(window.GetPrinterMode());
   s.DoBox = static_cast<Integer>(Checked(window, CheckBox::kDoOutlines));

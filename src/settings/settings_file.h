@@ -13,12 +13,6 @@ namespace quireon2 {
 // once. False for an empty name, a missing file, a folder or no access.
 bool FileExists(const std::string& path);
 
-// The characters before the first NUL, or the whole text when it has none.
-std::string TrimNull(const std::string& text);
-
-// The text without the blanks at both ends.
-std::string TrimBlanks(const std::string& text);
-
 // Reads every key of p.settings_state.ini_path into the settings (a missing or unreadable
 // file gives the defaults), sets the TCount box, makes LastPrinter current when it is
 // installed and deletes a line file left by an earlier run. Always true.

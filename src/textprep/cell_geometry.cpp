@@ -61,7 +61,7 @@ void ComputeCellGeometry(int layout, double sw, double sh, const Settings& s, La
       SideBySide(s.BookletGutter, sw, sh, s, r);
       break;
     default:
-      RaiseFailure(9, "Subscript out of range");
+      RaiseFailure(kSubscriptOutOfRange);
   }
 }
 

@@ -14,14 +14,6 @@ constexpr char kHeightText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr char kWidthText[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr long long kWidthTextLength = 62;
 
-LayoutRecord& CurrentRecord(Program& p) {
-  const int layout = p.settings().Layout;
-  if (layout < 0 || layout >= static_cast<int>(p.settings_state.layouts.size())) {
-    RaiseFailure(9, "Subscript out of range");
-  }
-  return p.settings_state.layouts[static_cast<std::size_t>(layout)];
-}
-
 // The line height of the surface's current font: the capitals' height times LineMultiple,
 // taken to a whole twip without rounding the product to single precision first.
 Integer MeasureLineHeight(Program& p) {
@@ -40,7 +32,7 @@ void FillRecord(Program& p, int layout) {
 
 }  // namespace
 
-void ComputeLayoutMetrics(Program& p, Integer font_size) {
+Outcome ComputeLayoutMetrics(Program& p, Integer font_size) {
   try {
     PrinterSurface& surface = p.surface();
     surface.SetScaleMode(1);
@@ -53,22 +45,24 @@ void ComputeLayoutMetrics(Program& p, Integer font_size) {
     if (font_size != 0) SetLayoutFontSize(p, font_size);
   } catch (const RuntimeError& error) {
     ReportError(p, error.failure());
+    return Outcome::PrinterFailed(error.failure());
   }
+  return Outcome::Succeeded();
 }
 
 void SetLayoutFontSize(Program& p, Integer font_size) {
   if (font_size == 0) return;
-  LayoutRecord& record = CurrentRecord(p);
+  LayoutRecord& record = CurrentLayout(p);
   p.surface().SetFontSize(font_size);
   record.font_size = font_size;
   record.line_height = MeasureLineHeight(p);
 }
 
-void SetTextMetrics(Program& p) {
+Outcome SetTextMetrics(Program& p) {
   try {
     PrepState& prep = p.prep;
     const Settings& s = p.settings();
-    LayoutRecord& record = CurrentRecord(p);
+    LayoutRecord& record = CurrentLayout(p);
     PrinterSurface& surface = p.surface();
     surface.SetFontSize(record.font_size);
     surface.SetFontName(record.font_name);
@@ -92,8 +86,12 @@ void SetTextMetrics(Program& p) {
       p.prompt().Show(
           "your printer does not support features that Quireon II needs\r\n"
           "please choose another printer");
+      return Outcome::PrinterFailed(error.failure());
     }
+    // A zero width or height or an overflow leaves the earlier metrics, which still cut
+    // the text into lines; the window has always gone on with them.
   }
+  return Outcome::Succeeded();
 }
 
 }  // namespace quireon2

@@ -22,25 +22,25 @@ namespace {
 constexpr std::size_t kCopyChunk = 32768;
 constexpr long long kMaxTabWidth = 99;
 
-// Leaves no partial line file behind and answers false. The line file is removed only
-// when this writer opened it: a path it could not open may be anything (a folder, the
-// source itself).
-bool DiscardLineFile(FileWriter* writer, const std::string& line_file) {
+// Leaves no partial line file behind. The line file is removed only when this writer
+// opened it: a path it could not open may be anything (a folder, the source itself).
+void DiscardLineFile(FileWriter* writer, const std::string& line_file) {
   if (writer != nullptr) {
     try {
       writer->Close();
     } catch (const FileFailure&) {
+      // The file is deleted next; the failure that stopped the writer is the one to show.
     }
     RemoveFile(line_file);
   }
-  return false;
 }
 
 // Reports a failed read or write and discards the line file.
-bool FailWriting(Program& p, const std::string& message, FileWriter* writer,
-                 const std::string& line_file) {
-  p.prompt().Show(message);
-  return DiscardLineFile(writer, line_file);
+Outcome FailWriting(Program& p, const FileFailure& failure, FileWriter* writer,
+                    const std::string& line_file) {
+  p.prompt().Show(failure.what());
+  DiscardLineFile(writer, line_file);
+  return Outcome::SourceFailed(RuntimeFailure{0, failure.what()});
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ bool ReadTabWidth(Program& p) {
   return true;
 }
 
-bool CopyToLineFile(Program& p, const std::string& source, const std::string& line_file) {
+Outcome CopyToLineFile(Program& p, const std::string& source, const std::string& line_file) {
   p.status().ShowStatus("Making Temp File");
   std::unique_ptr<FileWriter> writer;
   try {
@@ -78,14 +78,14 @@ bool CopyToLineFile(Program& p, const std::string& source, const std::string& li
       done += static_cast<long long>(chunk.size());
     }
     writer->Close();
-    return true;
+    return Outcome::Succeeded();
   } catch (const FileFailure& failure) {
-    return FailWriting(p, failure.what(), writer.get(), line_file);
+    return FailWriting(p, failure, writer.get(), line_file);
   }
 }
 
-bool ExpandTabsToLineFile(Program& p, const std::string& source) {
-  if (!ReadTabWidth(p)) return false;
+Outcome ExpandTabsToLineFile(Program& p, const std::string& source) {
+  if (!ReadTabWidth(p)) return Outcome::SourceFailed();
   const std::string line_file = p.prep.LineFilePath;
   const int tab_width = p.settings().TCount;
   std::unique_ptr<FileWriter> writer;
@@ -100,24 +100,24 @@ bool ExpandTabsToLineFile(Program& p, const std::string& source) {
       writer->Write(expanded);
     }
     writer->Close();
-    return true;
+    return Outcome::Succeeded();
   } catch (const FileFailure& failure) {
-    return FailWriting(p, failure.what(), writer.get(), line_file);
+    return FailWriting(p, failure, writer.get(), line_file);
   }
 }
 
-bool WrapToLineFile(Program& p, const std::string& source, const std::string& line_file,
-                    std::size_t chunk_size) {
-  if (!ReadTabWidth(p)) return false;
+Outcome WrapToLineFile(Program& p, const std::string& source, const std::string& line_file,
+                       std::size_t chunk_size) {
+  if (!ReadTabWidth(p)) return Outcome::SourceFailed();
   Settings& s = p.settings();
   s.ExpandTab = static_cast<Integer>(p.window().CheckValue(CheckBox::kDoTabEx) != 0 ? 1 : 0);
   const int tab_width = s.TCount;
 
-  SetTextMetrics(p);
+  // A refused metric has been shown; the wrap goes on with the earlier numbers.
+  const Outcome metrics = SetTextMetrics(p);
+  const Outcome written = metrics.ok() ? metrics : Outcome::WentOnPast(*metrics.failure);
   const long long chars_per_line = p.prep.CharsPerLine;
-  const int layout = s.Layout >= 0 && s.Layout < 5 ? s.Layout : 0;
-  const long long cell_width =
-      p.settings_state.layouts[static_cast<std::size_t>(layout)].cell_width;
+  const long long cell_width = CurrentLayout(p).cell_width;
   PrinterSurface& surface = p.surface();
   const WidthFunction width = [&surface](std::string_view text) {
     return RoundHalfEven(surface.TextWidth(text));
@@ -130,7 +130,7 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
     if (reader.size() == 0) {
       writer->Close();
       p.prompt().Show("Source File has 0 bytes");
-      return true;
+      return written;
     }
     long long tab_growth = 0;
     long long done = 0;
@@ -161,13 +161,14 @@ bool WrapToLineFile(Program& p, const std::string& source, const std::string& li
     wrap.Finish(out);
     writer->Write(out);
     writer->Close();
-    return true;
+    return written;
   } catch (const FileFailure& failure) {
-    return FailWriting(p, failure.what(), writer.get(), line_file);
+    return FailWriting(p, failure, writer.get(), line_file);
   } catch (const RuntimeError& error) {
     // The printer failed to measure: the run cannot go on without widths.
     ReportError(p, error.failure());
-    return DiscardLineFile(writer.get(), line_file);
+    DiscardLineFile(writer.get(), line_file);
+    return Outcome::PrinterFailed(error.failure());
   }
 }
 

@@ -5,18 +5,13 @@
 #include <limits>
 #include <utility>
 
+#include "settings/text_helpers.h"
 #include "textprep/line_file.h"
 
 namespace quireon2 {
 namespace {
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-std::string_view TrimTrailingBlanks(std::string_view text) {
-  std::size_t end = text.size();
-  while (end > 0 && text[end - 1] == ' ') --end;
-  return text.substr(0, end);
-}
 
 bool EndsWithLineEnd(std::string_view text) {
   return text.size() >= 2 && text[text.size() - 2] == '\r' && text.back() == '\n';
@@ -32,13 +27,6 @@ constexpr std::size_t kLookAhead = 4;
 constexpr std::size_t kMaxOpenLine = 1 << 16;
 
 }  // namespace
-
-long FindLast(std::string_view text, std::string_view sought) {
-  // Every position from the end is tried, so an empty sought text matches at the last one.
-  if (sought.empty()) return static_cast<long>(text.size());
-  std::size_t at = text.rfind(sought);
-  return at == std::string_view::npos ? 0 : static_cast<long>(at + 1);
-}
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
   unsigned char c = static_cast<unsigned char>(text[i]);
@@ -218,13 +206,6 @@ void LineWrap::EndLine(std::size_t end, std::string& out) {
     out.append("\r\n");
   }
   indent_ = 0;
-}
-
-void WrapText(std::string_view text, long long chars_per_line, long long cell_width,
-              const WidthFunction& width, std::string& out) {
-  LineWrap wrap(chars_per_line, cell_width, width);
-  wrap.Add(text, out);
-  wrap.Finish(out);
 }
 
 }  // namespace quireon2

@@ -65,8 +65,4 @@ class LineWrap {
   std::vector<std::size_t> candidates_;  // lengths to try, kept to save allocations
 };
 
-// Appends the printed lines of a whole text to `out` (LineWrap fed in one chunk).
-void WrapText(std::string_view text, long long chars_per_line, long long cell_width,
-              const WidthFunction& width, std::string& out);
-
 }  // namespace quireon2

@@ -2,25 +2,25 @@
 // temporary line file written and cut into pages, and the totals shown.
 #pragma once
 
+#include "settings/outcome.h"
 #include "settings/program_state.h"
 
 namespace quireon2 {
 
 // Reads the window's options into the settings and gives the printer the current layout's
-// font size and orientation, then updates the font preview. 0 on success, otherwise the
-// failure number that ReportError returned (its message has been shown).
-int SetAll(Program& p);
+// font size and orientation, then updates the font preview. A failure has been shown
+// through ReportError and is a printer failure.
+Outcome SetAll(Program& p);
 
-// The whole preparation run. True when the line file was made and counted; false when it
-// stopped early (any message has been shown).
-bool PrePrint1(Program& p);
+// The whole preparation run: success when the line file was made and counted (carrying a
+// refused text metric it went on past); otherwise how it stopped early, any message shown.
+// An empty Text1 box stops it without a message.
+Outcome PrePrint1(Program& p);
 
-// Finds the pages of the line file: fills PageStart and TotalPages, using PageLines lines
-// a page and form feeds as page ends, and stops at MaxPages with a message. A form feed
-// followed by nothing but line ends and blanks closes the last page and starts none.
-void IndexPages(Program& p);
-// The same, answering false (after a message naming the file and the system's reason)
-// when the line file cannot be read or MaxPages lies outside 1..32766.
+// Finds the pages of the line file (see PageScanner): fills PageStart and TotalPages,
+// using PageLines lines a page and form feeds as page ends, and stops at MaxPages with a
+// message. False (after a message naming the file and the system's reason) when the line
+// file cannot be read or MaxPages lies outside 1..32766.
 bool IndexLineFile(Program& p);
 
 // Shows TotalPages, SheetCount, the sheets per signature (SigCount from the SigNum box),

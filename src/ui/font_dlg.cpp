@@ -13,7 +13,7 @@
 #include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
-#include "settings/settings_file.h"
+#include "settings/text_helpers.h"
 
 namespace quireon2::ui {
 
@@ -145,12 +145,9 @@ void FontDlg::List1Click(int index) {
 
 void FontDlg::Command1Click(int index) {
   if (index == 0) {
-    const Integer layout = program_.settings().Layout;
-    if (layout >= 0 && layout < static_cast<Integer>(program_.settings_state.layouts.size())) {
-      LayoutRecord& record = program_.settings_state.layouts[static_cast<std::size_t>(layout)];
-      record.font_size = chosen_size_;
-      record.font_name = program_.settings().CurrentFont;
-    }
+    LayoutRecord& record = CurrentLayout(program_);
+    record.font_size = chosen_size_;
+    record.font_name = program_.settings().CurrentFont;
     accept();
   } else {
     reject();

@@ -1,11 +1,8 @@
-// The main window: its controls, their rules, and the program's start-up and shutdown.
+// The main window's widgets and their layout, and its buttons.
 #include "ui/frm_main.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QDate>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,16 +13,8 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "printing/print_request.h"
-#include "interfaces/printer_surface.h"
-#include "settings/capability.h"
-#include "settings/number_text.h"
-#include "interfaces/prompt.h"
-#include "settings/settings_file.h"
-#include "textprep/layout_metrics.h"
-#include "textprep/prep_run.h"
 #include "ui/frm_about.h"
 #include "ui/frm_status.h"
 #include "ui/pictures.h"
@@ -34,15 +23,6 @@
 
 namespace quireon2::ui {
 namespace {
-
-constexpr char kNoPrinter[] =
-    "you do not have a printer selected please add a printer and rerun Quireon2";
-
-// A preview in a huge size would push the window off the screen; the caption still names
-// the real size.
-constexpr double kLargestPreviewPoints = 48;
-
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
 
 QCheckBox* NewCheckBox(const char* name, const char* caption, bool checked, QWidget* parent) {
   auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
@@ -72,19 +52,6 @@ QLineEdit* NewNumberBox(const char* name, const char* text, QWidget* parent) {
 }
 
 }  // namespace
-
-// Marks the changes made through the controls interface, so a failure inside the rule it
-// runs goes back to the code that made the change.
-class FrmMain::FromCode {
- public:
-  explicit FromCode(FrmMain* window) : window_(window) { ++window_->from_code_depth_; }
-  ~FromCode() { --window_->from_code_depth_; }
-  FromCode(const FromCode&) = delete;
-  FromCode& operator=(const FromCode&) = delete;
-
- private:
-  FrmMain* window_;
-};
 
 FrmMain::FrmMain(Program& program, StartupEnvironment environment, QWidget* parent)
     : QWidget(parent), program_(program), environment_(std::move(environment)) {
@@ -361,298 +328,12 @@ void FrmMain::ConnectRules() {
   }
 }
 
-void FrmMain::RunRule(const std::function<void()>& rule) {
-  try {
-    rule();
-  } catch (const RuntimeError& error) {
-    if (from_code_depth_ > 0) {
-      if (!pending_failure_) pending_failure_ = error.failure();
-    } else {
-      ReportError(program_, error.failure());
-    }
-  }
-}
-
-void FrmMain::RethrowPendingFailure() {
-  if (from_code_depth_ > 0 || !pending_failure_) return;
-  RuntimeFailure failure = *pending_failure_;
-  pending_failure_.reset();
-  throw RuntimeError(failure);
-}
-
-LayoutRecord& FrmMain::CurrentLayoutRecord() {
-  int layout = program_.settings().Layout;
-  // The settings loader keeps Layout within the records; the spare record 4 is the
-  // fallback should anything else slip through.
-  if (layout < 0 || layout >= static_cast<int>(program_.settings_state.layouts.size())) layout = 4;
-  return program_.settings_state.layouts[layout];
-}
-
-void FrmMain::LayoutSelection_Click(int index) {
-  Settings& s = program_.settings();
-  if (index == 1) {
-    DoBooklet_->setEnabled(true);
-    DoSig_->setEnabled(DoBooklet_->isChecked());
-    program_.prep.PrintOrientation = kLandscape;
-    s.Layout = DoBooklet_->isChecked() ? kLayoutBooklet : kLayout2Up;
-  } else {
-    // The check marks stay; only the boxes become unreachable.
-    DoBooklet_->setEnabled(false);
-    DoSig_->setEnabled(false);
-    program_.prep.PrintOrientation = kPortrait;
-    s.Layout = static_cast<Integer>(index);
-  }
-  const LayoutRecord& record = CurrentLayoutRecord();
-  PrinterSurface& surface = program_.surface();
-  surface.SetFontName(record.font_name);
-  SetFontPreview(surface.FontName(), record.font_size);
-}
-
-void FrmMain::DoBooklet_Click() {
-  if (DoBooklet_->isChecked()) {
-    DoSig_->setEnabled(true);
-    SigNum_->setEnabled(true);
-    program_.settings().Layout = kLayoutBooklet;
-  } else {
-    DoSig_->setEnabled(false);
-    SigNum_->setEnabled(false);
-    int selected = SelectedLayoutOption();
-    if (selected >= 0) program_.settings().Layout = static_cast<Integer>(selected);
-  }
-}
-
-void FrmMain::DoSig_Click() { SigNum_->setEnabled(DoSig_->isChecked()); }
-
-void FrmMain::DoOutlines_Click() { program_.settings().DoBox = DoOutlines_->isChecked() ? 1 : 0; }
-
-void FrmMain::Image1_Click(int index) {
-  if (index >= 0 && index < 3) LayoutSelection_[index]->setChecked(true);
-}
-
-void FrmMain::Image2_Click(int index) {
-  if (index < 0 || index >= 4 || !printermode_[index]->isEnabled()) return;
-  printermode_[index]->setChecked(true);
-  printermode_[index]->setFocus();
-}
-
 void FrmMain::TabStrip1_Click() {
   int n = TabStrip1_->currentIndex() + 1;
   if (n < 1 || n > 2 || n == shown_page_) return;
   Frame10_[n - 1]->show();
   Frame10_[shown_page_ - 1]->hide();
   shown_page_ = n;
-}
-
-QCheckBox* FrmMain::Box(CheckBox box) const {
-  switch (box) {
-    case CheckBox::kHPageNum: return HPageNum_;
-    case CheckBox::kHFilename: return HFilename_;
-    case CheckBox::kHDate: return HDate_;
-    case CheckBox::kFPageNum: return FPageNum_;
-    case CheckBox::kFFileName: return FFileName_;
-    case CheckBox::kFDate: return FDate_;
-    case CheckBox::kDoTabEx: return DoTabEx_;
-    case CheckBox::kDoSig: return DoSig_;
-    case CheckBox::kDoWordWrap: return DoWordWrap_;
-    case CheckBox::kDoOutlines: return DoOutlines_;
-    case CheckBox::kDoBooklet: return DoBooklet_;
-  }
-  return DoOutlines_;
-}
-
-QLineEdit* FrmMain::Edit(TextBox box) const {
-  switch (box) {
-    case TextBox::kText1: return Text1_;
-    case TextBox::kTCount: return TCount_;
-    case TextBox::kSigNum: return SigNum_;
-  }
-  return Text1_;
-}
-
-int FrmMain::CheckValue(CheckBox box) const { return Box(box)->isChecked() ? 1 : 0; }
-
-void FrmMain::SetCheckValue(CheckBox box, int value) {
-  {
-    FromCode from_code(this);
-    Box(box)->setChecked(value != 0);
-  }
-  RethrowPendingFailure();
-}
-
-// A box's own visibility, as set by the program: a box on the page not shown, or in a
-// window not yet shown, still counts as visible.
-bool FrmMain::IsVisible(CheckBox box) const { return !Box(box)->isHidden(); }
-
-int FrmMain::SelectedLayoutOption() const {
-  for (int i = 0; i < 3; ++i) {
-    if (LayoutSelection_[i]->isChecked()) return i;
-  }
-  return -1;
-}
-
-void FrmMain::SelectLayoutOption(int index) {
-  {
-    FromCode from_code(this);
-    if (index >= 0 && index < 3) {
-      LayoutSelection_[index]->setChecked(true);
-    } else {
-      // An index that names no option leaves none selected.
-      layout_group_->setExclusive(false);
-      for (QRadioButton* option : LayoutSelection_) option->setChecked(false);
-      layout_group_->setExclusive(true);
-    }
-  }
-  RethrowPendingFailure();
-}
-
-int FrmMain::GetPrinterMode() const {
-  for (int i = 0; i < 4; ++i) {
-    if (printermode_[i]->isChecked()) return i;
-  }
-  return 0;
-}
-
-void FrmMain::SetPrinterMode(int mode) {
-  if (mode >= 0 && mode < 4) {
-    printermode_[mode]->setChecked(true);
-    return;
-  }
-  // A mode that names no option leaves none selected.
-  mode_group_->setExclusive(false);
-  for (QRadioButton* option : printermode_) option->setChecked(false);
-  mode_group_->setExclusive(true);
-}
-
-void FrmMain::EnablePrinterMode(int index, bool enabled) {
-  if (index < 0 || index >= 4) return;
-  printermode_[index]->setEnabled(enabled);
-  Image2_[index]->SetFaded(!enabled);
-}
-
-bool FrmMain::IsPrinterModeEnabled(int index) const {
-  return index >= 0 && index < 4 && printermode_[index]->isEnabled();
-}
-
-std::string FrmMain::Text(TextBox box) const { return Edit(box)->text().toStdString(); }
-
-void FrmMain::SetText(TextBox box, const std::string& text) { Edit(box)->setText(FromUtf8(text)); }
-
-void FrmMain::SetFontPreview(const std::string& font_name, double size_points) {
-  // The label shows the face the printer really uses, whatever name the caller passed.
-  QFont font = FontPreview_->font();
-  font.setFamily(FromUtf8(program_.surface().FontName()));
-  if (size_points > 0) font.setPointSizeF(std::min(size_points, kLargestPreviewPoints));
-  FontPreview_->setFont(font);
-  FontPreview_->setText(FromUtf8(FontPreviewCaption(font_name, size_points)));
-}
-
-FrmMain::LoadResult FrmMain::Form_Load() {
-  // One copy per user.
-  if (environment_.another_copy_running && environment_.another_copy_running()) {
-    return LoadResult::kEndProcess;
-  }
-  Settings& s = program_.settings();
-  SettingsState& state = program_.settings_state;
-  PrinterSurface& surface = program_.surface();
-  try {
-    // A printer that can print what the program makes.
-    if (TrimBlanks(surface.DeviceName()).empty()) {
-      program_.prompt().Show(kNoPrinter);
-      return LoadResult::kEndProcess;
-    }
-    while (PrinterUnsuitable(program_)) {
-      std::string question = "Your printer " + surface.DeviceName() +
-                             " does not support features Quireon2 needs. Select yes to choose "
-                             "another printer, No to exit";
-      if (program_.prompt().Ask(question, Buttons::kYesNo) != Answer::kYes) {
-        return LoadResult::kEndProcess;
-      }
-      if (environment_.choose_printer) {
-        environment_.choose_printer(program_, this);
-      } else {
-        ChoosePrinter(program_, this, /*wait=*/true);
-      }
-    }
-
-    // Names, paths, twips.
-    setWindowTitle(kProgramName);
-    state.ini_path = environment_.ini_path;
-    state.help_path = environment_.help_path;
-    surface.SetScaleMode(1);
-
-    // The stored options into the window.
-    if (LoadSettings(program_)) {
-      ComputeLayoutMetrics(program_, 0);
-      SetOptions(program_);
-      SetAll(program_);
-      // DefTab is kept for the settings file only: the first page always shows at start.
-      TabStrip1_->setCurrentIndex(0);
-      Frame10_[0]->show();
-      Frame10_[1]->hide();
-      shown_page_ = 1;
-    }
-
-    // The current layout's face on the printer; no job before a source file is chosen.
-    surface.SetFontName(CurrentLayoutRecord().font_name);
-    P_->setEnabled(false);
-
-    // The file named on the command line wins over the one used last.
-    const std::string command_line = environment_.command_line;
-    if (!command_line.empty()) {
-      if (!source_file_->OpenSourceFile(command_line)) {
-        const std::string stored = s.TextFile;
-        source_file_->OpenSourceFile(stored);
-      }
-    } else if (!s.TextFile.empty()) {
-      const std::string stored = s.TextFile;
-      source_file_->OpenSourceFile(stored);
-    }
-
-    // Colour, today's date for headers and footers, the font preview.
-    surface.SetColorMode(1);
-    state.today = environment_.today.empty()
-                      ? QDate::currentDate().toString("MM-dd-yyyy").toStdString()
-                      : environment_.today;
-    SetFontPreview(surface.FontName(), CurrentLayoutRecord().font_size);
-  } catch (const RuntimeError&) {
-    // A failure ends start-up where it happened; the window shows what was set up so far.
-  }
-  return LoadResult::kShow;
-}
-
-void FrmMain::cleanup() {
-  // Each step runs even when the one before it failed.
-  try {
-    DeleteLineFile(program_);
-  } catch (const RuntimeError&) {
-  }
-  try {
-    GetOptions(program_);
-  } catch (const RuntimeError&) {
-  }
-  try {
-    SaveSettings(program_);
-  } catch (const RuntimeError&) {
-  }
-}
-
-void FrmMain::EndProcess() {
-  ended_ = true;
-  if (about_) about_->close();
-  if (environment_.end_process) {
-    environment_.end_process();
-  } else {
-    QCoreApplication::quit();
-  }
-}
-
-void FrmMain::closeEvent(QCloseEvent* event) {
-  // Form_Unload: the same shutdown as "E&xit".
-  if (!ended_) {
-    cleanup();
-    EndProcess();
-  }
-  event->accept();
 }
 
 void FrmMain::AboutHelpExit_Click(int index) {

@@ -1,6 +1,8 @@
 // The main window: the source file, the "&Layout" and "&Formatting" pages with the option
 // rules that keep them consistent, the buttons that start a job, open the dialogs, help
-// and About, and the program's start-up and shutdown.
+// and About, and the program's start-up and shutdown. Its widgets live in frm_main.cpp,
+// the option rules in main_options.cpp, the controls the core sees in main_controls.cpp,
+// start-up and shutdown in main_startup.cpp.
 #pragma once
 
 #include <QPointer>
@@ -128,7 +130,6 @@ class FrmMain : public QWidget, public MainWindowControls {
 
   QCheckBox* Box(CheckBox box) const;
   QLineEdit* Edit(TextBox box) const;
-  LayoutRecord& CurrentLayoutRecord();
   void EndProcess();
 
   Program& program_;

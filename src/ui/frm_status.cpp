@@ -1,3 +1,4 @@
+// The status window of one print request.
 #include "ui/frm_status.h"
 
 #include <QCloseEvent>
@@ -122,7 +123,7 @@ bool FrmStatus::doCount() {
   total_page_signature_->clear();
   total_sheet_display_->clear();
   DoEvents();
-  const bool ready = PrePrint1(program_);
+  const bool ready = PrePrint1(program_).ok();
   busy_ = false;
   if (!ready) return false;
   SetButtonsEnabled(true);
@@ -135,9 +136,10 @@ void FrmStatus::PrintBook_Click(int index) {
   if (index == 0) {
     busy_ = true;
     SetButtonsEnabled(false);
-    const bool done = PrintNow(program_);
+    const Outcome printed = PrintNow(program_);
     busy_ = false;
-    if (done) {
+    // A run that could not open its prepared text leaves the window open for another try.
+    if (printed.kind != OutcomeKind::kSourceFailed) {
       QDialog::accept();
     } else {
       SetButtonsEnabled(true);

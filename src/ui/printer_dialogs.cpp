@@ -64,14 +64,6 @@ void RunSteps(Program& program, std::initializer_list<std::function<void()>> ste
   }
 }
 
-LayoutRecord* CurrentLayout(Program& program) {
-  const Integer layout = program.settings().Layout;
-  if (layout < 0 || layout >= static_cast<Integer>(program.settings_state.layouts.size())) {
-    return nullptr;
-  }
-  return &program.settings_state.layouts[static_cast<std::size_t>(layout)];
-}
-
 void FontClick(Program& program, QWidget* main_window) {
   RunSteps(program, {
       [&] {
@@ -79,16 +71,8 @@ void FontClick(Program& program, QWidget* main_window) {
         dialog.FormLoad();
         dialog.exec();
       },
-      [&] {
-        if (LayoutRecord* record = CurrentLayout(program)) {
-          program.surface().SetFontName(record->font_name);
-        }
-      },
-      [&] {
-        if (LayoutRecord* record = CurrentLayout(program)) {
-          program.settings_state.print_font_size = record->font_size;
-        }
-      },
+      [&] { program.surface().SetFontName(CurrentLayout(program).font_name); },
+      [&] { program.settings_state.print_font_size = CurrentLayout(program).font_size; },
       [&] { ComputeLayoutMetrics(program, program.settings_state.print_font_size); },
       [&] {
         SetFontPreview(program, program.surface().FontName(),

@@ -18,6 +18,7 @@
 
 #include "interfaces/prompt.h"
 #include "settings/settings_file.h"
+#include "settings/text_helpers.h"
 
 namespace quireon2::ui {
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -210,43 +209,6 @@ TEST(PrintToPdf, NUpPagesLandInReadingOrderOnTheSidesCounted) {
           << pages << " pages " << per_side << " up";
     }
   }
-}
-
-// The nth word `text` of a page; a word at NaN, which no position check accepts, when
-// there is none.
-PdfWord Find(const PdfPageText& page, const std::string& text, int nth = 0) {
-  for (const auto& [word, box] : page.words) {
-    if (word == text && nth-- == 0) return box;
-  }
-  const double nan = std::nan("");
-  return {0, nan, nan, nan, nan};
-}
-
-TEST(PrintToPdf, BookletHeaderAndFooterSitAtTheirEdges) {
-  PdfJob job;
-  job.window.SetCheckValue(CheckBox::kHPageNum, 1);
-  job.window.SetCheckValue(CheckBox::kHDate, 1);
-  job.window.SetCheckValue(CheckBox::kFFileName, 1);
-  job.Prepare(8, 1, true);
-  const std::vector<PdfFile> jobs = job.Print(2);
-  ASSERT_EQ(jobs.size(), 1u);
-  ASSERT_EQ(jobs[0].size(), 4u);
-  const PdfPageText& front = jobs[0][0];  // page 8 on the left, page 1 on the right
-  // With the default borders and gutter (720 twips = 36 points) the left cell spans
-  // 36 .. width/2 - 36 and the right cell width/2 + 36 .. width - 36.
-  const double half = front.width / 2;
-  // Page 8: its label at the outer (left) edge, the date at the fold; page 1: its label
-  // ends at the outer (right) edge, the date starts at the fold.
-  EXPECT_NEAR(Find(front, "Page").x_min, 36, 1.5);
-  EXPECT_NEAR(Find(front, "03-14-2024").x_max, half - 36, 1.5);
-  EXPECT_NEAR(Find(front, "1").x_max, front.width - 36, 1.5);
-  EXPECT_NEAR(Find(front, "03-14-2024", 1).x_min, half + 36, 1.5);
-  // The header line lies above the text, the file name centred at the foot of both cells.
-  EXPECT_LT(Find(front, "Page").y_max, Find(front, "M8").y_min);
-  EXPECT_GT(Find(front, "book.txt").y_min, front.height * 0.8);
-  const PdfWord left = Find(front, "book.txt"), right = Find(front, "book.txt", 1);
-  EXPECT_NEAR((left.x_min + left.x_max) / 2, half / 2, 2);
-  EXPECT_NEAR((right.x_min + right.x_max) / 2, half + half / 2, 2);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The printer surface against real CUPS queues on the test scheduler that
-// tests/cups/test-cupsd starts: the printer list, capability answers, two-sided jobs,
-// the text in a queue's output, refused settings, and jobs a queue cannot take.
+// tests/cups/test-cupsd starts: the printer list, capability answers, spooling, jobs a
+// queue cannot take, and each job's paper, margins, sides and name.
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 
@@ -74,33 +74,6 @@ int JobCount(const std::string& queue) {
   return count;
 }
 
-// Points TMPDIR at a scratch folder of its own while it lives.
-class TempFolderOfOurOwn {
- public:
-  TempFolderOfOurOwn() {
-    const char* old = std::getenv("TMPDIR");
-    if (old != nullptr) old_ = old;
-    Use(folder_.path().string());
-  }
-  ~TempFolderOfOurOwn() {
-    if (old_) {
-      setenv("TMPDIR", old_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-  void Use(const std::string& path) { setenv("TMPDIR", path.c_str(), 1); }
-  std::size_t FileCount() const {
-    const std::filesystem::directory_iterator files(folder_.path());
-    return static_cast<std::size_t>(std::distance(begin(files), end(files)));
-  }
-  const std::filesystem::path& path() const { return folder_.path(); }
-
- private:
-  testing::ScratchDir folder_;
-  std::optional<std::string> old_;
-};
-
 class CupsQueues : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -112,10 +85,16 @@ class CupsQueues : public ::testing::Test {
     std::getline(file, status);
     if (status != "ready") GTEST_SKIP() << "no test CUPS scheduler in " << state_ << ": " << status;
     // The user's printer options (lpoptions) are the tests' own: libcups finds them under
-    // HOME, which it reads at its first call.
+    // HOME, which it reads at its first call. Jobs are spooled through a temp folder of
+    // the test's own.
     std::filesystem::create_directories(state_ + "/home");
     setenv("HOME", (state_ + "/home").c_str(), 1);
+    if (const char* old = std::getenv("TMPDIR")) old_temp_ = old;
+    setenv("TMPDIR", temp_.path().c_str(), 1);
     surface_ = std::make_unique<CupsSurface>();
+  }
+  void TearDown() override {
+    old_temp_ ? setenv("TMPDIR", old_temp_->c_str(), 1) : unsetenv("TMPDIR");
   }
 
   // The names in the surface's printer list, in order.
@@ -131,12 +110,18 @@ class CupsQueues : public ::testing::Test {
     surface_->SelectPrinter(index);
     ASSERT_EQ(surface_->DeviceName(), name);
   }
+  std::size_t TempFileCount() const {
+    const std::filesystem::directory_iterator files(temp_.path());
+    return static_cast<std::size_t>(std::distance(begin(files), end(files)));
+  }
 
   std::string state_;
+  testing::ScratchDir temp_;
+  std::optional<std::string> old_temp_;
   std::unique_ptr<CupsSurface> surface_;
 };
 
-TEST_F(CupsQueues, PrinterListHoldsTheQueuesInCupsOrderThenPrintToPdf) {
+TEST_F(CupsQueues, PrinterListAndCapabilitiesComeFromTheQueues) {
   // The order lpstat lists the destinations in, less any instances.
   std::istringstream listed(RunCommand("lpstat -e").value_or(""));
   std::vector<std::string> expected;
@@ -153,9 +138,6 @@ TEST_F(CupsQueues, PrinterListHoldsTheQueuesInCupsOrderThenPrintToPdf) {
   unsetenv("LPDEST");
   EXPECT_EQ(with_default.DeviceName(), kOneSided);
   EXPECT_EQ(with_default.Port(), "cups-pdf:/");
-}
-
-TEST_F(CupsQueues, CapabilityAnswersComeFromTheQueues) {
   // Queue, two-sided answer, landscape answer.
   const std::tuple<const char*, int, int> cases[] = {
       {kOneSided, 0, 90}, {kDuplexPs, 1, 90}, {kDuplexPdf, 1, 90}, {"Q2TestNoSuchQueue", -1, -1}};
@@ -163,113 +145,48 @@ TEST_F(CupsQueues, CapabilityAnswersComeFromTheQueues) {
     EXPECT_EQ(surface_->DeviceCapabilities(queue, "", kCapabilityDuplex), two_sided) << queue;
     EXPECT_EQ(surface_->DeviceCapabilities(queue, "", kCapabilityOrientation), landscape) << queue;
   }
-}
-
-TEST_F(CupsQueues, TwoSidedBookletOfLandscapeSidesIsOneShortEdgeJob) {
+  // A one-sided queue refuses two-sided printing; a sides value it lacks falls back.
   Select(kDuplexPs);
-  surface_->SetDocumentName("/home/someone/story.txt");
-  surface_->SetOrientation(kLandscape);
-  const int before = JobCount(kDuplexPs);
-  surface_->SetDuplex(kDuplexShortEdge);
-  for (int side = 1; side <= 4; ++side) {  // two sheets, front and back
-    if (side > 1) surface_->NewPage();
-    surface_->SetCurrentX(720);
-    surface_->SetCurrentY(720);
-    surface_->Print("Side " + std::to_string(side), true);
+  surface_->SetDuplex(kDuplexLongEdge);
+  Select(kOneSided);
+  EXPECT_EQ(surface_->Duplex(), kDuplexSimplex);
+  for (int value : {kDuplexShortEdge, kDuplexLongEdge}) {
+    EXPECT_TRUE(Raises([&] { surface_->SetDuplex(value); }, kInvalidPropertyValue)) << value;
   }
-  surface_->EndDoc();
-  surface_->SetDuplex(kDuplexSimplex);
-  const int job = surface_->last_job_id();
-  EXPECT_EQ(JobCount(kDuplexPs), before + 1);
-  const JobFacts facts = ReadJob(job);
-  EXPECT_EQ(facts.sides, "two-sided-short-edge");
-  EXPECT_EQ(facts.name, "story.txt");
-  EXPECT_EQ(WaitForJob(job), IPP_JSTATE_COMPLETED);
-  // The duplex value put back applies to the next job.
-  surface_->Print("Single", true);
-  surface_->EndDoc();
-  EXPECT_EQ(ReadJob(surface_->last_job_id()).sides, "one-sided");
-  EXPECT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
-}
-
-TEST_F(CupsQueues, PdfQueueOutputHoldsTheTextAtItsPlaces) {
-  Select(kDuplexPdf);
-  surface_->SetPaperSize(kPaperLetter);
-  surface_->SetOrientation(kLandscape);
-  // Letter less the queue's margins: 18 pt left and right, 36 pt top and bottom; in
-  // landscape the long side across.
-  EXPECT_NEAR(surface_->ScaleWidth(), (792 - 72) * 20, 0.05);
-  EXPECT_NEAR(surface_->ScaleHeight(), (612 - 36) * 20, 0.05);
-  surface_->SetOrientation(kPortrait);
-  EXPECT_EQ(surface_->PaperSize(), kPaperLetter);
-  EXPECT_NEAR(surface_->ScaleWidth(), (612 - 36) * 20, 0.05);
-  EXPECT_NEAR(surface_->ScaleHeight(), (792 - 72) * 20, 0.05);
-  surface_->Print("Corner", true);
-  surface_->SetCurrentX(1440);
-  surface_->SetCurrentY(2880);
-  surface_->Print("Placed", true);
-  surface_->EndDoc();
-  ASSERT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
-  const testing::PdfWords words = testing::ReadPdfWords(state_ + "/duplex-pdf.out");
-  EXPECT_TRUE(testing::WordAt(words, "Corner", 18, 36));  // the printable area's corner
-  EXPECT_TRUE(testing::WordAt(words, "Placed", 18 + 72, 36 + 144));  // an inch across, two down
+  EXPECT_EQ(surface_->Duplex(), kDuplexSimplex);
 }
 
 TEST_F(CupsQueues, AJobIsSpooledThroughTheTempFolderAndLeavesNothingThere) {
   Select(kDuplexPdf);
-  TempFolderOfOurOwn temp;
-  for (int page = 1; page <= 40; ++page) {
-    if (page > 1) surface_->NewPage();
-    surface_->Print("Spooled page " + std::to_string(page), true);
-  }
-  EXPECT_EQ(temp.FileCount(), 1u);  // the job's PDF while it is drawn
-  surface_->EndDoc();
-  EXPECT_EQ(temp.FileCount(), 0u);
-  ASSERT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
-  const testing::PdfWords words = testing::ReadPdfWords(state_ + "/duplex-pdf.out");
-  EXPECT_EQ(words.at("1").page, 1);
-  EXPECT_EQ(words.at("40").page, 40);
-  EXPECT_EQ(testing::PdfPages(state_ + "/duplex-pdf.out").size(), 40u);
-  // A dropped job takes its file with it, and so does the surface when it goes mid-job.
-  surface_->Print("Dropped", true);
-  surface_->AbortDoc();
-  EXPECT_EQ(temp.FileCount(), 0u);
-  surface_->Print("Abandoned", true);
-  surface_.reset();
-  EXPECT_EQ(temp.FileCount(), 0u);
-}
-
-TEST_F(CupsQueues, WithoutAWritableTempFolderAJobFailsAndNothingIsQueued) {
-  Select(kDuplexPdf);
-  TempFolderOfOurOwn temp;
-  temp.Use((temp.path() / "missing").string());
+  // Without a writable temp folder the job fails and nothing is queued.
+  setenv("TMPDIR", (temp_.path() / "missing").c_str(), 1);
   const int before = JobCount(kDuplexPdf);
   surface_->Print("Nowhere", true);
   EXPECT_TRUE(Raises([&] { surface_->EndDoc(); }, kPathFileAccessError, {"temp folder"}));
   EXPECT_EQ(JobCount(kDuplexPdf), before);
   EXPECT_EQ(surface_->last_job_id(), 0);
   // With the folder back the next job goes through, without the failed job's page.
-  temp.Use(temp.path().string());
-  surface_->Print("Somewhere", true);
+  setenv("TMPDIR", temp_.path().c_str(), 1);
+  for (int page = 1; page <= 40; ++page) {
+    if (page > 1) surface_->NewPage();
+    surface_->Print("Spooled page " + std::to_string(page), true);
+  }
+  EXPECT_EQ(TempFileCount(), 1u);  // the job's PDF while it is drawn
   surface_->EndDoc();
+  EXPECT_EQ(TempFileCount(), 0u);
   EXPECT_EQ(JobCount(kDuplexPdf), before + 1);
   ASSERT_EQ(WaitForJob(surface_->last_job_id()), IPP_JSTATE_COMPLETED);
-  EXPECT_EQ(temp.FileCount(), 0u);
-  const testing::PdfWords words = testing::ReadPdfWords(state_ + "/duplex-pdf.out");
-  EXPECT_EQ(words.count("Nowhere"), 0u);
-  EXPECT_EQ(words.at("Somewhere").page, 1);
-  EXPECT_EQ(testing::PdfPages(state_ + "/duplex-pdf.out").size(), 1u);
-}
-
-TEST_F(CupsQueues, OneSidedQueueRefusesTwoSidedPrinting) {
-  Select(kDuplexPs);
-  surface_->SetDuplex(kDuplexLongEdge);
-  Select(kOneSided);
-  EXPECT_EQ(surface_->Duplex(), kDuplexSimplex);  // a sides value it lacks falls back
-  for (int value : {kDuplexShortEdge, kDuplexLongEdge}) {
-    EXPECT_TRUE(Raises([&] { surface_->SetDuplex(value); }, kInvalidPropertyValue)) << value;
-  }
-  EXPECT_EQ(surface_->Duplex(), kDuplexSimplex);
+  const auto pages = testing::ReadPdfPages(state_ + "/duplex-pdf.out");
+  ASSERT_EQ(pages.size(), 40u);
+  EXPECT_EQ(pages[0].words.at(0).first, "Spooled");
+  EXPECT_EQ(pages[39].words.at(2).first, "40");
+  // A dropped job takes its file with it, and so does the surface when it goes mid-job.
+  surface_->Print("Dropped", true);
+  surface_->AbortDoc();
+  EXPECT_EQ(TempFileCount(), 0u);
+  surface_->Print("Abandoned", true);
+  surface_.reset();
+  EXPECT_EQ(TempFileCount(), 0u);
 }
 
 TEST_F(CupsQueues, JobToAQueueThatCannotTakeItFailsWithTheSchedulersMessage) {
@@ -284,30 +201,35 @@ TEST_F(CupsQueues, JobToAQueueThatCannotTakeItFailsWithTheSchedulersMessage) {
                            "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd"));
     Select(queue);
     ASSERT_TRUE(RunCommand(befall)) << befall;
-    TempFolderOfOurOwn temp;
     surface_->Print("Refused", true);
     EXPECT_TRUE(Raises([&] { surface_->EndDoc(); }, kPrinterError, {queue, message}));
-    EXPECT_EQ(temp.FileCount(), 0u);  // the job's PDF is gone with it
+    EXPECT_EQ(TempFileCount(), 0u);  // the job's PDF is gone with it
     EXPECT_LE(JobCount(queue), 0);  // -1 for the deleted queue
     EXPECT_EQ(surface_->last_job_id(), 0);
     RunCommand("lpadmin -x " + queue + " 2>/dev/null");
   }
 }
 
+// Each job carries its paper, sides and name to the scheduler.
 TEST_F(CupsQueues, AQueuePrintsOnItsOwnPaperUntilTheUserKeepsAnother) {
   RunCommand(std::string("lpoptions -p ") + kA4 + " -r media");  // what a failed run kept
   // The queue, the paper in force, the job's media, the page in points (1/72 in: Letter
-  // 8.5 x 11 in, A4 210 x 297 mm, A5 148 x 210 mm), the queue's output.
+  // 8.5 x 11 in, A4 210 x 297 mm, A5 148 x 210 mm), the queue's output, the job's sides.
   struct Case {
     const char* queue;
     int paper;
     const char* media;
     double width, height;
     const char* out;
+    int duplex;
   };
-  const Case letter = {kDuplexPdf, kPaperLetter, "na_letter_8.5x11in", 612, 792, "duplex-pdf"};
-  const Case cases[] = {{kA4, kPaperA4, "iso_a4_210x297mm", 595.28, 841.89, "a4-pdf"}, letter,
-                        {kA4, 11, "iso_a5_148x210mm", 419.53, 595.28, "a4-pdf"}, letter};
+  const Case letter = {kDuplexPdf, kPaperLetter, "na_letter_8.5x11in", 612, 792, "duplex-pdf",
+                       kDuplexSimplex};
+  Case two_sided = letter;
+  two_sided.duplex = kDuplexShortEdge;
+  const Case cases[] = {
+      {kA4, kPaperA4, "iso_a4_210x297mm", 595.28, 841.89, "a4-pdf", kDuplexSimplex}, two_sided,
+      {kA4, 11, "iso_a5_148x210mm", 419.53, 595.28, "a4-pdf", kDuplexSimplex}, letter};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
     if (i == 2) {
@@ -330,15 +252,34 @@ TEST_F(CupsQueues, AQueuePrintsOnItsOwnPaperUntilTheUserKeepsAnother) {
     surface_ = std::make_unique<CupsSurface>();
     Select(c.queue);
     EXPECT_EQ(surface_->PaperSize(), c.paper) << i;
-    surface_->Print("Paper", true);
+    // The printable area is the paper less the queue's margins, 18 pt left and right, 36 pt
+    // top and bottom; in landscape the long side across.
+    surface_->SetOrientation(kLandscape);
+    EXPECT_NEAR(surface_->ScaleWidth(), (c.height - 72) * 20, 20) << i;
+    EXPECT_NEAR(surface_->ScaleHeight(), (c.width - 36) * 20, 20) << i;
+    surface_->SetOrientation(kPortrait);
+    EXPECT_NEAR(surface_->ScaleWidth(), (c.width - 36) * 20, 20) << i;
+    EXPECT_NEAR(surface_->ScaleHeight(), (c.height - 72) * 20, 20) << i;
+    surface_->SetDuplex(c.duplex);
+    surface_->SetDocumentName("/home/someone/story.txt");
+    surface_->Print("Corner", true);
+    surface_->SetCurrentX(1440);
+    surface_->SetCurrentY(2880);
+    surface_->Print("Placed", true);
     surface_->EndDoc();
     const int job = surface_->last_job_id();
-    EXPECT_EQ(ReadJob(job).media, c.media) << i;
+    const JobFacts facts = ReadJob(job);
+    EXPECT_EQ(facts.media, c.media) << i;
+    EXPECT_EQ(facts.sides, c.duplex == kDuplexSimplex ? "one-sided" : "two-sided-short-edge") << i;
+    EXPECT_EQ(facts.name, "story.txt") << i;
     ASSERT_EQ(WaitForJob(job), IPP_JSTATE_COMPLETED) << i;
-    const std::vector<testing::PdfPage> pages = testing::PdfPages(state_ + "/" + c.out + ".out");
+    const auto pages = testing::ReadPdfPages(state_ + "/" + c.out + ".out");
     ASSERT_EQ(pages.size(), 1u) << i;
     EXPECT_NEAR(pages[0].width, c.width, 1) << i;
     EXPECT_NEAR(pages[0].height, c.height, 1) << i;
+    const testing::PdfWords words(pages[0].words.begin(), pages[0].words.end());
+    EXPECT_TRUE(testing::WordAt(words, "Corner", 18, 36)) << i;  // the printable area's corner
+    EXPECT_TRUE(testing::WordAt(words, "Placed", 18 + 72, 36 + 144)) << i;  // 1 in across, 2 down
   }
   RunCommand(std::string("lpoptions -p ") + kA4 + " -r media");
 }

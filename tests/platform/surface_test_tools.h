@@ -91,23 +91,6 @@ inline ::testing::AssertionResult WordAt(const PdfWords& words, const std::strin
   return ::testing::AssertionFailure() << text << " is at " << w.x_min << ", " << w.y_min;
 }
 
-struct PdfPage {
-  double width = 0, height = 0;  // points
-};
-
-// The pages' sizes in order, as pdfinfo reads them; empty when it cannot read the file.
-inline std::vector<PdfPage> PdfPages(const std::string& pdf_path) {
-  static const std::regex kSize(R"re(Page +\d+ size: +([0-9.]+) x ([0-9.]+) pts)re");
-  const std::string info =
-      RunCommand("pdfinfo -f 1 -l 9999 " + ShellQuote(pdf_path) + " 2>/dev/null").value_or("");
-  std::vector<PdfPage> pages;
-  for (auto it = std::sregex_iterator(info.begin(), info.end(), kSize);
-       it != std::sregex_iterator(); ++it) {
-    pages.push_back({std::stod((*it)[1]), std::stod((*it)[2])});
-  }
-  return pages;
-}
-
 // Whether `action` raises RuntimeError `number` with a description holding every one of
 // `in_description`.
 inline ::testing::AssertionResult Raises(const std::function<void()>& action, int number,

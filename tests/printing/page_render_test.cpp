@@ -61,9 +61,6 @@ class RenderTest : public ::testing::Test, public PrintJob {
     }
     return out.str();
   }
-  void Set(std::initializer_list<Integer Settings::*> flags) {
-    for (auto flag : flags) p.settings().*flag = 1;
-  }
 };
 
 TEST_F(RenderTest, TextLinesStartAtTheCellOriginAndStopAtAFormFeed) {
@@ -77,63 +74,58 @@ TEST_F(RenderTest, TextLinesStartAtTheCellOriginAndStopAtAFormFeed) {
             "Print \"two\" at 8640,920\n");
 }
 
-TEST_F(RenderTest, PageBeyondTheTextLeavesTheCellBlank) {
-  Set({&Settings::DoBox, &Settings::HPgNumber, &Settings::DoHeader, &Settings::FPgNumber,
-       &Settings::DoFooter});
-  for (long page : {11, 12, 40000}) {
-    EXPECT_EQ(Render(NumberedPages(10), kLayoutBooklet, 1, page), "") << page;
-  }
-  // A page of a form feed alone has no text but still gets its outline, header and footer;
-  // with the outline the footer has no rule and stays on the cell's last line.
-  EXPECT_EQ(Render({"1\r\n\f", "\f", "3\r\n"}, kLayoutBooklet, 1, 2),
-            "Box 450,450 to 7470,11790 weight 1\n"
-            "Print \"Page 2\" at 720,720\n"
-            "Line 720,920 to 7200,920\n"
-            "Print \"Page 2\" at 720,11320\n");
-}
-
-// "Page 2" is 600 twips wide and the date 1000; cells as in print_fixture.h.
-TEST_F(RenderTest, HeaderLabelAndDateMirrorAcrossTheFoldOnlyInTheBooklet) {
-  Set({&Settings::HPgNumber, &Settings::HCurDate, &Settings::DoHeader});
+// Header, footer and outline of one page. "Page 2" is 600 twips wide and the date 1000.
+TEST_F(RenderTest, HeaderFooterAndOutline) {
+  using F = Integer Settings::*;
   struct Case {
-    int layout, cell, page;
+    std::vector<F> flags;
+    std::vector<std::string> pages;
+    int layout, cell;
+    long page;
     const char* drawn;
   };
+  const std::vector<F> all = {&Settings::DoBox,     &Settings::HPgNumber, &Settings::DoHeader,
+                              &Settings::FPgNumber, &Settings::DoFooter};
+  const std::vector<F> head = {&Settings::HPgNumber, &Settings::HCurDate, &Settings::DoHeader};
+  const std::vector<F> foot = {&Settings::FPgNumber, &Settings::FFileTitle, &Settings::DoFooter};
   const Case cases[] = {
+      // A page beyond the text leaves the cell blank.
+      {all, NumberedPages(10), kLayoutBooklet, 1, 11, ""},
+      {all, NumberedPages(10), kLayoutBooklet, 1, 40000, ""},
+      // A page of a form feed alone has no text but still gets its outline, header and
+      // footer; with the outline the footer has no rule and stays on the cell's last line.
+      {all, {"1\r\n\f", "\f", "3\r\n"}, kLayoutBooklet, 1, 2,
+       "Box 450,450 to 7470,11790 weight 1\nPrint \"Page 2\" at 720,720\n"
+       "Line 720,920 to 7200,920\nPrint \"Page 2\" at 720,11320\n"},
       // Booklet page 2 (left cell): label on the outer (left) edge, date on the inner edge.
-      {kLayoutBooklet, 1, 2,
+      {head, NumberedPages(4), kLayoutBooklet, 1, 2,
        "Print \"Page 2\" at 720,720\nPrint \"03-14-2024\" at 6200,720\n"
        "Line 720,920 to 7200,920\nPrint \"2\" at 720,1120\n"},
       // Booklet page 3 (right cell): date at the left, label right-aligned.
-      {kLayoutBooklet, 2, 3,
+      {head, NumberedPages(4), kLayoutBooklet, 2, 3,
        "Print \"Page 3\" at 14520,720\nPrint \"03-14-2024\" at 8640,720\n"
        "Line 8640,920 to 15120,920\nPrint \"3\" at 8640,1120\n"},
       // In 2 up the label is always right and the date always left.
-      {kLayout2Up, 2, 2,
+      {head, NumberedPages(4), kLayout2Up, 2, 2,
        "Print \"Page 2\" at 14520,720\nPrint \"03-14-2024\" at 8640,720\n"
        "Line 8640,920 to 15120,920\nPrint \"2\" at 8640,1120\n"},
-      {kLayout2Up, 1, 3,
+      {head, NumberedPages(4), kLayout2Up, 1, 3,
        "Print \"Page 3\" at 6600,720\nPrint \"03-14-2024\" at 720,720\n"
        "Line 720,920 to 7200,920\nPrint \"3\" at 720,1120\n"},
+      // A 1-up footer without outline: the rule at 720 + 14400 - 200, the texts half a line
+      // lower; "book.txt" (800) centred, "Page 12" (700) right-aligned.
+      {foot, NumberedPages(12), kLayout1Up, 1, 12,
+       "Print \"12\" at 720,720\nLine 720,14920 to 11520,14920\n"
+       "Print \"book.txt\" at 5720,15020\nPrint \"Page 12\" at 10820,15020\n"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Render(NumberedPages(4), c.layout, c.cell, c.page), c.drawn)
-        << "layout " << c.layout << " page " << c.page;
+    p.settings() = Settings();
+    p.settings().TextFile = "/home/ann/notes/book.txt";
+    for (F flag : c.flags) p.settings().*flag = 1;
+    EXPECT_EQ(Render(c.pages, c.layout, c.cell, c.page), c.drawn)
+        << "layout " << c.layout << " cell " << c.cell << " page " << c.page;
   }
-}
-
-TEST_F(RenderTest, FooterOfTwoDigitsWithCentredFileName) {
-  Set({&Settings::FPgNumber, &Settings::FFileTitle, &Settings::DoFooter, &Settings::DoPath});
-  p.settings().TextFile = "/home/ann/notes/book.txt";
-  // Footer of page 12 in a 1-up cell without outlines: the rule at 720 + 14400 - 200 =
-  // 14920, the texts half a line lower; "book.txt" (800) centred: (10800 - 800) \ 2 + 720 = 5720;
-  // "Page 12" (700) right-aligned: 10800 - 700 + 720 = 10820.
-  EXPECT_EQ(Render(NumberedPages(12), kLayout1Up, 1, 12),
-            "Print \"12\" at 720,720\n"
-            "Line 720,14920 to 11520,14920\n"
-            "Print \"book.txt\" at 5720,15020\n"
-            "Print \"Page 12\" at 10820,15020\n");
-  // DoPath 0: the whole path (24 characters, 2400 twips): (10800 - 2400) \ 2 + 720 = 4920.
+  // Without DoPath the whole path (2400 twips) is centred.
   p.settings().DoPath = 0;
   p.settings().FPgNumber = 0;
   EXPECT_EQ(Render(NumberedPages(1), kLayout1Up, 1, 1),

@@ -15,7 +15,7 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
   struct Case {
     int two_sided, landscape;
     Integer do_book;
-    bool start_enabled, want_unsuitable, want_enabled;
+    bool start_enabled, want_unsuitable, want_enabled, raises = false;
   };
   for (const Case& c : {
            Case{1, 90, 0, true, false, true},  // DoBook 0: option left as it was
@@ -26,11 +26,13 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
            Case{1, 0, 1, false, true, true},  // no landscape: unsuitable
            Case{0, 0, 0, true, true, false},
            Case{1, -1, 0, true, false, true},  // no answer lets the printer pass
+           Case{0, 0, 1, false, false, true, true},  // a query that raises is no answer
        }) {
     RecordedPrinter printer;
     printer.two_sided = c.two_sided;
     printer.landscape = c.landscape;
     TestProgram t({printer});
+    if (c.raises) t.surface.FailOnCall("DeviceCapabilities", 0, {kPrinterError, "Printer error"});
     t->settings().DoBook = c.do_book;
     t.window.EnablePrinterMode(2, c.start_enabled);
     t.window.SetPrinterMode(2);
@@ -40,25 +42,8 @@ TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
     EXPECT_EQ(t.window.IsPrinterModeEnabled(2), c.want_enabled) << label;
     EXPECT_EQ(t.window.GetPrinterMode(), 2) << label;  // the selection stays
     for (int other : {0, 1, 3}) EXPECT_TRUE(t.window.IsPrinterModeEnabled(other)) << label;
+    EXPECT_EQ(t->settings_state.checked_device_name, "Test Printer");  // the printer examined
   }
-}
-
-// A driver whose queries raise instead of answering.
-class FailingDriver : public testing::RecordingSurface {
- public:
-  int DeviceCapabilities(const std::string&, const std::string&, int) override {
-    RaiseFailure(kPrinterError);
-  }
-};
-
-TEST(PrinterUnsuitable, AQueryThatRaisesCountsAsNoAnswer) {
-  TestProgram t;
-  FailingDriver driver;
-  t->io.surface = &driver;
-  t.window.EnablePrinterMode(2, false);
-  EXPECT_FALSE(PrinterUnsuitable(*t));
-  EXPECT_TRUE(t.window.IsPrinterModeEnabled(2));
-  EXPECT_EQ(t->settings_state.checked_device_name, "Test Printer");  // the printer examined
 }
 
 TEST(ReportError, NamesThePrinterForARefusedSettingAndTheDescriptionOtherwise) {

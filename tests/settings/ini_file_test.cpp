@@ -77,7 +77,10 @@ TEST(AtomicWrite, RefusesTargetsItCannotReplace) {
   ScratchDir dir;
   EXPECT_FALSE(WriteFileAtomically(dir.File("missing/q.ini"), "x"));
   EXPECT_FALSE(WriteFileAtomically("", "x"));
-  EXPECT_EQ(FolderSize(dir), 0);
+  std::filesystem::create_directory(dir.path() / "taken");  // a folder where the file should be
+  EXPECT_FALSE(WriteFileAtomically(dir.File("taken"), "x"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "taken"));
+  EXPECT_EQ(FolderSize(dir), 1);
   if (::geteuid() == 0) return;  // root may write any file
   std::string path = dir.Write("r.ini", "kept");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);

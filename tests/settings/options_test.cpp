@@ -1,7 +1,10 @@
 // Settings to window controls and printer, and back.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "interfaces/printer_surface.h"
+#include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
 #include "support/gtest_support.h"
 
@@ -10,21 +13,6 @@ namespace {
 
 using testing::TestProgram;
 using OptionsTest = testing::ProgramTest;
-
-TEST_F(OptionsTest, SetOptionsPutsEveryFlagIntoItsCheckBox) {
-  Settings& s = p.settings();
-  s.HPgNumber = 1, s.HFileTitle = 0, s.HCurDate = 1, s.FCurDate = 0, s.FFileTitle = 1;
-  s.FPgNumber = 0, s.ExpandTab = 0, s.DoSig = 1, s.WordWrap = 0, s.DoBox = 1;
-  SetOptions(p);
-  std::vector<int> boxes;
-  for (CheckBox box : {CheckBox::kHPageNum, CheckBox::kHFilename, CheckBox::kHDate,
-                       CheckBox::kFDate, CheckBox::kFFileName, CheckBox::kFPageNum,
-                       CheckBox::kDoTabEx, CheckBox::kDoSig, CheckBox::kDoWordWrap,
-                       CheckBox::kDoOutlines}) {
-    boxes.push_back(t.window.CheckValue(box));
-  }
-  EXPECT_EQ(boxes, (std::vector<int>{1, 0, 1, 0, 1, 0, 0, 1, 0, 1}));
-}
 
 TEST(Options, LayoutMapsToTheOptionAndTheBookletBoxBothWays) {
   struct Case {
@@ -79,34 +67,59 @@ TEST_F(OptionsTest, APrintFontSizeGoesToThePrinterOtherwiseThePrintersIsTaken) {
   EXPECT_DOUBLE_EQ(t.window.preview_size(), 12);
 }
 
-TEST(Options, WhatSetOptionsShowsGetOptionsReadsBack) {
-  struct Case { Integer layout, do_book, printer_mode, flags; };
-  for (const Case& c : {Case{0, 0, 0, 1}, Case{1, 0, 3, 0}, Case{2, 0, 1, 1}, Case{3, 1, 2, 0}}) {
-    TestProgram fresh;
-    fresh.surface.printer().paper_size = kPaperA4;
-    Settings& s = fresh->settings();
-    s.Layout = c.layout, s.DoBook = c.do_book, s.PrinterMode = c.printer_mode;
-    s.HCurDate = s.FFileTitle = s.DoSig = s.DoBox = c.flags;
-    s.HPgNumber = s.FCurDate = s.ExpandTab = s.WordWrap = static_cast<Integer>(1 - c.flags);
-    // The fields the window shows, in one list.
-    auto shown = [](const Settings& x) {
-      return std::vector<int>{x.Layout,    x.DoBook,    x.PrinterMode, x.HCurDate, x.HPgNumber,
-                              x.HFileTitle, x.FCurDate, x.FFileTitle,  x.FPgNumber, x.DoSig,
-                              x.DoBox,     x.ExpandTab};
-    };
+// Random settings shown by SetOptions land in their own controls and come back whole.
+TEST(Options, EveryShownSettingGoesToItsControlAndBack) {
+  struct Flag { CheckBox box; Integer Settings::*field; };
+  const Flag flags[] = {
+      {CheckBox::kHPageNum, &Settings::HPgNumber}, {CheckBox::kHFilename, &Settings::HFileTitle},
+      {CheckBox::kHDate, &Settings::HCurDate},     {CheckBox::kFDate, &Settings::FCurDate},
+      {CheckBox::kFFileName, &Settings::FFileTitle}, {CheckBox::kFPageNum, &Settings::FPgNumber},
+      {CheckBox::kDoTabEx, &Settings::ExpandTab},  {CheckBox::kDoSig, &Settings::DoSig},
+      {CheckBox::kDoOutlines, &Settings::DoBox},   {CheckBox::kDoWordWrap, &Settings::WordWrap}};
+  std::mt19937 random(5);
+  for (int round = 0; round < 40; ++round) {
+    TestProgram t;
+    t.surface.printer().paper_size = round % 2 ? kPaperA4 : kPaperLetter;
+    Settings& s = t->settings();
+    for (const Flag& f : flags) s.*f.field = static_cast<Integer>(random() % 2);
+    s.Layout = static_cast<Integer>(random() % 4);
+    s.DoBook = s.Layout == kLayoutBooklet;
+    s.PrinterMode = static_cast<Integer>(random() % 4);
     const Settings before = s;
-    SetOptions(*fresh);
-    s = Settings();  // every field back to its default
-    GetOptions(*fresh);
-    EXPECT_EQ(shown(s), shown(before)) << c.layout;
-    EXPECT_EQ(s.DoHeader, 1) << c.layout;
-    EXPECT_EQ(s.DoFooter, 1) << c.layout;
-    EXPECT_EQ(fresh->settings_state.paper_size, kPaperA4);
+    SetOptions(*t);
+    for (const Flag& f : flags) EXPECT_EQ(t.window.CheckValue(f.box), before.*f.field) << round;
     // The word-wrap box is hidden as the window is made: hidden, it leaves the stored choice.
-    EXPECT_EQ(s.WordWrap, 1) << c.layout;
-    fresh.window.SetVisible(CheckBox::kDoWordWrap, true);
-    GetOptions(*fresh);
-    EXPECT_EQ(s.WordWrap, before.WordWrap) << c.layout;
+    const bool wrap_shown = round % 3 == 0;
+    t.window.SetVisible(CheckBox::kDoWordWrap, wrap_shown);
+    s = Settings();
+    GetOptions(*t);
+    for (const Flag& f : flags) {
+      const bool kept = f.field == &Settings::WordWrap && !wrap_shown;
+      EXPECT_EQ(s.*f.field, kept ? Settings().WordWrap : before.*f.field) << round;
+    }
+    EXPECT_EQ(s.Layout, before.Layout) << round;
+    EXPECT_EQ(s.DoBook, before.DoBook) << round;
+    EXPECT_EQ(s.PrinterMode, before.PrinterMode) << round;
+    EXPECT_EQ(s.DoHeader, before.HPgNumber + before.HFileTitle + before.HCurDate > 0) << round;
+    EXPECT_EQ(s.DoFooter, before.FPgNumber + before.FFileTitle + before.FCurDate > 0) << round;
+    EXPECT_EQ(t->settings_state.paper_size, t.surface.printer().paper_size) << round;
+  }
+}
+
+// The record every routine draws with: one of the four layouts', never the spare fifth.
+TEST(Options, OnlyTheFourLayoutsHaveACurrentRecord) {
+  struct Case { Integer layout; int record; };  // record -1: Subscript out of range
+  TestProgram t;
+  for (const Case& c : {Case{-1, -1}, Case{0, 0}, Case{1, 1}, Case{2, 2}, Case{3, 3},
+                        Case{4, -1}, Case{5, -1}}) {
+    t->settings().Layout = c.layout;
+    try {
+      const LayoutRecord* record = &CurrentLayout(*t);
+      EXPECT_EQ(record, &t->settings_state.layouts.at(c.record)) << c.layout;
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(c.record, -1) << c.layout;
+      EXPECT_EQ(error.number(), 9) << c.layout;
+    }
   }
 }
 

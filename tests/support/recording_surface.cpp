@@ -55,13 +55,9 @@ RecordingSurface::RecordingSurface() : RecordingSurface({RecordedPrinter{}}, 0) 
 RecordingSurface::RecordingSurface(std::vector<RecordedPrinter> printers, std::size_t current)
     : printers_(std::move(printers)), current_(current) {}
 
-std::string RecordingSurface::DeviceName() const {
-  return printers_.empty() ? std::string() : printers_[current_].name;
-}
+std::string RecordingSurface::DeviceName() const { return printers_[current_].name; }
 
-std::string RecordingSurface::Port() const {
-  return printers_.empty() ? std::string() : printers_[current_].port;
-}
+std::string RecordingSurface::Port() const { return printers_[current_].port; }
 
 std::vector<PrinterInfo> RecordingSurface::Printers() {
   std::vector<PrinterInfo> list;
@@ -76,6 +72,7 @@ void RecordingSurface::SelectPrinter(std::size_t index) {
 
 int RecordingSurface::DeviceCapabilities(const std::string& device_name, const std::string&,
                                          int query) {
+  MaybeFail("DeviceCapabilities");
   for (const auto& p : printers_) {
     if (p.name != device_name) continue;
     if (query == kCapabilityDuplex) return p.two_sided;
@@ -85,9 +82,7 @@ int RecordingSurface::DeviceCapabilities(const std::string& device_name, const s
   return -1;
 }
 
-std::vector<FontFamily> RecordingSurface::FontFamilies() {
-  return printers_.empty() ? std::vector<FontFamily>() : printers_[current_].fonts;
-}
+std::vector<FontFamily> RecordingSurface::FontFamilies() { return printer().fonts; }
 
 void RecordingSurface::SetScaleMode(int mode) {
   CheckRefused("ScaleMode", mode);
@@ -97,22 +92,20 @@ void RecordingSurface::SetScaleMode(int mode) {
 
 void RecordingSurface::SetOrientation(int orientation) {
   CheckRefused("Orientation", orientation);
-  if (orientation == kLandscape && !printers_.empty() && printers_[current_].landscape == 0) {
+  if ((orientation == kLandscape && printer().landscape == 0) ||
+      (orientation != kPortrait && orientation != kLandscape)) {
     RaiseFailure(kInvalidPropertyValue);
   }
-  if (orientation != kPortrait && orientation != kLandscape) RaiseFailure(kInvalidPropertyValue);
   orientation_ = orientation;
   Log(MakeCall("set Orientation", {}, static_cast<double>(orientation)));
 }
 
 double RecordingSurface::ScaleWidth() const {
-  if (printers_.empty()) return 0;
   const auto& p = printers_[current_];
   return orientation_ == kLandscape ? p.height_twips : p.width_twips;
 }
 
 double RecordingSurface::ScaleHeight() const {
-  if (printers_.empty()) return 0;
   const auto& p = printers_[current_];
   return orientation_ == kLandscape ? p.width_twips : p.height_twips;
 }
@@ -134,8 +127,7 @@ void RecordingSurface::SetFontSize(double size_points) {
 }
 
 int RecordingSurface::PaperSize() const {
-  if (paper_override_ != 0) return paper_override_;
-  return printers_.empty() ? kPaperLetter : printers_[current_].paper_size;
+  return paper_override_ != 0 ? paper_override_ : printers_[current_].paper_size;
 }
 
 void RecordingSurface::SetPaperSize(int code) {
@@ -182,20 +174,13 @@ void RecordingSurface::Print(std::string_view text, bool line_end) {
   }
 }
 
-double RecordingSurface::Scale() const {
-  return metrics_.scale_with_font_size && metrics_.reference_size_points > 0
-             ? font_size_ / metrics_.reference_size_points
-             : 1.0;
-}
-
 double RecordingSurface::CharWidth(std::string_view character) const {
   auto it = metrics_.char_widths.find(std::string(character));
-  return (it != metrics_.char_widths.end() ? it->second : metrics_.char_width_twips) * Scale();
+  return it != metrics_.char_widths.end() ? it->second : metrics_.char_width_twips;
 }
 
 double RecordingSurface::TextWidth(std::string_view text) {
   MaybeFail("TextWidth");
-  ++text_measurements_;
   double widest = 0;
   for (std::string_view line : Lines(text)) {
     double width = 0;
@@ -211,7 +196,7 @@ double RecordingSurface::TextWidth(std::string_view text) {
 
 double RecordingSurface::TextHeight(std::string_view text) {
   MaybeFail("TextHeight");
-  return static_cast<double>(Lines(text).size()) * metrics_.text_height_twips * Scale();
+  return static_cast<double>(Lines(text).size()) * metrics_.text_height_twips;
 }
 
 void RecordingSurface::SetDrawWidth(int pixels) {
@@ -252,22 +237,16 @@ void RecordingSurface::AbortDoc() {
   if (!job_open_) return;
   Log(MakeCall("AbortDoc"));
   job_open_ = false;
-  ++jobs_aborted_;
 }
 
 void RecordingSurface::SetDuplex(int value) {
   CheckRefused("Duplex", value);
-  if (printers_.empty() || (value != kDuplexSimplex && printers_[current_].two_sided == 0)) {
-    RaiseFailure(kInvalidPropertyValue);
-  }
+  if (value != kDuplexSimplex && printer().two_sided == 0) RaiseFailure(kInvalidPropertyValue);
   duplex_ = value;
   Log(MakeCall("set Duplex", {}, static_cast<double>(value)));
 }
 
-void RecordingSurface::SetColorMode(int mode) {
-  CheckRefused("ColorMode", mode);
-  color_mode_ = mode;
-}
+void RecordingSurface::SetColorMode(int mode) { CheckRefused("ColorMode", mode); }
 
 void RecordingSurface::SetDocumentName(const std::string& source_path) {
   document_name_ = source_path;
@@ -275,10 +254,6 @@ void RecordingSurface::SetDocumentName(const std::string& source_path) {
 
 void RecordingSurface::FailOnCall(const std::string& op, int n, RuntimeFailure failure) {
   fail_on_call_[op] = {n, std::move(failure)};
-}
-
-void RecordingSurface::FailAlways(const std::string& op, RuntimeFailure failure) {
-  fail_always_[op] = std::move(failure);
 }
 
 std::vector<std::string> RecordingSurface::PrintedTexts() const {
@@ -293,10 +268,9 @@ std::vector<std::string> RecordingSurface::PrintedTexts() const {
 }
 
 void RecordingSurface::MaybeFail(const std::string& op) {
-  auto always = fail_always_.find(op);
-  if (always != fail_always_.end()) throw RuntimeError(always->second);
   auto it = fail_on_call_.find(op);
   if (it == fail_on_call_.end()) return;
+  if (it->second.first == 0) throw RuntimeError(it->second.second);
   if (--it->second.first == 0) {
     RuntimeFailure failure = it->second.second;
     fail_on_call_.erase(it);
@@ -306,8 +280,7 @@ void RecordingSurface::MaybeFail(const std::string& op) {
 
 void RecordingSurface::CheckRefused(const std::string& property, double value) {
   MaybeFail("set " + property);
-  if (printers_.empty()) return;
-  const auto& refuses = printers_[current_].refuses;
+  const auto& refuses = printer().refuses;
   if (refuses.count(property) ||
       refuses.count(property + "=" + std::to_string(static_cast<long long>(value)))) {
     RaiseFailure(kInvalidPropertyValue);

@@ -2,13 +2,12 @@
 // printers, settings that can be made to refuse, failures on the N-th call, and a log of
 // every drawing call, page end, job end and property write.
 //
-// Metrics (per printer surface, changeable per test through metrics()):
-//   - every character (a UTF-8 sequence counts as one) is char_width_twips wide at
-//     reference_size_points; widths of single characters can be overridden;
-//   - the text height of one line is text_height_twips at reference_size_points;
-//   - with scale_with_font_size both scale by FontSize / reference_size_points;
+// Metrics (changeable per test through metrics()), whatever the font size:
+//   - every character (a UTF-8 sequence counts as one) is char_width_twips wide; widths
+//     of single characters can be overridden;
+//   - one line is text_height_twips high;
 //   - a text with CR LF or LF measures as several lines: widest width, lines x height.
-// Defaults: 100 twips per character, 200 twips per line, at 10 points, not scaled.
+// Defaults: 100 twips per character, 200 twips per line.
 #pragma once
 
 #include <functional>
@@ -43,8 +42,6 @@ struct RecordedPrinter {
 struct SurfaceMetrics {
   double char_width_twips = 100;
   double text_height_twips = 200;
-  double reference_size_points = 10;
-  bool scale_with_font_size = false;
   std::map<std::string, double> char_widths;  // one character (UTF-8 text) -> twips
 };
 
@@ -108,10 +105,10 @@ class RecordingSurface : public PrinterSurface {
   SurfaceMetrics& metrics() { return metrics_; }
   RecordedPrinter& printer() { return printers_[current_]; }
   std::vector<RecordedPrinter>& printers() { return printers_; }
-  // The n-th (from 1) call of `op` from now raises `failure` instead of doing its work.
+  // The n-th (from 1) call of `op` from now raises `failure` instead of doing its work;
+  // with n = 0 every call does. Besides the drawing and "set X" calls, `op` may be
+  // "TextWidth", "TextHeight" or "DeviceCapabilities".
   void FailOnCall(const std::string& op, int n, RuntimeFailure failure);
-  // Raises `failure` from every call of `op` (measuring ops: "TextWidth", "TextHeight").
-  void FailAlways(const std::string& op, RuntimeFailure failure);
 
   // The log.
   const std::vector<SurfaceCall>& calls() const { return calls_; }
@@ -126,12 +123,8 @@ class RecordingSurface : public PrinterSurface {
   const std::vector<SentJob>& sent_jobs() const { return sent_jobs_; }
   int jobs_started() const { return jobs_started_; }
   int jobs_ended() const { return jobs_ended_; }
-  int jobs_aborted() const { return jobs_aborted_; }
   bool job_open() const { return job_open_; }
-  int text_measurements() const { return text_measurements_; }
   std::string document_name() const { return document_name_; }
-  int color_mode() const { return color_mode_; }
-  int draw_width() const { return draw_width_; }
   int scale_mode() const { return scale_mode_; }
 
  private:
@@ -140,13 +133,11 @@ class RecordingSurface : public PrinterSurface {
   void Log(SurfaceCall call);
   void EnsureJob();
   double CharWidth(std::string_view character) const;
-  double Scale() const;
 
   std::vector<RecordedPrinter> printers_;
   std::size_t current_ = 0;
   SurfaceMetrics metrics_;
   std::map<std::string, std::pair<int, RuntimeFailure>> fail_on_call_;
-  std::map<std::string, RuntimeFailure> fail_always_;
   std::vector<SurfaceCall> calls_;
   int orientation_ = kPortrait;
   std::string font_name_ = "Times New Roman";
@@ -155,16 +146,13 @@ class RecordingSurface : public PrinterSurface {
   int duplex_ = kDuplexSimplex;
   int draw_width_ = 1;
   int scale_mode_ = 1;
-  int color_mode_ = 0;
   int paper_override_ = 0;
   int pdf_paper_ = 0;
   bool job_open_ = false;
   int jobs_started_ = 0;
   int jobs_ended_ = 0;
-  int jobs_aborted_ = 0;
   int page_ = 0;
   std::vector<SentJob> sent_jobs_;
-  int text_measurements_ = 0;
   std::string document_name_;
 };
 

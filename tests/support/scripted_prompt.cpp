@@ -29,12 +29,6 @@ Answer ScriptedPrompt::Ask(const std::string& text, Buttons buttons) {
   return answer;
 }
 
-std::vector<std::string> ScriptedPrompt::pending() const {
-  std::vector<std::string> texts;
-  for (const auto& e : script_) texts.push_back(e.text);
-  return texts;
-}
-
 std::string ScriptedPrompt::Problems() const {
   std::string problems;
   for (const auto& t : unexpected_) problems += "unexpected message: \"" + t + "\"\n";

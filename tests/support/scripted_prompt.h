@@ -1,6 +1,6 @@
-// A prompt for tests: answers from a script and records every message shown. A message
-// the script did not expect is recorded in unexpected(); the GoogleTest fixture helper
-// ExpectNoUnexpectedMessages (and QtTest's checks) fail the test on it.
+// A prompt for tests: answers from a script and records every message shown. Problems()
+// names each message the script did not expect and each expected one that never came; the
+// GoogleTest fixture (and QtTest's checks) fail the test on it.
 #pragma once
 
 #include <deque>
@@ -27,11 +27,8 @@ class ScriptedPrompt : public Prompt {
   Answer Ask(const std::string& text, Buttons buttons) override;
 
   const std::vector<ShownMessage>& shown() const { return shown_; }
-  // Messages that came though not expected (answered OK, Cancel or No: the safe answer).
-  const std::vector<std::string>& unexpected() const { return unexpected_; }
-  // Expected messages that never came.
-  std::vector<std::string> pending() const;
-  // Empty when every expected message came and nothing else; else a description.
+  // Empty when every expected message came and nothing else; else a description. A
+  // message that came though not expected was answered OK, Cancel or No: the safe answer.
   std::string Problems() const;
 
  private:

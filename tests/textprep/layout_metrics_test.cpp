@@ -2,6 +2,8 @@
 // the text metrics of the current layout and their failure paths.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/gtest_support.h"
 #include "textprep/cell_geometry.h"
 #include "textprep/layout_metrics.h"
@@ -100,6 +102,8 @@ TEST_F(LayoutMetrics, FontSizeSetsTheCurrentLayoutsLineHeight) {
   t.surface.metrics().text_height_twips = 182.5;  // half to even: 182
   SetLayoutFontSize(p, 9);
   EXPECT_EQ(p.settings_state.layouts[1].line_height, 182);
+  SetLayoutFontSize(p, 0);  // no size: nothing changes, the printer is not asked
+  EXPECT_EQ(p.settings_state.layouts[1].font_size, 9);
 }
 
 class TextMetrics : public testing::ProgramTest {
@@ -107,33 +111,46 @@ class TextMetrics : public testing::ProgramTest {
   void SetUp() override {
     testing::UseBookletCell(p, 5760, 10800, 9).font_name = "Courier New";
     p.settings().WidthFudge = 10;
-    p.settings().DoHeader = 1;
-    p.settings().DoFooter = 1;
     t.surface.metrics().text_height_twips = 184;
     t.surface.metrics().char_width_twips = 6820.0 / 62;
   }
 };
 
-TEST_F(TextMetrics, WorkedExampleAndHeaderAndFooterLines) {
-  // 184 x 1.25 = 230 a line; 6820 \ 62 = 110 a character; 5760 \ 110 + 10 = 62 characters;
-  // 10800 \ 230 - 3 - 2 = 41 lines.
-  SetTextMetrics(p);
-  EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);
-  EXPECT_EQ(p.prep.CharWidth, 110);
-  EXPECT_EQ(p.prep.CharsPerLine, 62);
-  EXPECT_EQ(p.prep.LinesPerPage, 41);
+// Each row starts from CharsPerLine 7 and LinesPerPage 9; a zero measure ends the
+// computation and keeps what is not yet computed.
+TEST_F(TextMetrics, LineHeightCharactersAndLinesOfTheCell) {
+  struct Case {
+    double char_twips;
+    float multiple;
+    Integer header, footer;
+    Long line, width, chars, lines;
+  };
+  for (const Case& c : {
+           // 184 x 1.25 = 230 a line; 6820 \ 62 = 110 a character; 5760 \ 110 + 10 = 62
+           // characters; 10800 \ 230 - 3 - 2 = 41 lines.
+           Case{6820.0 / 62, 1.25f, 1, 1, 230, 110, 62, 41},
+           Case{6881.0 / 62, 1.25f, 0, 1, 230, 110, 62, 43},  // 110.98 a character: 110 on average
+           Case{110, 1.25f, 0, 0, 230, 110, 62, 46},
+           Case{0.5, 1.25f, 1, 1, 230, 0, 7, 9},  // 31 twips for 62 characters
+           Case{110, 0, 1, 1, 0, 110, 62, 9},
+       }) {
+    p.prep.CharsPerLine = 7;
+    p.prep.LinesPerPage = 9;
+    t.surface.metrics().char_width_twips = c.char_twips;
+    p.settings().LineMultiple = c.multiple;
+    p.settings().DoHeader = c.header;
+    p.settings().DoFooter = c.footer;
+    SetTextMetrics(p);
+    const Long got[] = {p.settings_state.layouts[3].line_height, p.prep.CharWidth,
+                        p.prep.CharsPerLine, p.prep.LinesPerPage};
+    EXPECT_EQ(std::vector<Long>(got, got + 4),
+              (std::vector<Long>{c.line, c.width, c.chars, c.lines}))
+        << c.char_twips << " " << c.multiple << " " << c.header << c.footer;
+  }
   EXPECT_EQ(p.prep.PrintOrientation, 2);
   EXPECT_EQ(t.surface.Orientation(), kLandscape);
   EXPECT_EQ(t.surface.FontName(), "Courier New");
   EXPECT_EQ(t.surface.FontSize(), 9);
-  p.settings().DoHeader = 0;
-  t.surface.metrics().char_width_twips = 6881.0 / 62;  // 110.98 a character, 110 on average
-  SetTextMetrics(p);
-  EXPECT_EQ(p.prep.CharWidth, 110);
-  EXPECT_EQ(p.prep.LinesPerPage, 43);
-  p.settings().DoFooter = 0;
-  SetTextMetrics(p);
-  EXPECT_EQ(p.prep.LinesPerPage, 46);
   // A record without orientation takes the surface's.
   p.settings_state.layouts[3].orientation = 0;
   t.surface.SetOrientation(kPortrait);
@@ -141,27 +158,9 @@ TEST_F(TextMetrics, WorkedExampleAndHeaderAndFooterLines) {
   EXPECT_EQ(p.prep.PrintOrientation, 1);
 }
 
-TEST_F(TextMetrics, ZeroWidthOrZeroLineHeightKeepEarlierValues) {
-  p.prep.CharsPerLine = 7;
-  p.prep.LinesPerPage = 9;
-  t.surface.metrics().char_width_twips = 0.5;  // 31 twips for 62 characters
-  SetTextMetrics(p);
-  EXPECT_EQ(p.prep.CharWidth, 0);
-  EXPECT_EQ(p.prep.CharsPerLine, 7);
-  EXPECT_EQ(p.prep.LinesPerPage, 9);
-  EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);
-
-  t.surface.metrics().char_width_twips = 110;
-  p.settings().LineMultiple = 0;
-  SetTextMetrics(p);
-  EXPECT_EQ(p.settings_state.layouts[3].line_height, 0);
-  EXPECT_EQ(p.prep.CharsPerLine, 62);
-  EXPECT_EQ(p.prep.LinesPerPage, 9);
-}
-
 TEST_F(TextMetrics, ARefusedSettingIsShownAndAnyOtherFailureIsSilent) {
   p.prep.CharsPerLine = 7;
-  t.surface.FailAlways("TextWidth", {kDeviceIoError, "Device I/O error"});
+  t.surface.FailOnCall("TextWidth", 0, {kDeviceIoError, "Device I/O error"});
   SetTextMetrics(p);
   EXPECT_EQ(p.prep.CharsPerLine, 7);
   EXPECT_EQ(p.settings_state.layouts[3].line_height, 230);

@@ -203,9 +203,9 @@ TEST_F(LineFileTest, FullDiskStopsEachWriterAndRemovesThePartialFile) {
       rlimit limit{4096, 4096};
       setrlimit(RLIMIT_FSIZE, &limit);
       t.prompt.ExpectPrefix("Can't write the temporary file " + line_file + ": File too large");
-      bool ok = writer == 0   ? WrapToLineFile(p, source, line_file)
-                : writer == 1 ? CopyToLineFile(p, source, line_file)
-                              : ExpandTabsToLineFile(p, source);
+      const bool ok = (writer == 0   ? WrapToLineFile(p, source, line_file)
+                       : writer == 1 ? CopyToLineFile(p, source, line_file)
+                                     : ExpandTabsToLineFile(p, source)).ok();
       _exit((ok ? 1 : 0) | (t.prompt.Problems().empty() ? 0 : 2) | (fs::exists(line_file) ? 4 : 0));
     }
     int status = 0;

@@ -2,12 +2,14 @@
 // page index, the counts shown, the temp files made and removed, and the run's failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 
 #include "support/gtest_support.h"
 #include "textprep/layout_metrics.h"
+#include "textprep/page_scanner.h"
 #include "textprep/prep_run.h"
 #include "textprep_helpers.h"
 
@@ -19,87 +21,94 @@ using testing::Repeat;
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
+TEST(PageScanner, LinesAndFormFeedsEndPages) {
+  struct Case {
+    std::string bytes;
+    long page_lines;
+    long max_pages;
+    std::vector<long long> starts;  // every page's first byte, then the length + 1 (or,
+                                    // when cut, the first page left out)
+    bool cut;
+  };
+  for (const Case& c : {
+           Case{Repeat("xx\r\n", 120), 50, 100, {1, 201, 401, 481}, false},
+           Case{Repeat("xx\r\n", 100), 50, 100, {1, 201, 401}, false},  // no empty last page
+           Case{Repeat("xx\n", 100) + "tail", 50, 100, {1, 151, 301, 305}, false},
+           Case{"a\r\n\fb\r\n", 50, 100, {1, 5, 8}, false},
+           Case{"a\r\n\f\fb\r\n", 50, 100, {1, 5, 6, 9}, false},
+           Case{Repeat("x\r\n", 50) + "\f" + "y\r\n", 50, 100, {1, 151, 152, 155}, false},
+           Case{"ab\fcd\r\n", 50, 100, {1, 4, 8}, false},  // a form feed inside a line ends it
+           Case{"abc", 50, 100, {1, 4}, false},
+           Case{"", 50, 100, {1}, false},
+           Case{Repeat("x\r\n", 200) + "\f" + "y", -1, 100, {1, 602, 603}, false},  // form feeds only
+           // A closing form feed starts no page, whatever line ends or blanks follow it;
+           // one at the start or two in a row still give their blank pages.
+           Case{Repeat("x\f", 5), 50, 100, {1, 3, 5, 7, 9, 11}, false},
+           Case{Repeat("x\f", 5) + "\r\n", 50, 100, {1, 3, 5, 7, 9, 13}, false},
+           Case{Repeat("x\f", 5) + "  \n", 50, 100, {1, 3, 5, 7, 9, 14}, false},
+           Case{"x\f" + Repeat("\r\n", 120) + "\x1a\t", 50, 100, {1, 245}, false},
+           Case{"x\f\r\n\f\r\n", 50, 100, {1, 3, 8}, false},
+           Case{"x\f\r\n y", 50, 100, {1, 3, 7}, false},
+           Case{"\fx", 50, 100, {1, 2, 3}, false},
+           Case{"\f\r\n", 50, 100, {1, 4}, false},
+           Case{"x\f\fy", 50, 100, {1, 3, 4, 5}, false},
+           Case{"x", 50, 100, {1, 2}, false},
+           // The page limit: the entry after the last page is where the text goes on.
+           Case{Repeat("xx\r\n", 120), 50, 2, {1, 201, 401}, true},
+           Case{Repeat("xx\r\n", 100), 50, 2, {1, 201, 401}, false},
+           Case{"x\fy\f\r\n" + Repeat("\r\n", 60), 50, 2, {1, 3, 127}, false},
+           Case{"x\fy\f\f", 50, 2, {1, 3, 5}, true},  // a third, blank page is left out
+       }) {
+    // The pages do not depend on how the text is cut into pieces.
+    for (std::size_t piece : {c.bytes.size() + 1, std::size_t{1}, std::size_t{7}}) {
+      PageScanner scanner(c.page_lines, c.max_pages);
+      for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+        scanner.Feed(std::string_view(c.bytes).substr(at, piece));
+      }
+      const PageScanner::Pages pages = scanner.Finish();
+      const std::string what = ::testing::PrintToString(c.bytes) + " piece " + std::to_string(piece);
+      EXPECT_EQ(pages.starts, c.starts) << what;
+      EXPECT_EQ(pages.total, static_cast<long>(c.starts.size()) - 1) << what;
+      EXPECT_EQ(pages.cut, c.cut) << what;
+    }
+  }
+}
+
 class PageIndex : public testing::ProgramTest {
  protected:
   void Index(const std::string& bytes) {
     p.prep.LineFilePath = dir.Write("lines.tmp", bytes);
-    IndexPages(p);
-  }
-  std::vector<Long> Starts() const {
-    return std::vector<Long>(p.prep.PageStart.begin() + 1,
-                             p.prep.PageStart.begin() + 2 + p.prep.TotalPages);
+    EXPECT_TRUE(IndexLineFile(p));
   }
   ScratchDir dir;
 };
 
-TEST_F(PageIndex, LinesAndFormFeedsEndPages) {
-  struct Case {
-    std::string bytes;
-    Integer lines_per_page;
-    std::vector<Long> starts;  // every page's first byte, then the length + 1
-  };
-  for (const Case& c : {
-           Case{Repeat("xx\r\n", 120), 50, {1, 201, 401, 481}},
-           Case{Repeat("xx\r\n", 100), 50, {1, 201, 401}},  // no empty last page
-           Case{Repeat("xx\n", 100) + "tail", 50, {1, 151, 301, 305}},
-           Case{"a\r\n\fb\r\n", 50, {1, 5, 8}},
-           Case{"a\r\n\f\fb\r\n", 50, {1, 5, 6, 9}},
-           Case{Repeat("x\r\n", 50) + "\f" + "y\r\n", 50, {1, 151, 152, 155}},
-           Case{"ab\fcd\r\n", 50, {1, 4, 8}},  // a form feed inside a line ends it
-           Case{"abc", 50, {1, 4}},
-           Case{"", 50, {1}},
-           Case{Repeat("x\r\n", 111), 0, {1, 166, 331, 334}},  // no wrap has run: 55 lines
-           Case{Repeat("x\r\n", 200) + "\f" + "y", -1, {1, 602, 603}},  // only form feeds
-           // A closing form feed starts no page, whatever line ends or blanks follow it;
-           // one at the start or two in a row still give their blank pages.
-           Case{Repeat("x\f", 5), 50, {1, 3, 5, 7, 9, 11}},
-           Case{Repeat("x\f", 5) + "\r\n", 50, {1, 3, 5, 7, 9, 13}},
-           Case{Repeat("x\f", 5) + "  \n", 50, {1, 3, 5, 7, 9, 14}},
-           Case{"x\f" + Repeat("\r\n", 120) + "\x1a\t", 50, {1, 245}},
-           Case{"x\f\r\n\f\r\n", 50, {1, 3, 8}},
-           Case{"x\f\r\n y", 50, {1, 3, 7}},
-           Case{"\fx", 50, {1, 2, 3}},
-           Case{"\f\r\n", 50, {1, 4}},
-           Case{"x\f\fy", 50, {1, 3, 4, 5}},
-           Case{"x", 50, {1, 2}},
-       }) {
-    p.prep.LinesPerPage = c.lines_per_page;
-    p.prep.PageLines = 0;
-    Index(c.bytes);
-    EXPECT_EQ(Starts(), c.starts) << ::testing::PrintToString(c.bytes) << " " << c.lines_per_page;
-    // Pages that are not there must read as blank to the page drawing.
-    for (std::size_t q = c.starts.size() + 1; q < p.prep.PageStart.size(); ++q) {
-      ASSERT_EQ(p.prep.PageStart[q], 0) << ::testing::PrintToString(c.bytes) << " entry " << q;
-    }
-  }
-  p.prep.LinesPerPage = 0;  // an earlier run's page length stays
-  p.prep.PageLines = 40;
+// The line file's pages in the page table: its length, the limit's message, progress by
+// chunk, and a file that cannot be read.
+TEST_F(PageIndex, TableLimitProgressAndFailures) {
+  p.prep.LinesPerPage = 0;  // no wrap has run: 55 lines a page
+  p.prep.PageLines = 0;
+  Index(Repeat("x\r\n", 111));
+  EXPECT_EQ(p.prep.TotalPages, 3);
+  EXPECT_EQ(p.prep.PageStart[2], 166);
+  p.prep.PageLines = 40;  // an earlier run's page length stays
   Index(Repeat("x\r\n", 81));
   EXPECT_EQ(p.prep.TotalPages, 3);
-}
 
-TEST_F(PageIndex, PageLimitAndChunks) {
   p.prep.LinesPerPage = 50;
   p.settings().MaxPages = 2;
   t.prompt.Expect("Too many pages - printing only 2");
   Index(Repeat("xx\r\n", 120));
-  EXPECT_EQ(p.prep.PageStart.size(), 4u);
-  EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
-  Index(Repeat("xx\r\n", 100));  // exactly the limit's pages: nothing is left out, no warning
-  EXPECT_EQ(Starts(), (std::vector<Long>{1, 201, 401}));
-  Index("x\fy\f\r\n" + Repeat("\r\n", 60));  // neither does a closing form feed
-  EXPECT_EQ(Starts(), (std::vector<Long>{1, 3, 127}));
-  t.prompt.Expect("Too many pages - printing only 2");
-  Index("x\fy\f\f");  // a third, blank page is left out
-  EXPECT_EQ(Starts(), (std::vector<Long>{1, 3, 5}));
+  EXPECT_EQ(p.prep.PageStart, (std::vector<Long>{0, 1, 201, 401}));
 
   p.settings().MaxPages = 2024;
   t.status.progress_calls.clear();
   Index(Repeat(std::string(98, 'x') + "\r\n", 700));  // 70000 bytes, 14 pages of 5000
   EXPECT_EQ(p.prep.TotalPages, 14);
-  for (int page = 1; page <= 15; ++page) {
-    EXPECT_EQ(p.prep.PageStart[page], (page - 1) * 5000 + 1) << page;
-  }
+  EXPECT_EQ(p.prep.PageStart[15], 70001);
+  // Pages that are not there must read as blank to the page drawing.
+  EXPECT_EQ(std::count(p.prep.PageStart.begin() + 16, p.prep.PageStart.end(), 0),
+            static_cast<long>(p.prep.PageStart.size()) - 16);
   std::vector<std::pair<long, long>> at;  // (total, done) after each chunk of 32766 bytes
   for (const auto& call : t.status.progress_calls) at.emplace_back(call.total, call.current);
   EXPECT_EQ(at,

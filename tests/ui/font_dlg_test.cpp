@@ -1,5 +1,5 @@
-// The font dialog, the "&Font" button with its error rule, the font preview and the
-// rounding of sizes shown as whole numbers.
+// The font dialog, the "&Font" button with its error rule and the font preview, and
+// the rounding of sizes shown as whole numbers.
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,7 +9,6 @@
 #include <memory>
 #include <tuple>
 
-#include "settings/number_text.h"
 #include "support/test_program.h"
 #include "ui/font_dlg.h"
 #include "ui/printer_dialogs.h"
@@ -70,45 +69,35 @@ class FontDlgTest : public QObject {
     QVERIFY2(problems.empty(), problems.c_str());
   }
 
-  void listsHoldScalableFacesAlphabeticallyAndSizesFourToSixteen() {
-    Open(10);
-    QCOMPARE(Entries(List(0)), QStringList({"arial", "Bodoni", "Courier New", "Times New Roman",
-                                            "Zeta Sans"}));
-    QCOMPARE(Entries(List(1)), QStringList({"4", "5", "6", "7", "8", "9", "10", "11", "12", "13",
-                                            "14", "15", "16"}));
-    QCOMPARE(Selected(List(0)), QStringLiteral("Times New Roman"));
-  }
-
-  void printerSizeOpensRoundedAndIsStoredByOk() {
-    // Printer size, size box, selected entry, size stored. 11.5 shows 11 (half down) and
-    // selecting entry 11 takes it over the even 12; 20 is not listed, so nothing is
-    // selected and 20 stays chosen.
-    const std::tuple<double, const char*, const char*, int> cases[] = {
-        {8.25, "8", "8", 8}, {11.5, "11", "11", 11}, {20, "20", "", 20}};
-    for (const auto& [printer_size, box, selected, stored] : cases) {
+  // The printer's size, a size typed into the box, whether a face is clicked after it,
+  // the box and the size list's selection on opening, the size OK stores. 11.5 shows 11
+  // (half down) and selecting entry 11 takes it over the even 12; 20 is not listed, so
+  // nothing is selected and 20 stays chosen. A typed size counts only when a list is
+  // clicked, and sizes no font can have are never taken.
+  void okStoresTheSizeShownOrTyped() {
+    const std::tuple<double, const char*, bool, const char*, const char*, int> cases[] = {
+        {8.25, "", false, "8", "8", 8},     {11.5, "", false, "11", "11", 11},
+        {20, "", false, "20", "", 20},      {9, "20", false, "9", "9", 9},
+        {9, "20", true, "9", "9", 20},      {9, "abc", true, "9", "9", 9},
+        {9, "0", true, "9", "9", 9},        {9, "-3", true, "9", "9", 9},
+        {9, "99999", true, "9", "9", 9}};
+    for (const auto& [printer_size, typed, click_face, box, selected, stored] : cases) {
       Open(printer_size);
-      QCOMPARE(Box(1)->text(), QString::fromLatin1(box));
-      QCOMPARE(Selected(List(1)), QString::fromLatin1(selected));
-      Click(dialog_.get(), 0);
-      QCOMPARE(int{Booklet().font_size}, stored);
-    }
-  }
-
-  void typedSizeCountsOnlyWhenAListIsClicked() {
-    // Typed size, a face clicked after it, size stored. Sizes no font can have are never
-    // taken, even with a click.
-    const std::tuple<const char*, bool, int> cases[] = {
-        {"20", false, 9}, {"20", true, 20}, {"abc", true, 9},
-        {"0", true, 9},   {"-3", true, 9},  {"99999", true, 9}};
-    for (const auto& [typed, click_face, stored] : cases) {
-      Open(9);
+      // Scalable faces only, alphabetically whatever their case; sizes 4 to 16.
+      QCOMPARE(Entries(List(0)), QStringList({"arial", "Bodoni", "Courier New",
+                                              "Times New Roman", "Zeta Sans"}));
+      QCOMPARE(Entries(List(1)), QStringList({"4", "5", "6", "7", "8", "9", "10", "11", "12",
+                                              "13", "14", "15", "16"}));
+      QCOMPARE(Selected(List(0)), QStringLiteral("Times New Roman"));
+      QCOMPARE(Box(1)->text(), QString(box));
+      QCOMPARE(Selected(List(1)), QString(selected));
       Box(1)->selectAll();
-      QTest::keyClicks(Box(1), QString::fromLatin1(typed));
+      if (*typed) QTest::keyClicks(Box(1), typed);
       if (click_face) ClickEntry(List(0), QStringLiteral("Bodoni"));
       Click(dialog_.get(), 0);
       QVERIFY2(Booklet().font_size == stored, typed);
+      QCOMPARE(Booklet().font_name, std::string(click_face ? "Bodoni" : "Times New Roman"));
     }
-    QCOMPARE(Booklet().font_name, std::string("Bodoni"));
   }
 
   void cancelOrCloseKeepsTheLayoutButRemembersTheClickedFace() {
@@ -157,14 +146,6 @@ class FontDlgTest : public QObject {
       QCOMPARE(program_->window.preview_size() == 12.0, trouble != kOther);
       QCOMPARE(program_->window.preview_updates() == 0, trouble == kOther);
     }
-  }
-
-  void previewShowsTheSizeRoundedHalfDown() {
-    quireon2::ui::SetFontPreview(program_->program, "Bodoni", 10.5);
-    QCOMPARE(program_->window.preview_font_name(), std::string("Bodoni"));
-    QCOMPARE(program_->window.preview_size(), 10.5);
-    QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.5), std::string("The current font is Bodoni 10 Pts"));
-    QCOMPARE(quireon2::FontPreviewCaption("Bodoni", 10.6), std::string("The current font is Bodoni 11 Pts"));
   }
 
  private:

@@ -10,6 +10,8 @@
 #include <QtTest>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <string>
 #include <unistd.h>
 
 #include "support/test_program.h"
@@ -61,25 +63,53 @@ class SourceFileTest : public QObject {
     QVERIFY2(problems.empty(), problems.c_str());
   }
 
-  void browseResults() {
-    // A NUL-padded buffer puts exactly the path into the box; browsing leaves TextFile.
-    const std::string first = first_.toStdString();
-    source_->SetOpenDialog([first](QWidget*) { return "  " + first + std::string(200, '\0'); });
-    program_->program.settings().TextFile = "/earlier.txt";
-    source_->Browse();
-    QCOMPARE(text1_->text(), first_);
-    QVERIFY(print_->isEnabled());
-    QCOMPARE(program_->program.settings().TextFile, std::string("/earlier.txt"));
-    // A typed name that does not exist is reported and disables Print.
-    const std::string missing = missing_.toStdString();
-    program_->prompt.Expect("the file " + missing + " doesn't exist");
-    source_->SetOpenDialog([missing](QWidget*) { return missing + std::string(3, '\0'); });
-    source_->Browse();
-    QCOMPARE(text1_->text(), missing_);
-    QVERIFY(!print_->isEnabled());
-    // Cancel changes nothing.
-    source_->SetOpenDialog([](QWidget*) { return std::nullopt; });
-    source_->Browse();
+  // How a name arrives (the open-file dialog, a drop on the box, the tab strip or
+  // elsewhere on the window), whether Print was on, the names (none: Cancel), the box and
+  // Print afterwards. A missing name is reported, except from a drop elsewhere, which
+  // only fills the box; the first of several dropped names counts.
+  void aChosenOrDroppedNameFillsTheBox() {
+    const QString second = dir_->filePath(QStringLiteral("second.txt"));
+    struct Case { const char* via; bool print_before; QStringList names; QString box; bool print; };
+    const Case cases[] = {
+        {"browse", false, {first_}, first_, true},
+        {"browse", true, {missing_}, missing_, false},
+        {"browse", true, {}, missing_, true},
+        {"box", false, {first_, second, missing_}, first_, true},
+        {"box", true, {missing_, first_}, missing_, false},
+        {"tabs", true, {missing_, first_}, missing_, false},
+        {"window", true, {missing_, first_}, missing_, true},
+        {"window", false, {missing_, first_}, missing_, false}};
+    program_->program.settings().TextFile = "/earlier.txt";  // browsing leaves it
+    for (const Case& c : cases) {
+      if (!c.names.isEmpty()) text1_->clear();
+      print_->setEnabled(c.print_before);
+      if (!c.names.isEmpty() && c.names[0] == missing_ && QString(c.via) != "window") {
+        program_->prompt.Expect("the file " + missing_.toStdString() + " doesn't exist");
+      }
+      if (QString(c.via) == "browse") {
+        // The dialog's buffer is NUL-padded; exactly the path goes into the box.
+        std::optional<std::string> chosen;
+        if (!c.names.isEmpty()) chosen = "  " + c.names[0].toStdString() + std::string(200, '\0');
+        source_->SetOpenDialog([chosen](QWidget*) { return chosen; });
+        source_->Browse();
+        QCOMPARE(program_->program.settings().TextFile, std::string("/earlier.txt"));
+      } else {
+        QWidget* target = QString(c.via) == "box"    ? static_cast<QWidget*>(text1_)
+                          : QString(c.via) == "tabs" ? static_cast<QWidget*>(tabs_)
+                                                     : window_.get();
+        QVERIFY(Drop(target, FileList(c.names).get()));
+      }
+      QCOMPARE(text1_->text(), c.box);
+      QCOMPARE(print_->isEnabled(), c.print);
+    }
+    // Text and web addresses are not taken anywhere.
+    QMimeData text, web;
+    text.setText(first_);
+    web.setUrls({QUrl(QStringLiteral("https://example.org/a.txt"))});
+    for (QWidget* target : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(tabs_),
+                            window_.get()}) {
+      QVERIFY(!Drop(target, &text) && !Drop(target, &web));
+    }
     QCOMPARE(text1_->text(), missing_);
   }
 
@@ -107,38 +137,6 @@ class SourceFileTest : public QObject {
     QVERIFY(source_->OpenSourceFile(first_.toStdString()));
     QCOMPARE(program_->program.settings().TextFile, first_.toStdString());
     QVERIFY(print_->isEnabled());
-  }
-
-  void drops() {
-    auto three = FileList({first_, dir_->filePath(QStringLiteral("second.txt")), missing_});
-    QVERIFY(Drop(text1_, three.get()));
-    QCOMPARE(text1_->text(), first_);
-    QVERIFY(print_->isEnabled());
-    // A missing first file, on the box or the tab strip, is reported and disables Print.
-    auto missing_first = FileList({missing_, first_});
-    for (QWidget* target : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(tabs_)}) {
-      print_->setEnabled(true);
-      program_->prompt.Expect("the file " + missing_.toStdString() + " doesn't exist");
-      Drop(target, missing_first.get());
-      QCOMPARE(text1_->text(), missing_);
-      QVERIFY(!print_->isEnabled());
-    }
-    // Elsewhere on the window the box is only filled.
-    for (bool enabled : {true, false}) {
-      text1_->clear();
-      print_->setEnabled(enabled);
-      QVERIFY(Drop(window_.get(), missing_first.get()));
-      QCOMPARE(text1_->text(), missing_);
-      QCOMPARE(print_->isEnabled(), enabled);
-    }
-    // Text and web addresses are not taken anywhere.
-    QMimeData text, web;
-    text.setText(first_);
-    web.setUrls({QUrl(QStringLiteral("https://example.org/a.txt"))});
-    for (QWidget* target : {static_cast<QWidget*>(text1_), static_cast<QWidget*>(tabs_), window_.get()}) {
-      QVERIFY(!Drop(target, &text) && !Drop(target, &web));
-    }
-    QCOMPARE(text1_->text(), missing_);
   }
 
  private:
