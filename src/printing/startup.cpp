@@ -67,18 +67,23 @@ StartupResult StartUp(Program& p, const StartupSteps& steps) {
 }
 
 void ShutDown(Program& p, bool save_settings) {
+  // The program is ending and no window is left to speak in: a step that fails must not
+  // keep the next from running, above all the save of the settings.
   try {
     DeleteLineFile(p);
   } catch (const RuntimeError&) {
+    // A line file that cannot be removed now is removed at the next start (LastTempFile).
   }
   if (!save_settings) return;
   try {
     GetOptions(p);
   } catch (const RuntimeError&) {
+    // The record keeps the values it had; they are saved as they stand.
   }
   try {
     SaveSettings(p);
   } catch (const RuntimeError&) {
+    // The settings file stays as it was: its writer replaces it whole or not at all.
   }
 }
 

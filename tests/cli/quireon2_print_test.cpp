@@ -169,6 +169,28 @@ TEST_F(Quireon2PrintTest, BookletPdfsInBookletOrder) {
   EXPECT_EQ(PdfPages(out2), (Pages{"M4 M5", "M2 M7"}));
 }
 
+// The window program runs in the user's locale; a comma locale must not change how this
+// program reads the numbers the window stored.
+TEST_F(Quireon2PrintTest, ACommaLocaleReadsStoredNumbersAlike) {
+  if (RunCommand("locale -a").value_or("").find("de_DE.utf8") == std::string::npos) {
+    GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed (scripts/setup makes it)";
+  }
+  std::string lines;
+  for (int i = 1; i <= 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+  source = dir.Write("lines.txt", lines);
+  auto count = [&](const std::string& locale, const std::string& line_multiple) {
+    settings = dir.Write("spacing.ini", "[Quireon2]\nLineMultiple=" + line_multiple + "\n");
+    return RunCommand("LC_ALL=" + locale + " LANG=" + locale + " " +
+                      ShellQuote(QUIREON2_PRINT_BINARY) + " --settings " + ShellQuote(settings) +
+                      " --count " + ShellQuote(source) + " 2>/dev/null")
+        .value_or("(failed)");
+  };
+  for (const char* stored : {" 1.25", " .5", "-1.75"}) {
+    EXPECT_EQ(count("de_DE.UTF-8", stored), count("C", stored)) << stored;
+  }
+  EXPECT_NE(count("de_DE.UTF-8", " 1.25"), count("C", " 1")) << "the fraction was lost";
+}
+
 // About 100 KB of prose, in paragraphs of up to a few thousand characters, printed 1 up:
 // the PDF holds exactly the source's words in order, none split over two printed lines,
 // both with the first piece of a line overshooting the cell (WidthFudge 10) and with

@@ -65,6 +65,7 @@ TEST(PageOrderProperty, SheetCountsHoldEveryPageWithNoSpareSheet) {
     }
   }
   EXPECT_EQ(SheetsPerSignature(5, 0), std::nullopt);
+  for (int no_layout : {-1, 4}) EXPECT_EQ(CountSheets(no_layout, 9), 0);
 }
 
 TEST(PageOrderProperty, NUpPagesFillTheCellsInTurn) {
