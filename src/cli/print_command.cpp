@@ -255,6 +255,12 @@ class Command {
       if (const auto over = OutputOverSource(*o_.output, o_.file)) {
         return Usage("--output would write over the file to print, " + *over);
       }
+      // The second job's file too, before the first one prints.
+      for (const std::string& path : {*o_.output, NumberedPath(*o_.output, 2)}) {
+        if (const auto refusal = OutputRefusal(path)) {
+          return Usage("--output " + path + ": " + *refusal);
+        }
+      }
     }
     if (!is_pdf && o_.output) {
       return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +

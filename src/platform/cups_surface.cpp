@@ -331,7 +331,7 @@ void CupsSurface::EndDoc() {
                  std::string("Printer error (") + cairo_status_to_string(status) + ")");
   }
   if (target_.to_pdf_file) {
-    if (!job->file().MoveTo(target_.pdf_path)) {
+    if (!job->file().MoveTo()) {
       --job_number_;
       RaiseFailure(kPathFileAccessError, job->file().failure());
     }

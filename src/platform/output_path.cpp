@@ -1,7 +1,12 @@
 // Names of the files "Print to PDF" writes.
 #include "platform/output_path.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace quireon2 {
@@ -29,6 +34,30 @@ std::string SuggestedPdfPath(const std::string& document, const std::string& las
     suggested = folder / "Quireon2.pdf";
   }
   return NumberedPath(suggested.string(), job_number);
+}
+
+std::optional<std::string> OutputRefusal(const std::string& path) {
+  struct stat st {};
+  // No file there (or none to be seen): whether its folder takes a new one shows when the
+  // job's file is made.
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  switch (st.st_mode & S_IFMT) {
+    case S_IFREG:
+      if (::access(path.c_str(), W_OK) != 0) return std::string(std::strerror(errno));
+      return std::nullopt;
+    case S_IFDIR:
+      return std::string("is a directory");
+    case S_IFCHR:
+      return std::string("is a character device");
+    case S_IFBLK:
+      return std::string("is a block device");
+    case S_IFIFO:
+      return std::string("is a FIFO");
+    case S_IFSOCK:
+      return std::string("is a socket");
+    default:
+      return std::string("is not a regular file");
+  }
 }
 
 }  // namespace quireon2

@@ -2,6 +2,7 @@
 // further jobs of one run.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quireon2 {
@@ -16,5 +17,10 @@ std::string NumberedPath(const std::string& path, int n);
 // last written to), else in $HOME, else in the working folder; numbered as NumberedPath.
 std::string SuggestedPdfPath(const std::string& document, const std::string& last_folder,
                              int job_number);
+
+// Why "Print to PDF" must not write `path`, or nothing when it may: only a new file or an
+// existing regular file the user may write is taken (a symlink is judged by its target).
+// The reason reads after the path: "is a directory", "is a FIFO", "Permission denied".
+std::optional<std::string> OutputRefusal(const std::string& path);
 
 }  // namespace quireon2

@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
+#include "platform/output_path.h"
 #include "platform/temp_file.h"
 #include "settings/ini_file.h"
 #include "settings/runtime_failure.h"
@@ -31,7 +33,16 @@ JobFile::~JobFile() {
 bool JobFile::Open(const std::string& destination) {
   int fd = -1;
   if (!destination.empty()) {
-    std::string temp = destination + ".XXXXXX";
+    if (const auto refusal = OutputRefusal(destination)) {
+      failure_ = "Path/File access error (" + destination + ": " + *refusal + ")";
+      return false;
+    }
+    // Through a symlink to its target, so the rename below replaces the file and the link
+    // stays.
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(destination, error);
+    target_ = error ? destination : resolved.string();
+    std::string temp = target_ + ".XXXXXX";
     fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       failure_ = FileFailure(destination, errno);
@@ -89,9 +100,9 @@ bool JobFile::Close() {
   return failure_.empty();
 }
 
-bool JobFile::MoveTo(const std::string& destination) {
-  if (std::rename(path_.c_str(), destination.c_str()) != 0) {
-    failure_ = FileFailure(destination, errno);
+bool JobFile::MoveTo() {
+  if (std::rename(path_.c_str(), target_.c_str()) != 0) {
+    failure_ = FileFailure(shown_, errno);
     return false;
   }
   path_.clear();  // it is the destination now

@@ -21,8 +21,9 @@ class JobFile {
   JobFile& operator=(const JobFile&) = delete;
 
   // Makes the file. `destination` empty: a private file in the temp folder; otherwise one
-  // beside it, readable as a file the user saves would be. False, the reason kept in
-  // failure(), when it cannot be made.
+  // beside it (beside a symlink's target), readable as a file the user saves would be.
+  // False, the reason kept in failure(), when it cannot be made or the destination is not
+  // a file the user may write (a device, FIFO, socket, folder or read-only file).
   bool Open(const std::string& destination);
   bool is_open() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
@@ -34,14 +35,16 @@ class JobFile {
   // Closes the file with everything written; false, with the reason kept, when some of it
   // did not reach the disk.
   bool Close();
-  // Puts the closed file in the destination's place; false with the reason kept.
-  bool MoveTo(const std::string& destination);
+  // Puts the closed file in the place of the destination it was opened for (a symlink's
+  // target, the link staying); false with the reason kept.
+  bool MoveTo();
 
  private:
   struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
   std::string path_;   // the temp file; empty once it has taken the destination's place
+  std::string target_;  // the file the temp file replaces at the end; empty for a queue
   std::string shown_;  // the file a failure names: the destination, else the temp file
   std::string failure_;
   std::unique_ptr<std::FILE, Closer> file_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -155,6 +156,70 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
     program.CloseInput();
     EXPECT_EQ(program.Wait(), c.status) << c.name << ": " << ReadFile(err);
   }
+}
+
+// The file type lstat sees at `path` (S_IFREG, S_IFLNK, ...); 0 when nothing is there.
+mode_t TypeAt(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+// -o writes a new file, or an existing regular one the user may write, through a symlink to
+// its target; a FIFO, a folder or a read-only file (for the second job's "-2" name too) is
+// bad usage named on stderr, before anything prints, and stays as it was.
+TEST_F(Quireon2PrintTest, OutputIsOnlyANewOrWritableRegularFile) {
+  const std::string fifo = dir.File("fifo.pdf");
+  const std::string second_fifo = dir.File("two-2.pdf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(second_fifo.c_str(), 0644), 0);
+  fs::create_directories(dir.File("folder.pdf"));
+  const std::string read_only = dir.Write("read-only.pdf", "old");
+  ::chmod(read_only.c_str(), 0444);
+  fs::create_directories(dir.File("elsewhere"));
+  const std::string target = dir.Write("elsewhere/real.pdf", "old");
+  const std::string link = dir.File("link.pdf");
+  fs::create_symlink(target, link);
+  struct Case {
+    std::string output;
+    int status;
+    std::string said;  // on stderr
+    mode_t type;       // lstat's afterwards
+  };
+  const Case cases[] = {
+      {fifo, 1, fifo + ": is a FIFO", S_IFIFO},
+      {dir.File("two.pdf"), 1, second_fifo + ": is a FIFO", 0},
+      {dir.File("folder.pdf"), 1, dir.File("folder.pdf") + ": is a directory", S_IFDIR},
+      {read_only, 1, read_only + ": Permission denied", S_IFREG},
+      {link, 0, "", S_IFLNK},
+      {dir.File("new.pdf"), 0, "", S_IFREG},
+  };
+  for (const Case& c : cases) {
+    if (c.output == read_only && ::geteuid() == 0) continue;  // root may write it
+    out = c.output;
+    EXPECT_EQ(Program(PdfArgs({"-m", "duplex", "-q"}), err).Wait(), c.status) << c.output;
+    EXPECT_NE(ReadFile(err).find(c.said), std::string::npos) << c.output << ": " << ReadFile(err);
+    EXPECT_EQ(TypeAt(c.output), c.type) << c.output;
+    if (c.status == 0) {
+      EXPECT_EQ(PdfPages(c.output).size(), 4u) << c.output;
+    }
+  }
+  EXPECT_EQ(TypeAt(second_fifo), S_IFIFO);
+  EXPECT_EQ(ReadFile(read_only), "old");
+  EXPECT_EQ(TypeAt(target), S_IFREG);
+  EXPECT_EQ(fs::read_symlink(link), target);
+}
+
+// As root, a device given to -o would be replaced by a file; it stays a device.
+TEST_F(Quireon2PrintTest, OutputNeverReplacesADevice) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root makes a device node";
+  const std::string device = dir.File("null.pdf");
+  ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  out = device;
+  EXPECT_EQ(Program(PdfArgs({"-m", "duplex", "-q"}), err).Wait(), 1);
+  EXPECT_NE(ReadFile(err).find(device + ": is a character device"), std::string::npos)
+      << ReadFile(err);
+  EXPECT_EQ(TypeAt(device), S_IFCHR);
+  EXPECT_FALSE(fs::exists(dir.File("null-2.pdf")));
 }
 
 // Two-sided: one job, each sheet's outside then inside. Flipped with -y: the fronts of the

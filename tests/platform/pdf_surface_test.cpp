@@ -197,6 +197,15 @@ TEST_F(PrintToPdf, PathCallbackChoosesOrDeclinesEachJobAndASourceIsNeverOverwrit
                                                  Out("paper.pdf.pdf")}));
   EXPECT_EQ(testing::ReadFile(source), "plain text, oddly named\r\n");
   EXPECT_EQ(ReadPdfWords(Out("paper.pdf.pdf"))["Printed"].page, 1);
+  // A chosen file no job may replace fails the job with the reason, and stays as it was.
+  const std::string fifo = Out("fifo.pdf");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  surface.SetPdfPathCallback([&](const std::string&) -> std::optional<std::string> { return fifo; });
+  surface.Print("Refused", true);
+  EXPECT_TRUE(Raises([&] { surface.EndDoc(); }, kPathFileAccessError,
+                     {"Path/File access error (" + fifo + ": is a FIFO)"}));
+  struct stat st {};
+  EXPECT_TRUE(lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 // A job goes to disk as it is drawn and takes the file's place only when it ends well.
