@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/print_command.h"
+#include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     }
   };
   io.pdf_printer_name = quireon2::kPrintToPdf;
+  io.print_service_running = quireon2::PrintServiceRunning;
   io.settings_path =
       quireon2::SettingsFilePath(quireon2::ExecutableFolder(), quireon2::InstalledBinFolder());
   io.today = Today();

@@ -176,15 +176,17 @@ class Command {
   int Run() {
     p_.settings_state.ini_path = o_.settings_file ? *o_.settings_file : io_.settings_path;
     p_.settings_state.today = io_.today;
-    if (o_.settings_file && !FileExists(*o_.settings_file)) {
-      return Usage("the settings file " + *o_.settings_file + " doesn't exist");
+    if (o_.settings_file) {
+      if (const auto problem = FileProblem(*o_.settings_file)) {
+        return Usage("the settings file " + *o_.settings_file + " " + *problem);
+      }
     }
     int status = SetUpPrinter();
     if (status != kExitPrinted) return status;
 
     ApplyPrintOptions(p_, window_, o_);
-    if (!FileExists(o_.file)) {
-      p_.prompt().Show("the file " + o_.file + " doesn't exist");
+    if (const auto problem = FileProblem(o_.file)) {
+      p_.prompt().Show("the file " + o_.file + " " + *problem);
       return ExitStatusOf(Outcome::SourceFailed());
     }
 
@@ -228,6 +230,12 @@ class Command {
     StartupSteps steps;
     steps.choose_printer = [&] {
       if (!o_.printer || SelectPrinterByName(surface, *o_.printer)) return true;
+      if (io_.print_service_running && !io_.print_service_running()) {
+        err_ << kCommandName << ": the print service (CUPS) is not running, so the printer \""
+             << *o_.printer << "\" cannot be reached\n";
+        refused = kExitPrinterFailed;
+        return false;
+      }
       refused = Usage("no printer is called \"" + *o_.printer + "\"; the printers are:" +
                       PrinterList(surface));
       return false;

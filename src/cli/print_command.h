@@ -38,6 +38,9 @@ struct CommandIo {
   std::function<bool()> wait_for_enter;
   // Tells the built-in PDF printer where job 1 of the run goes.
   std::function<void(const std::string& path)> set_pdf_output;
+  // Whether the print service answers; asked when the printer named on the command line
+  // is not in the list. Unset: it is taken to answer.
+  std::function<bool()> print_service_running;
   // Told the line file's path once it exists, so an interrupt can remove it.
   std::function<void(const std::string& path)> line_file_made;
   std::string pdf_printer_name = "Print to PDF";

@@ -71,6 +71,11 @@ class PrinterSurface {
   // The families the current printer can print with.
   virtual std::vector<FontFamily> FontFamilies() = 0;
 
+  // A word about the current printer that does not stop a job, asked just before the job
+  // is printed: a paused queue takes the job and keeps it until the queue is resumed.
+  // Empty when there is nothing to say.
+  virtual std::string PrinterNotice() { return std::string(); }
+
   virtual void SetScaleMode(int mode) = 0;  // 1: twips
   virtual int Orientation() const = 0;
   virtual void SetOrientation(int orientation) = 0;  // OrientationValue

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -153,6 +154,23 @@ QueueFacts ReadQueueFacts(const std::string& queue) {
     if (x > 0) facts.resolution_dpi = x;
   }
   return facts;
+}
+
+bool PrintServiceRunning() {
+  http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                              kConnectMilliseconds, nullptr);
+  if (http == nullptr) return false;
+  httpClose(http);
+  return true;
+}
+
+bool QueuePaused(const std::string& queue) {
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.c_str(), nullptr);
+  if (dest == nullptr) return false;
+  const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+  const bool paused = state != nullptr && std::atoi(state) == IPP_PSTATE_STOPPED;
+  cupsFreeDests(1, dest);
+  return paused;
 }
 
 bool KeepQueueMedia(const std::string& queue, const std::string& media) {

@@ -38,6 +38,13 @@ struct QueueFacts {
 
 QueueFacts ReadQueueFacts(const std::string& queue);
 
+// Whether the scheduler answers at all: false when nothing listens where CUPS is reached
+// (the print service is not running).
+bool PrintServiceRunning();
+// Whether the queue is paused (stopped): it still takes jobs, which wait in it until it is
+// resumed.
+bool QueuePaused(const std::string& queue);
+
 // The CUPS `sides` keyword of a duplex value (kDuplexSimplex, kDuplexLongEdge, ...).
 const char* SidesKeyword(int duplex);
 // Whether a job may ask the queue for these sides: a queue that names its sides must name

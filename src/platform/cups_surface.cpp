@@ -92,6 +92,12 @@ int CupsSurface::DeviceCapabilities(const std::string& device_name, const std::s
 
 std::vector<FontFamily> CupsSurface::FontFamilies() { return FontCache::Families(); }
 
+std::string CupsSurface::PrinterNotice() {
+  if (current_is_pdf_ || !QueuePaused(current_.device_name)) return std::string();
+  return "The printer " + current_.device_name +
+         " is paused: the job waits in its queue until the printer is resumed.";
+}
+
 void CupsSurface::SetScaleMode(int mode) {
   // Every length of the program is in twips; no other scale is offered.
   if (mode != 1) RaiseFailure(kInvalidPropertyValue);

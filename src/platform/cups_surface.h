@@ -52,6 +52,7 @@ class CupsSurface : public PrinterSurface {
   int DeviceCapabilities(const std::string& device_name, const std::string& port,
                          int query) override;
   std::vector<FontFamily> FontFamilies() override;
+  std::string PrinterNotice() override;
 
   void SetScaleMode(int mode) override;
   int Orientation() const override { return orientation_; }

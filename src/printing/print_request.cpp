@@ -18,6 +18,8 @@ Outcome PrepareForPrint(Program& p) {
     ReportError(p, error.failure());
     return Outcome::PrinterFailed(error.failure());
   }
+  // Settings that leave no room for a line stop the request before anything is printed.
+  if (Outcome room = CheckRoomForLines(p); !room.ok()) return room;
   p.settings_state.print_font_size = record.font_size;
   const Outcome metrics = ComputeLayoutMetrics(p, p.settings_state.print_font_size);
   try {

@@ -278,14 +278,26 @@ Outcome PrintSignatures(Program& p) {
   });
 }
 
+namespace {
+
+// What the printer says before a run goes to it (a paused queue), once for the run.
+void ShowPrinterNotice(Program& p) {
+  const std::string notice = p.surface().PrinterNotice();
+  if (!notice.empty()) p.prompt().Show(notice);
+}
+
+}  // namespace
+
 Outcome PrintNow(Program& p) {
   const Settings& s = p.settings();
   switch (s.Layout) {
     case kLayout1Up:
     case kLayout2Up:
     case kLayout4Up:
+      ShowPrinterNotice(p);
       return PrintNUp(p);
     case kLayoutBooklet:
+      ShowPrinterNotice(p);
       return s.DoSig != 0 ? PrintSignatures(p) : PrintBooklet(p);
     default:
       // No run prints another layout: nothing goes to the printer and nothing is shown.

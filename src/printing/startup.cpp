@@ -51,7 +51,16 @@ StartupResult StartUp(Program& p, const StartupSteps& steps) {
     }
     p.surface().SetScaleMode(1);
     LoadSettings(p);
+    const std::string saved = p.settings().LastPrinter;
+    const std::string used = p.surface().DeviceName();
     if (steps.choose_printer && !steps.choose_printer()) return StartupResult::kStopped;
+    // The saved printer is gone or cannot be reached: say so, unless the caller chose
+    // another printer anyway.
+    if (!TrimBlanks(saved).empty() && !TrimBlanks(used).empty() && saved != used &&
+        p.surface().DeviceName() == used) {
+      p.prompt().Show("The saved printer \"" + saved + "\" is not available; \"" + used +
+                      "\" is used instead.");
+    }
     if (!steps.check_printer_before_settings) {
       if (const auto end = CheckPrinter(p, steps)) return *end;
     }

@@ -41,7 +41,8 @@ struct StartupSteps {
 };
 
 // Start-up, in order: lengths in twips; the stored settings (which make the saved printer
-// current and remove the line file an earlier run left); the caller's printer choice; the
+// current and remove the line file an earlier run left); the caller's printer choice (a
+// saved printer that is not available, with no other chosen, is named in a message); the
 // printer check (a printer must be selected, pass the caller's checks and be suitable),
 // unless it came first; the layout metrics; the stored options into the window's
 // controls. Writes nothing.

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -32,7 +34,6 @@ constexpr std::size_t kNameLimit = 63;
 std::string LayoutFontKey(int index) {
   return "Layout" + DisplayForm(static_cast<long long>(index)) + " font";
 }
-std::string LayoutSizeKey(int index) { return "Layout" + std::to_string(index); }
 
 // The integer at the start of a stored value: blanks, an optional sign, digits. Text that
 // does not begin with a number gives 0. Values too long for any field come back as a
@@ -137,15 +138,29 @@ int Checked(const MainWindowControls& window, CheckBox box) {
 
 }  // namespace
 
-bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
+std::string LayoutSizeKey(int layout) { return "Layout" + std::to_string(layout); }
+
+std::optional<std::string> FileProblem(const std::string& path) {
+  if (path.empty()) return std::string("has no name");
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) return std::string("doesn't exist");
+    if (error == EISDIR) return std::string("is a directory");
+    return "cannot be read: " + std::string(std::strerror(error));
+  }
   struct stat info {};
-  bool is_file = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-  bool closed = ::close(fd) == 0;
-  return is_file && closed;
+  std::optional<std::string> problem;
+  if (::fstat(fd, &info) != 0) {
+    problem = "cannot be read: " + std::string(std::strerror(errno));
+  } else if (S_ISDIR(info.st_mode)) {
+    problem = "is a directory";
+  }
+  ::close(fd);
+  return problem;
 }
+
+bool FileExists(const std::string& path) { return !FileProblem(path); }
 
 bool LoadSettings(Program& p) {
   IniFile ini = IniFile::Load(p.settings_state.ini_path);

@@ -115,6 +115,7 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
 
   // A refused metric has been shown; the wrap goes on with the earlier numbers.
   const Outcome metrics = SetTextMetrics(p);
+  if (metrics.kind == OutcomeKind::kSourceFailed) return metrics;
   const Outcome written = metrics.ok() ? metrics : Outcome::WentOnPast(*metrics.failure);
   const long long chars_per_line = p.prep.CharsPerLine;
   const long long cell_width = CurrentLayout(p).cell_width;
@@ -127,7 +128,8 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
   try {
     SourceReader reader(source, true);
     writer = std::make_unique<FileWriter>(line_file, &reader);
-    if (reader.size() == 0) {
+    // A size of 0 is not trusted: files the system makes up as they are read report it.
+    if (reader.AtEnd()) {
       writer->Close();
       p.prompt().Show("Source File has 0 bytes");
       return written;

@@ -110,11 +110,11 @@ void SourceFile::Browse() {
 void SourceFile::CheckFile(std::string& file_name) {
   file_name = TrimNull(file_name);
   text1_->setText(PathText(file_name));
-  if (FileExists(file_name)) {
-    print_->setEnabled(true);
-  } else {
+  if (const auto problem = FileProblem(file_name)) {
     print_->setEnabled(false);
-    program_.prompt().Show("the file " + file_name + " doesn't exist");
+    program_.prompt().Show("the file " + file_name + " " + *problem);
+  } else {
+    print_->setEnabled(true);
   }
 }
 

@@ -38,7 +38,7 @@ class SourceFile : public QObject {
   // "&Browse": asks for a file and checks it. Cancel changes nothing.
   void Browse();
   // Cuts `file_name` at its first NUL, shows it in the box, enables Print when the file
-  // can be read, else disables Print and says the file doesn't exist.
+  // can be read, else disables Print and says why (missing, a directory, unreadable).
   void CheckFile(std::string& file_name);
   // Takes `name` as the source file when it can be read: TextFile, the box and Print.
   bool OpenSourceFile(const std::string& name);

@@ -160,7 +160,6 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
       {{"--settings", missing, source}, 1, usage("the settings file " + missing + " doesn't exist")},
       {{missing}, 2, "the file " + missing + " doesn't exist\n"},
-      {{dir.path().string()}, 2, "the file " + dir.path().string() + " doesn't exist\n"},
       {{empty}, 2, "Source File has 0 bytes\nthe file " + empty + " has nothing to print\n"},
       {{"-P", "OneSided", source}, 3, "Your printer does not support\na feature Quireon II needs\n"},
       {{"-P", "PortraitOnly", source}, 3,

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -123,8 +124,9 @@ class Quireon2PrintTest : public ::testing::Test {
 };
 
 // How a run ended is what a script sees: 0 printed or counted, 1 a command line it cannot
-// use, 2 a source it cannot print, 3 a printer that failed (here a PDF that cannot be
-// written), 4 cancelled at the paper prompt (standard input at its end).
+// use, 2 a source (or settings that leave no room for a line) it cannot print, 3 a printer
+// that failed (here a PDF that cannot be written), 4 cancelled at the paper prompt
+// (standard input at its end). Every failure says why on standard error.
 TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
   using Args = std::vector<std::string>;
   const auto pdf = [&](const std::string& file, Args extra) {
@@ -133,28 +135,54 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
     args.push_back(file);
     return args;
   };
+  const std::string unreadable = dir.Write("unreadable.txt", "text");
+  ::chmod(unreadable.c_str(), 0);
+  const std::string folder = dir.path().string();
   struct Case {
     const char* name;
     Args args;
     int status;
+    std::string said;      // on stderr
+    std::string settings;  // lines added to the settings file
+    bool readable = true;  // false: root reads anything, so the case is skipped
   };
   const Case cases[] = {
-      {"printed", pdf(source, {"-m", "duplex"}), 0},
-      {"counted", {"--count", source}, 0},
-      {"bad option", pdf(source, {"--bogus"}), 1},
-      {"unknown printer", {"-P", "Nowhere", source}, 1},
-      {"missing source", pdf(dir.File("missing.txt"), {}), 2},
-      {"folder as source", pdf(dir.path().string(), {}), 2},
-      {"empty source", pdf(dir.Write("empty.txt", ""), {}), 2},
-      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3},
-      {"cancelled", pdf(source, {"-m", "flipped"}), 4},
+      {"printed", pdf(source, {"-m", "duplex"}), 0, "", ""},
+      {"counted", {"--count", source}, 0, "", ""},
+      {"size unknown", pdf("/proc/cpuinfo", {"-m", "duplex"}), 0, "", ""},
+      {"bad option", pdf(source, {"--bogus"}), 1, "--bogus", ""},
+      {"folder as settings", {"--settings", folder, "--count", source}, 1, "is a directory", ""},
+      {"unreadable settings", {"--settings", unreadable, "--count", source}, 1,
+       "Permission denied", "", false},
+      {"missing source", pdf(dir.File("missing.txt"), {}), 2, "doesn't exist", ""},
+      {"folder as source", pdf(folder, {}), 2, folder + " is a directory", ""},
+      {"unreadable source", pdf(unreadable, {}), 2, "Permission denied", "", false},
+      {"empty source", pdf(dir.Write("empty.txt", ""), {}), 2, "nothing to print", ""},
+      {"font size 0", pdf(source, {}), 2, "Layout3= 0", "Layout3= 0"},
+      {"no line height", pdf(source, {}), 2, "LineMultiple= 0", "LineMultiple= 0"},
+      {"negative lines", pdf(source, {}), 2, "LineMultiple=-3", "LineMultiple=-3"},
+      {"not a number", pdf(source, {}), 2, "LineMultiple=", "LineMultiple=nan"},
+      {"tiny lines", pdf(source, {}), 2, "LineMultiple=", "LineMultiple=.001"},
+      {"border past the page", pdf(source, {}), 2, "XEdgeBorder2= 9000", "XEdgeBorder2=9000"},
+      {"cell off the page", pdf(source, {}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
+      {"cell off 1 up", pdf(source, {"-l", "1"}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
+      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3,
+       "none/out.pdf", ""},
+      {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""},
   };
   for (const Case& c : cases) {
-    Args args = {"--settings", settings};
+    if (!c.readable && ::geteuid() == 0) continue;
+    std::remove(out.c_str());
+    const std::string ini = dir.Write("case.ini", ReadFile(settings) + c.settings + "\n");
+    Args args = {"--settings", ini};
     args.insert(args.end(), c.args.begin(), c.args.end());
     Program program(args, err);
     program.CloseInput();
     EXPECT_EQ(program.Wait(), c.status) << c.name << ": " << ReadFile(err);
+    const std::string said = ReadFile(err);
+    EXPECT_TRUE(c.status == 0 || !said.empty()) << c.name;
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.name << ": " << said;
+    EXPECT_TRUE(c.status != 0 || c.args.front() != "-P" || !PdfPages(out).empty()) << c.name;
   }
 }
 
@@ -366,6 +394,53 @@ TEST_F(Quireon2PrintTest, DuplexOnAOneSidedQueueExitsThreeWithThePrinterMessage)
                   err);
   EXPECT_EQ(program.Wait(), 3);
   EXPECT_EQ(ReadFile(err), "Your printer does not support\na feature Quireon II needs\n");
+}
+
+// The printer side says what is wrong: with no scheduler to reach, a named printer is a
+// printer failure, not a wrong name; a saved printer that is gone is named, and the run
+// goes on with the one used instead.
+TEST_F(Quireon2PrintTest, PrinterTroubleSaysWhatIsWrong) {
+  struct Case {
+    std::string cups_server;  // empty: as the system has it
+    std::vector<std::string> args;
+    int status;
+    std::string said;
+  };
+  const std::string gone = dir.Write("gone.ini", "[Quireon2]\nLastPrinter=Q2TestGone\n");
+  const char* old_server = std::getenv("CUPS_SERVER");
+  const std::string kept = old_server != nullptr ? old_server : "";
+  for (const Case& c : {
+           Case{dir.File("nothing-listens"), {"--settings", settings, "-P", "office", source}, 3,
+                "the print service (CUPS) is not running, so the printer \"office\" cannot be "
+                "reached"},
+           Case{"", {"--settings", gone, "--count", source}, 0,
+                "The saved printer \"Q2TestGone\" is not available; \""},
+       }) {
+    if (!c.cups_server.empty()) setenv("CUPS_SERVER", c.cups_server.c_str(), 1);
+    Program program(c.args, err);
+    old_server != nullptr ? setenv("CUPS_SERVER", kept.c_str(), 1) : unsetenv("CUPS_SERVER");
+    EXPECT_EQ(program.Wait(), c.status) << c.said << ": " << ReadFile(err);
+    EXPECT_NE(ReadFile(err).find(c.said), std::string::npos) << ReadFile(err);
+  }
+}
+
+// Needs the test scheduler (tests/cups). A paused queue of the test's own takes the job,
+// which waits there, and the run says so without failing.
+TEST_F(Quireon2PrintTest, PausedQueueTakesTheJobWithANotice) {
+  const std::string queue = "Q2TestPaused";
+  if (!RunCommand("lpadmin -p " + queue + " -E -v file:///dev/null -P " +
+                  "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null && " +
+                  "cupsdisable " + queue)) {
+    GTEST_SKIP() << "no test CUPS scheduler to make the queue " << queue << " on (tests/cups)";
+  }
+  Program program({"--settings", settings, "-P", queue, "-l", "1", "-q", source}, err);
+  EXPECT_EQ(program.Wait(), 0) << ReadFile(err);
+  EXPECT_NE(ReadFile(err).find("The printer " + queue + " is paused: the job waits"),
+            std::string::npos)
+      << ReadFile(err);
+  EXPECT_NE(RunCommand("LC_ALL=C lpstat -o " + queue).value_or("").find(queue + "-"),
+            std::string::npos);
+  RunCommand("cancel -a -x " + queue + " 2>/dev/null; lpadmin -x " + queue + " 2>/dev/null");
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 #include "support/test_program.h"
@@ -113,22 +115,21 @@ class SourceFileTest : public QObject {
     QCOMPARE(text1_->text(), missing_);
   }
 
-  void namesThatCannotBeReadCountAsMissing() {
-    // Root reads any file, so a folder and a dangling link stand for unreadable files;
-    // permission bits count too for anyone else.
+  void namesThatCannotBeReadSayWhy() {
     const QString folder = dir_->filePath(QStringLiteral("folder.txt"));
     const QString dangling = dir_->filePath(QStringLiteral("dangling.txt"));
     QVERIFY(QDir().mkdir(folder));
     QVERIFY(QFile::link(dir_->filePath(QStringLiteral("gone.txt")), dangling));
-    QStringList names = {folder, dangling, missing_};
-    if (::geteuid() != 0) {
-      names << MakeFile("locked.txt");
-      QVERIFY(QFile::setPermissions(names.back(), QFileDevice::Permissions()));
+    std::vector<std::pair<QString, std::string>> names = {
+        {folder, "is a directory"}, {dangling, "doesn't exist"}, {missing_, "doesn't exist"}};
+    if (::geteuid() != 0) {  // root reads any file
+      names.emplace_back(MakeFile("locked.txt"), "cannot be read: Permission denied");
+      QVERIFY(QFile::setPermissions(names.back().first, QFileDevice::Permissions()));
     }
-    for (const QString& name : names) {
+    for (const auto& [name, why] : names) {
       print_->setEnabled(true);
       std::string file_name = name.toStdString();
-      program_->prompt.Expect("the file " + file_name + " doesn't exist");
+      program_->prompt.Expect("the file " + file_name + " " + why);
       source_->CheckFile(file_name);
       QVERIFY2(!print_->isEnabled(), qPrintable(name));
       QVERIFY2(!source_->OpenSourceFile(file_name), qPrintable(name));
