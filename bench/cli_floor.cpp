@@ -14,17 +14,17 @@
 #include <vector>
 
 #include "cli/print_command.h"
+#include "interfaces/prompt.h"
+#include "interfaces/status_sink.h"
 #include "platform/cups_surface.h"
 #include "platform/pdf_job.h"
 #include "platform/temp_file.h"
 #include "printing/page_render.h"
 #include "printing/print_request.h"
 #include "settings/memory_controls.h"
-#include "interfaces/prompt.h"
 #include "settings/settings_file.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"
-#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

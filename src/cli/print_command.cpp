@@ -11,9 +11,9 @@
 
 #include "cli/print_options.h"
 #include "cli/terminal_io.h"
+#include "interfaces/paper_names.h"
 #include "platform/output_path.h"
 #include "platform/temp_file.h"
-#include "interfaces/paper_names.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "printing/startup.h"

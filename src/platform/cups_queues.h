@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/paper.h"
 #include "interfaces/printer_surface.h"
+#include "platform/paper.h"
 
 namespace quireon2 {
 

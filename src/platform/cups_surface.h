@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/printer_surface.h"
 #include "platform/cups_queues.h"
 #include "platform/glyph_pen.h"
 #include "platform/paper.h"
-#include "interfaces/printer_surface.h"
 
 namespace quireon2 {
 

@@ -4,10 +4,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "interfaces/status_sink.h"
 #include "printing/constants.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
-#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

@@ -1,9 +1,9 @@
 // The first steps of a print request, before the status window opens.
 #include "printing/print_request.h"
 
+#include "interfaces/main_window_controls.h"
 #include "interfaces/printer_surface.h"
 #include "settings/capability.h"
-#include "interfaces/main_window_controls.h"
 #include "settings/runtime_failure.h"
 #include "textprep/layout_metrics.h"
 

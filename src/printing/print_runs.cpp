@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "printing/constants.h"
-#include "printing/page_order.h"
 #include "interfaces/printer_surface.h"
-#include "settings/capability.h"
 #include "interfaces/prompt.h"
 #include "interfaces/status_sink.h"
+#include "printing/constants.h"
+#include "printing/page_order.h"
+#include "settings/capability.h"
 
 namespace quireon2 {
 namespace {

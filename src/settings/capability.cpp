@@ -1,8 +1,8 @@
 // The printer capability check and the common failure message.
 #include "settings/capability.h"
 
-#include "interfaces/printer_surface.h"
 #include "interfaces/main_window_controls.h"
+#include "interfaces/printer_surface.h"
 #include "interfaces/prompt.h"
 
 namespace quireon2 {

@@ -12,9 +12,9 @@
 #include <limits>
 #include <system_error>
 
+#include "interfaces/main_window_controls.h"
 #include "interfaces/printer_surface.h"
 #include "settings/ini_file.h"
-#include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 #include "settings/text_helpers.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "interfaces/printer_surface.h"
-#include "settings/capability.h"
 #include "interfaces/prompt.h"
+#include "settings/capability.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"

@@ -5,16 +5,16 @@
 #include <optional>
 #include <string>
 
-#include "interfaces/printer_surface.h"
-#include "settings/capability.h"
 #include "interfaces/main_window_controls.h"
-#include "settings/number_text.h"
+#include "interfaces/printer_surface.h"
 #include "interfaces/prompt.h"
+#include "interfaces/status_sink.h"
+#include "settings/capability.h"
+#include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 #include "textprep/byte_io.h"
 #include "textprep/layout_metrics.h"
 #include "textprep/line_format.h"
-#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

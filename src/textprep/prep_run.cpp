@@ -12,12 +12,13 @@
 
 #include <sys/stat.h>
 
+#include "interfaces/main_window_controls.h"
 #include "interfaces/printer_surface.h"
+#include "interfaces/prompt.h"
+#include "interfaces/status_sink.h"
 #include "interfaces/temp_files.h"
 #include "settings/capability.h"
-#include "interfaces/main_window_controls.h"
 #include "settings/number_text.h"
-#include "interfaces/prompt.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
 #include "settings/text_helpers.h"
@@ -25,7 +26,6 @@
 #include "textprep/line_file.h"
 #include "textprep/page_scanner.h"
 #include "textprep/sheet_count.h"
-#include "interfaces/status_sink.h"
 
 namespace quireon2 {
 namespace {

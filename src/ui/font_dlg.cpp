@@ -9,8 +9,8 @@
 #include <QString>
 #include <optional>
 
-#include "interfaces/printer_surface.h"
 #include "interfaces/main_window_controls.h"
+#include "interfaces/printer_surface.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
 #include "settings/text_helpers.h"

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "interfaces/main_window_controls.h"
+#include "interfaces/status_sink.h"
 #include "settings/program_state.h"
 #include "settings/runtime_failure.h"
-#include "interfaces/status_sink.h"
 #include "ui/frm_about.h"
 
 class QCheckBox;

@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-#include "settings/program_state.h"
 #include "interfaces/status_sink.h"
+#include "settings/program_state.h"
 
 class QLabel;
 class QProgressBar;

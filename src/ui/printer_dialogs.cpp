@@ -9,8 +9,8 @@
 #include <initializer_list>
 
 #include "interfaces/printer_surface.h"
-#include "settings/capability.h"
 #include "interfaces/prompt.h"
+#include "settings/capability.h"
 #include "settings/runtime_failure.h"
 #include "textprep/layout_metrics.h"
 #include "ui/font_dlg.h"

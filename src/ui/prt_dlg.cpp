@@ -15,8 +15,8 @@
 #include <exception>
 
 #include "interfaces/paper_names.h"
-#include "settings/capability.h"
 #include "interfaces/prompt.h"
+#include "settings/capability.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2::ui {

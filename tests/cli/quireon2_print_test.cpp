@@ -250,18 +250,6 @@ TEST_F(Quireon2PrintTest, OutputNeverReplacesADevice) {
   EXPECT_FALSE(fs::exists(dir.File("null-2.pdf")));
 }
 
-// Two-sided: one job, each sheet's outside then inside. Flipped with -y: the fronts of the
-// sheets, then their backs in reverse sheet order as a second PDF.
-TEST_F(Quireon2PrintTest, BookletPdfsInBookletOrder) {
-  using Pages = std::vector<std::string>;
-  ASSERT_EQ(Program(PdfArgs({"-m", "duplex", "-q"}), err).Wait(), 0) << ReadFile(err);
-  EXPECT_EQ(PdfPages(out), (Pages{"M8 M1", "M2 M7", "M6 M3", "M4 M5"}));
-  EXPECT_FALSE(fs::exists(out2));
-  ASSERT_EQ(Program(PdfArgs({"-m", "flipped", "-yq"}), err).Wait(), 0) << ReadFile(err);
-  EXPECT_EQ(PdfPages(out), (Pages{"M8 M1", "M6 M3"}));
-  EXPECT_EQ(PdfPages(out2), (Pages{"M4 M5", "M2 M7"}));
-}
-
 // The window program runs in the user's locale; a comma locale must not change how this
 // program reads the numbers the window stored.
 TEST_F(Quireon2PrintTest, ACommaLocaleReadsStoredNumbersAlike) {

@@ -10,8 +10,8 @@
 
 #include "cli/marker_pages.h"
 #include "platform/cups_surface.h"
-#include "platform/temp_file.h"
 #include "platform/surface_test_tools.h"
+#include "platform/temp_file.h"
 #include "printing/print_runs.h"
 #include "settings/memory_controls.h"
 #include "support/gtest_support.h"

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "settings/memory_controls.h"
 #include "platform/temp_file.h"
+#include "settings/memory_controls.h"
 #include "settings/program_state.h"
 #include "support/recording_status.h"
 #include "support/recording_surface.h"
