@@ -17,14 +17,12 @@
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "printing/startup.h"
-#include "settings/capability.h"
 #include "settings/memory_controls.h"
 #include "settings/outcome.h"
 #include "settings/program_state.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
 #include "settings/text_helpers.h"
-#include "textprep/layout_metrics.h"
 #include "textprep/prep_run.h"
 
 #ifndef QUIREON2_VERSION
