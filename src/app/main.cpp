@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QString>
+#include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -16,7 +18,39 @@
 #include "ui/frm_main.h"
 #include "ui/qt_prompt.h"
 
+#ifndef QUIREON2_VERSION
+#define QUIREON2_VERSION "unknown"
+#endif
+
+namespace {
+
+// --help and --version answer on the terminal, before Qt needs a display. Only as the one
+// argument: anything else names a file.
+bool AnsweredOnTerminal(int argc, char* argv[]) {
+  if (argc != 2) return false;
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "quireon2 " << QUIREON2_VERSION << '\n';
+    return true;
+  }
+  if (std::strcmp(argv[1], "--help") == 0) {
+    std::cout << "Usage: quireon2 [FILE]\n"
+                 "Opens the window that prints a plain text file as a folded booklet or 1, 2\n"
+                 "or 4 pages per sheet side; FILE (everything after the program name, blanks\n"
+                 "included) is the text file to start with.\n"
+                 "\n"
+                 "      --help     this text\n"
+                 "      --version  the program's version\n"
+                 "\n"
+                 "To print from a terminal or a script without the window: quireon2-print.\n";
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (AnsweredOnTerminal(argc, argv)) return 0;
   // The whole text after the program name names one file. It is taken before Qt removes
   // the arguments it knows, so the path reaches the window exactly as typed.
   std::string command_line;

@@ -12,6 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A folder whose program keeps its settings beside itself: it holds a settings file
+// already, or it is a build tree (the build system's cache lies beside the programs).
+bool MarkedPortable(const fs::path& folder) {
+  std::error_code ec;
+  return fs::exists(folder / kSettingsFileName, ec) || fs::exists(folder / "CMakeCache.txt", ec);
+}
+
 }  // namespace
 
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -34,7 +41,7 @@ std::string UserSettingsFolder() {
 std::string SettingsFilePath(const std::string& executable_dir,
                              const std::string& installed_bin_dir) {
   bool portable = !executable_dir.empty() && !SameFolder(executable_dir, installed_bin_dir) &&
-                  ::access(executable_dir.c_str(), W_OK) == 0;
+                  MarkedPortable(executable_dir) && ::access(executable_dir.c_str(), W_OK) == 0;
   if (portable) return (fs::path(executable_dir) / kSettingsFileName).string();
   return (fs::path(UserSettingsFolder()) / kSettingsFileName).string();
 }

@@ -9,10 +9,12 @@ namespace quireon2 {
 
 inline constexpr char kSettingsFileName[] = "Quireon2.ini";
 
-// The settings file for an executable in `executable_dir`. An executable in
-// `installed_bin_dir` (the install prefix's bin folder) or in a folder it cannot write
-// uses $XDG_CONFIG_HOME/Quireon2/Quireon2.ini (default ~/.config/Quireon2/); any other
-// uses <executable_dir>/Quireon2.ini. Reads only; creates nothing.
+// The settings file for an executable in `executable_dir`. A portable copy, one run from
+// its build tree (CMakeCache.txt beside it) or from a writable folder that already holds
+// Quireon2.ini, uses <executable_dir>/Quireon2.ini. Any other, and always one in
+// `installed_bin_dir` (the install prefix's bin folder), is an installed copy and uses
+// $XDG_CONFIG_HOME/Quireon2/Quireon2.ini (default ~/.config/Quireon2/), wherever it was
+// installed. Reads only; creates nothing.
 std::string SettingsFilePath(const std::string& executable_dir,
                              const std::string& installed_bin_dir);
 

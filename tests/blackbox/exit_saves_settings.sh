@@ -2,7 +2,8 @@
 # Starts the window program from a fresh folder with a text file on its command line, finds
 # its window on a private X server, takes a picture of both pages, makes sure a
 # second copy starts no window, leaves with Alt+X, and checks the settings file written
-# beside the program. Every wait is bounded.
+# into the user's config folder (a copied program with no settings file beside it is an
+# installed one). Every wait is bounded.
 set -euo pipefail
 
 exe=$1 help_page=$2 grab=$3 shots=$4
@@ -54,7 +55,8 @@ timeout 15 "$work/app/quireon2" >"$work/second.log" 2>&1 || second_rc=$?
 [ "$second_rc" -eq 0 ] || fail "second copy ended with $second_rc"
 [ "$(xdotool search --onlyvisible --name '^Quireon2$' | wc -l)" -eq 1 ] ||
   fail "a second window appeared"
-[ ! -e "$work/app/Quireon2.ini" ] || fail "settings written before exit"
+ini="$work/home/.config/Quireon2/Quireon2.ini"
+[ ! -e "$ini" ] || fail "settings written before exit"
 
 # Alt+X is "E&xit".
 timeout 10 xdotool windowfocus --sync "$window" || true
@@ -66,8 +68,7 @@ wait "$app_pid" || rc=$?
 app_pid=""
 [ "$rc" -eq 0 ] || { cat "$work/app.log" >&2; fail "the program ended with $rc"; }
 
-ini="$work/app/Quireon2.ini"
-[ -f "$ini" ] || fail "no Quireon2.ini beside the program"
+[ -f "$ini" ] || fail "no Quireon2.ini in the user's config folder"
 # A fresh install's keys, in the order they are written, with the file from the command line.
 printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDate= 0' \
   'FFileTitle= 0' 'FPgNumber= 0' 'WidthFudge= 10' 'LineLen= 80' 'DoSig= 0' 'ExpandTab= 1' \
@@ -83,5 +84,5 @@ printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDat
   'LastPrinter=Print to PDF' >"$work/expected.ini"
 tr -d '\r' <"$ini" >"$work/actual.ini"
 diff -u "$work/expected.ini" "$work/actual.ini" || fail "settings file differs from a fresh install's"
-[ ! -e "$work/home/.config/Quireon2" ] || fail "a portable copy wrote into the user's folder"
+[ ! -e "$work/app/Quireon2.ini" ] || fail "an installed copy wrote beside itself"
 echo "PASS: window found, pages shown, second copy refused, Alt+X saved the settings"

@@ -318,8 +318,12 @@ TEST_F(PrintCommandTest, StatusGoesToStandardErrorAsLinesOrAsOneRedrawnLine) {
 
 TEST(SettingsFilePath, BesideAPortableProgramElseInTheUsersConfigFolder) {
   ScratchDir dir;
-  std::string exe = dir.File("portable");
-  std::filesystem::create_directory(exe);
+  // A copied folder marked by its settings file, a build tree, and a plain folder such as
+  // ~/.local/bin or /opt/quireon2/bin that a copy was installed to.
+  std::string exe = dir.File("portable"), build = dir.File("build"), plain = dir.File("plain");
+  for (const std::string& folder : {exe, build, plain}) std::filesystem::create_directory(folder);
+  dir.Write("portable/Quireon2.ini", "");
+  dir.Write("build/CMakeCache.txt", "");
   ScopedEnv home("HOME", "/home/someone");
   const std::string xdg = "/xdg/config/Quireon2/Quireon2.ini";
   const std::string home_config = "/home/someone/.config/Quireon2/Quireon2.ini";
@@ -328,8 +332,11 @@ TEST(SettingsFilePath, BesideAPortableProgramElseInTheUsersConfigFolder) {
     std::string exe_dir, bin_dir, expected;
   };
   const Case cases[] = {
-      // A build tree or copied folder keeps its settings beside the program.
+      // A build tree or a folder holding its settings file keeps them beside the program.
       {"/xdg/config", exe, "/usr/local/bin", exe + "/Quireon2.ini"},
+      {"/xdg/config", build, "/usr/bin", build + "/Quireon2.ini"},
+      // An installed copy uses the user's folder whatever its prefix.
+      {"/xdg/config", plain, "/usr/bin", xdg},
       // The install prefix's bin folder, however it is spelled, uses the user's folder.
       {"/xdg/config", exe, exe, xdg},
       {"/xdg/config", exe, exe + "/../portable/", xdg},
