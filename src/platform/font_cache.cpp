@@ -101,10 +101,13 @@ FontFace::Glyph FontFace::Load(char32_t character) {
     // The same size in another font: its advance in its own ems is the width in points.
     if (FontFace* other = fallbacks_->Fallback(*this, character)) glyph = other->LoadOwn(character);
   }
-  // A mark drawn where the character before it ended lands on that character: fonts draw
-  // non-spacing marks to the left of their origin. Whatever advance the font gives it,
-  // the text goes on where the character before it ended.
-  if (IsCombiningMark(character)) glyph.advance_em = glyph.advance_milli = 0;
+  // Whatever advance the font gives a combining mark, the text goes on where the character
+  // before it ended; the pen places the mark over that character.
+  if (IsCombiningMark(character)) {
+    glyph.mark = true;
+    glyph.mark_em = glyph.advance_em;
+    glyph.advance_em = glyph.advance_milli = 0;
+  }
   return glyph;
 }
 

@@ -39,6 +39,9 @@ class FontFace {
     unsigned index = 0;        // glyph id in `face`; 0 draws the face's missing-glyph box
     double advance_milli = 0;  // thousandths of an em, cut to a whole number
     double advance_em = 0;     // the font's own advance in ems, unhinted
+    // A combining mark takes no advance; `mark_em` keeps the width the font gives it.
+    bool mark = false;
+    double mark_em = 0;
   };
 
   // `fallbacks`, when given, finds the faces for characters this one lacks.

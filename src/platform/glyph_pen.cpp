@@ -56,6 +56,7 @@ double GlyphPen::Draw(cairo_t* cr, FontFace& face, double size, double x, double
   // that face's font, all on one pen, so the line's width does not depend on the runs.
   FontFace* run_face = nullptr;
   std::size_t run_start = 0;
+  double base_em = 0;  // the advance of the last character that is not a mark
   for (std::size_t i = 0; i < decoded_.size(); ++i) {
     const FontFace::Glyph& glyph = face.Lookup(decoded_[i]);
     if (glyph.face != run_face) {
@@ -65,6 +66,14 @@ double GlyphPen::Draw(cairo_t* cr, FontFace& face, double size, double x, double
     }
     glyphs_[i].index = glyph.index;
     glyphs_[i].x = cairo_start + em * size;
+    if (!glyph.mark) {
+      base_em = glyph.advance_em;
+    } else if (glyph.mark_em > 0 && base_em > 0) {
+      // A mark with a width of its own (as in monospaced fonts) is drawn in a cell of that
+      // width centred on the character before it; a mark without one is drawn from where
+      // that character ended, as fonts design such marks.
+      glyphs_[i].x -= (base_em + glyph.mark_em) / 2 * size;
+    }
     glyphs_[i].y = baseline;
     em += glyph.advance_em;
     milli += glyph.advance_milli;

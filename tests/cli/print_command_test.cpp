@@ -246,8 +246,8 @@ TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
                       " header " + n(s.DoHeader) + " " + n(s.HPgNumber) + n(s.HFileTitle) +
                       n(s.HCurDate) + " footer " + n(s.DoFooter) + " " + n(s.FPgNumber) +
                       n(s.FFileTitle) + n(s.FCurDate) + " box " + n(s.DoBox) + " tabs " +
-                      n(s.ExpandTab) + n(s.TabStops) + " " + t.window.Text(TextBox::kTCount) + " file " +
-                      t.window.Text(TextBox::kText1) + " fonts " + fonts[1].font_name + " " +
+                      n(s.ExpandTab) + n(s.TabStops) + " " + t.window.Text(TextBox::kTCount) +
+                      " file " + t.window.Text(TextBox::kText1) + " fonts " + fonts[1].font_name + " " +
                       n(fonts[1].font_size) + ", " + fonts[3].font_name + " " +
                       n(fonts[3].font_size);
     // Each case names the settings up to the last one it is about.

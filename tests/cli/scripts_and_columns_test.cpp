@@ -52,13 +52,11 @@ std::string WithoutBlanks(const std::string& text) {
 // the next character would not have, so the widths measured are the widths drawn.
 TEST_F(PrintedPdf, CharactersTheFontLacksPrintFromFontsThatHaveThem) {
   std::string chinese;
-  for (int i = 0; i < 12; ++i) chinese += "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97\xE4\xBD\x93\xE6\xB5\x8B\xE8\xAF\x95\xE6\x89\x93\xE5\x8D\xB0\xE4\xB9\xA6";  // 中文字体测试打印书
-  const std::string text =
-      "Cafe\xCC\x81 au lait, re\xCC\x81sume\xCC\x81\n"
-      "\xE1\xBC\x90\xCE\xBD \xE1\xBC\x80\xCF\x81\xCF\x87\xE1\xBF\x87 \xE1\xBC\xA6\xCE\xBD "
-      "\xE1\xBD\x81 \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82\n"  // ἐν ἀρχῇ ἦν ὁ λόγος
-      "\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C \xD0\xB6\xD0\xB5 \xD0\xB5\xD1\x89\xD1\x91\n"  // Съешь же ещё
-      + chinese + "\n";
+  for (int i = 0; i < 12; ++i) chinese += "中文字体测试打印书";
+  const std::string text = "Cafe\u0301 au lait, re\u0301sume\u0301\n"
+                           "ἐν ἀρχῇ ἦν ὁ λόγος\n"
+                           "Съешь же ещё\n" +
+                           chinese + "\n";
   ASSERT_EQ(Print(text, {"-z", "10"}), 0) << messages;
 
   const std::string fonts = RunCommand("pdffonts " + ShellQuote(out)).value_or("");
@@ -89,15 +87,17 @@ TEST_F(PrintedPdf, CharactersTheFontLacksPrintFromFontsThatHaveThem) {
   }
 }
 
-// With tab stops every 8 columns each comment of the header starts in column 33, so in a
-// monospaced font all of them start at one x position.
+// With tab stops every 8 columns each comment of the header starts in column 33 (a letter
+// of two bytes is one column, a combining mark none), so in a monospaced font all of them
+// start at one x position; the mark, as wide as a letter in this font, covers the E.
 TEST_F(PrintedPdf, TabStopsKeepACHeadersCommentsInOneColumn) {
   const std::string header =
-      "#define QR_MAX\t64\t\t/* largest sheet count */\n"
+      "#define QR_CAFÉ\t64\t\t/* a name with a two-byte letter */\n"
+      "#define QR_CAFE\u0301\t65\t\t/* and with a combining acute */\n"
       "#define QR_PAGE_LINES\t55\t/* lines on a page */\n"
       "struct page {\t\t\t/* one printed page */\n"
       "\tint\tnumber;\t\t/* from 1 */\n"
-      "\tchar\t*text;\t\t/* its bytes, caf\xC3\xA9 */\n"
+      "\tchar\t*text;\t\t/* its bytes */\n"
       "};\n";
   ASSERT_EQ(Print(header, {"-f", "DejaVu Sans Mono", "-z", "10", "--tab-stops", "--tab", "8"}), 0)
       << messages;
@@ -105,14 +105,19 @@ TEST_F(PrintedPdf, TabStopsKeepACHeadersCommentsInOneColumn) {
   ASSERT_EQ(pages.size(), 1u);
   std::vector<double> starts;
   double first_x = 1e9;
+  double mark_x = 0;
   for (const auto& [word, box] : pages[0].words) {
     if (word == "/*") starts.push_back(box.x_min);
+    if (word == "\u0301") mark_x = box.x_min;
     first_x = std::min(first_x, box.x_min);
   }
-  ASSERT_EQ(starts.size(), 5u);
+  ASSERT_EQ(starts.size(), 6u);
   for (double x : starts) EXPECT_NEAR(x, starts[0], 0.05);
-  // Column 33: 32 cells of the font's advance (0.602 em) after the line's start.
-  EXPECT_NEAR(starts[0] - first_x, 32 * 0.602 * 10, 0.5);
+  // Column 33: 32 cells of the font's advance (0.602 em at 10 points) after the line's
+  // start; the E of the second line is in column 15.
+  const double cell = 6.02;
+  EXPECT_NEAR(starts[0] - first_x, 32 * cell, 0.5);
+  EXPECT_NEAR(mark_x - first_x, 14 * cell, 0.1);
 }
 
 }  // namespace
