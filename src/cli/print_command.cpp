@@ -112,6 +112,10 @@ void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& o
     window.SetCheckValue(CheckBox::kDoTabEx, 1);
     window.SetText(TextBox::kTCount, std::to_string(*o.tab_width));
   }
+  if (o.tab_stops) {
+    window.SetCheckValue(CheckBox::kDoTabEx, 1);
+    window.SetCheckValue(CheckBox::kTabStops, 1);
+  }
   if (o.no_expand_tabs) window.SetCheckValue(CheckBox::kDoTabEx, 0);
   // The layout option's rule keeps the orientation of the chosen layout; the controls
   // here run no rules, so it is set for the saved layout too.

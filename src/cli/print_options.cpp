@@ -57,6 +57,7 @@ constexpr KnownOption kOptions[] = {
     {0, "no-expand-tabs", false}, {'y', "yes", false},        {'n', "count", false},
     {'q', "quiet", false},       {0, "settings", true},       {'h', "help", false},
     {'V', "version", false},     {0, "no-signatures", false}, {0, "paper", true},
+    {0, "tab-stops", false},
 };
 
 // Applies one recognised option; returns an error text or empty.
@@ -120,6 +121,8 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
     if (!o.tab_width) return "--tab takes a whole number from 0 to 99, not \"" + value + "\"";
   } else if (name == "no-expand-tabs") {
     o.no_expand_tabs = true;
+  } else if (name == "tab-stops") {
+    o.tab_stops = true;
   } else if (name == "yes") {
     o.yes = true;
   } else if (name == "count") {
@@ -231,6 +234,8 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
 
   if (o.tab_width && o.no_expand_tabs) {
     result.error = "--tab and --no-expand-tabs contradict each other";
+  } else if (o.tab_stops && o.no_expand_tabs) {
+    result.error = "--tab-stops and --no-expand-tabs contradict each other";
   } else if (o.signatures && *o.signatures > 0 && o.layout && *o.layout != 3) {
     result.error = "--signatures needs the booklet layout";
   } else if (files.empty()) {
@@ -266,6 +271,8 @@ std::string UsageText() {
          "      --footer LIST\n"
          "      --outlines, --no-outlines  page outlines on or off\n"
          "      --tab N                    print each tab as N blanks\n"
+         "      --tab-stops                a tab goes to the next multiple of the tab width,\n"
+         "                                 counted from the start of its line\n"
          "      --no-expand-tabs           print tabs as they are\n"
          "  -y, --yes                      do not wait for Enter between the two sides\n"
          "  -n, --count                    prepare only and print the page and sheet counts\n"

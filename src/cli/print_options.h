@@ -30,6 +30,7 @@ struct PrintOptions {
   std::optional<bool> outlines;
   std::optional<int> tab_width;      // sets tab expansion on with this width
   bool no_expand_tabs = false;
+  bool tab_stops = false;            // tabs to the next multiple of the tab width
   bool yes = false;
   bool count_only = false;
   bool quiet = false;

@@ -19,6 +19,7 @@ enum class CheckBox {
   kDoWordWrap,
   kDoOutlines,
   kDoBooklet,
+  kTabStops,
 };
 
 enum class TextBox { kText1, kTCount, kSigNum };

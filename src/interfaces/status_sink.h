@@ -14,6 +14,7 @@ struct StatusCounts {
   std::string printer;
   std::string font_name;
   int font_size = 0;
+  std::string tab_rule;  // how tabs print, e.g. "stops every 8 columns"
 };
 
 class StatusSink {

@@ -7,6 +7,7 @@
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
+#include <glib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -45,9 +46,17 @@ std::string ReportedFamily(FcPattern* font, const std::string& requested) {
   return first;
 }
 
+// Characters no font draws: controls and the C1 range of the cp1252 gaps.
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+bool IsCombiningMark(char32_t c) {
+  return c >= 0x300 && g_unichar_type(c) == G_UNICODE_NON_SPACING_MARK;
+}
+
 }  // namespace
 
-FontFace::FontFace(FT_Face face, std::string family) : face_(face), family_(std::move(family)) {
+FontFace::FontFace(FT_Face face, std::string family, FontCache* fallbacks)
+    : face_(face), family_(std::move(family)), fallbacks_(fallbacks) {
   if (face_->units_per_EM > 0) units_per_em_ = face_->units_per_EM;
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
   const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face_, FT_SFNT_HHEA));
@@ -74,8 +83,9 @@ FontFace::~FontFace() {
   cairo_font_face_destroy(cairo_face_);
 }
 
-FontFace::Glyph FontFace::Load(char32_t character) const {
+FontFace::Glyph FontFace::LoadOwn(char32_t character) {
   Glyph glyph;
+  glyph.face = this;
   glyph.index = FT_Get_Char_Index(face_, character);
   FT_Fixed advance = 0;
   if (FT_Get_Advance(face_, glyph.index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING, &advance) == 0) {
@@ -85,10 +95,30 @@ FontFace::Glyph FontFace::Load(char32_t character) const {
   return glyph;
 }
 
+FontFace::Glyph FontFace::Load(char32_t character) {
+  Glyph glyph = LoadOwn(character);
+  if (glyph.index == 0 && fallbacks_ != nullptr && !IsControl(character)) {
+    // The same size in another font: its advance in its own ems is the width in points.
+    if (FontFace* other = fallbacks_->Fallback(*this, character)) glyph = other->LoadOwn(character);
+  }
+  // Whatever advance the font gives a combining mark, the text goes on where the character
+  // before it ended; the pen places the mark over that character.
+  if (IsCombiningMark(character)) {
+    glyph.mark = true;
+    glyph.mark_em = glyph.advance_em;
+    glyph.advance_em = glyph.advance_milli = 0;
+  }
+  return glyph;
+}
+
 double FontFace::AdvanceMilli(std::u32string_view text) {
   double milli = 0;
   for (char32_t c : text) milli += Lookup(c).advance_milli;
   return milli;
+}
+
+bool FontFace::HasGlyph(char32_t character) const {
+  return FT_Get_Char_Index(face_, character) != 0;
 }
 
 cairo_scaled_font_t* FontFace::ScaledFont(double size_points) {
@@ -109,7 +139,61 @@ cairo_scaled_font_t* FontFace::ScaledFont(double size_points) {
 }
 
 FontCache::FontCache() = default;
-FontCache::~FontCache() = default;
+
+FontCache::~FontCache() {
+  for (auto& [face, order] : fallback_order_) {
+    if (order != nullptr) FcFontSetDestroy(order);
+  }
+}
+
+FontFace* FontCache::Open(FcPattern* font, const std::string& requested) {
+  FcBool outline = FcFalse;
+  FcChar8* file = nullptr;
+  int index = 0;
+  if (FcPatternGetBool(font, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) return nullptr;
+  if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) return nullptr;
+  FcPatternGetInteger(font, FC_INDEX, 0, &index);
+  std::pair<std::string, int> file_key(reinterpret_cast<const char*>(file), index);
+  if (auto known = by_file_.find(file_key); known != by_file_.end()) return known->second.get();
+  FT_Face face = nullptr;
+  if (Library() == nullptr || FT_New_Face(Library(), file_key.first.c_str(), index, &face) != 0) {
+    return nullptr;
+  }
+  if (!FT_IS_SCALABLE(face)) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  auto made = std::make_unique<FontFace>(face, ReportedFamily(font, requested), this);
+  FontFace* opened = made.get();
+  by_file_.emplace(file_key, std::move(made));
+  return opened;
+}
+
+FontFace* FontCache::Fallback(const FontFace& base, char32_t character) {
+  auto [it, added] = fallback_order_.emplace(&base, nullptr);
+  if (added) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(base.family().c_str()));
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    it->second = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcPatternDestroy(pattern);
+  }
+  FcFontSet* order = it->second;
+  for (int i = 0; order != nullptr && i < order->nfont; ++i) {
+    FcCharSet* charset = nullptr;
+    if (FcPatternGetCharSet(order->fonts[i], FC_CHARSET, 0, &charset) != FcResultMatch ||
+        !FcCharSetHasChar(charset, character)) {
+      continue;
+    }
+    FontFace* face = Open(order->fonts[i], std::string());
+    if (face != nullptr && face != &base && face->HasGlyph(character)) return face;
+  }
+  return nullptr;
+}
 
 FontFace& FontCache::Match(const std::string& family) {
   const std::string key = Lower(family);
@@ -129,30 +213,7 @@ FontFace& FontCache::Match(const std::string& family) {
   FcFontSet* candidates = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
   FontFace* chosen = nullptr;
   for (int i = 0; candidates != nullptr && i < candidates->nfont && chosen == nullptr; ++i) {
-    FcPattern* font = candidates->fonts[i];
-    FcBool outline = FcFalse;
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (FcPatternGetBool(font, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) continue;
-    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) continue;
-    FcPatternGetInteger(font, FC_INDEX, 0, &index);
-    std::pair<std::string, int> file_key(reinterpret_cast<const char*>(file), index);
-    auto known = by_file_.find(file_key);
-    if (known != by_file_.end()) {
-      chosen = known->second.get();
-      break;
-    }
-    FT_Face face = nullptr;
-    if (Library() == nullptr || FT_New_Face(Library(), file_key.first.c_str(), index, &face) != 0) {
-      continue;
-    }
-    if (!FT_IS_SCALABLE(face)) {
-      FT_Done_Face(face);
-      continue;
-    }
-    auto made = std::make_unique<FontFace>(face, ReportedFamily(font, family));
-    chosen = made.get();
-    by_file_.emplace(file_key, std::move(made));
+    chosen = Open(candidates->fonts[i], family);
   }
   if (candidates != nullptr) FcFontSetDestroy(candidates);
   FcPatternDestroy(pattern);

@@ -5,6 +5,11 @@
 // thousandth, because that is the width the PDF font records for the glyph (cairo writes
 // whole thousandths) and so the width every PDF reader and printer places it by. Measuring
 // by the font's finer advances would let a long line drift from what is drawn.
+//
+// A character the face has no glyph for is looked up in the other installed fonts, in the
+// order fontconfig ranks them for the face's family, and measured and drawn with the first
+// that has it. A combining mark takes no room of its own: it is drawn over the character
+// before it.
 #pragma once
 
 #include <cairo.h>
@@ -20,18 +25,27 @@
 #include "interfaces/printer_surface.h"
 
 typedef struct FT_FaceRec_* FT_Face;
+typedef struct _FcFontSet FcFontSet;
+typedef struct _FcPattern FcPattern;
 
 namespace quireon2 {
+
+class FontCache;
 
 class FontFace {
  public:
   struct Glyph {
-    unsigned index = 0;        // glyph id in the face; 0 draws the face's missing-glyph box
+    FontFace* face = nullptr;  // the face that draws it: this one or a fallback
+    unsigned index = 0;        // glyph id in `face`; 0 draws the face's missing-glyph box
     double advance_milli = 0;  // thousandths of an em, cut to a whole number
     double advance_em = 0;     // the font's own advance in ems, unhinted
+    // A combining mark takes no advance; `mark_em` keeps the width the font gives it.
+    bool mark = false;
+    double mark_em = 0;
   };
 
-  FontFace(FT_Face face, std::string family);
+  // `fallbacks`, when given, finds the faces for characters this one lacks.
+  FontFace(FT_Face face, std::string family, FontCache* fallbacks = nullptr);
   ~FontFace();
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
@@ -55,6 +69,9 @@ class FontFace {
     return it->second;
   }
 
+  // Whether the face itself has a glyph for `character`.
+  bool HasGlyph(char32_t character) const;
+
   // The width of `text`'s characters, in thousandths of an em.
   double AdvanceMilli(std::u32string_view text);
 
@@ -63,10 +80,12 @@ class FontFace {
   cairo_scaled_font_t* ScaledFont(double size_points);
 
  private:
-  Glyph Load(char32_t character) const;
+  Glyph Load(char32_t character);
+  Glyph LoadOwn(char32_t character);
 
   FT_Face face_;
   std::string family_;
+  FontCache* fallbacks_;
   double units_per_em_ = 1000;
   double ascent_units_ = 0;
   double descent_units_ = 0;
@@ -92,9 +111,20 @@ class FontCache {
   // a TrueType or OpenType face.
   static std::vector<FontFamily> Families();
 
+  // The first font in fontconfig's ranking for `base`'s family, other than `base`, that
+  // has a glyph for `character`; null when no installed outline font has one. Each face
+  // caches the answer for each of its characters.
+  FontFace* Fallback(const FontFace& base, char32_t character);
+
  private:
+  // The face of a font fontconfig listed, opened once per file; null when it is no
+  // outline font FreeType can open.
+  FontFace* Open(FcPattern* font, const std::string& requested);
+
   std::map<std::string, FontFace*> by_request_;  // lower-case requested name -> face
   std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> by_file_;
+  // Every installed font ranked for a face's family, made at its first missing character.
+  std::map<const FontFace*, FcFontSet*> fallback_order_;
 };
 
 }  // namespace quireon2

@@ -35,6 +35,9 @@ class GlyphPen {
   double Measure(FontFace& face, std::string_view line);
 
  private:
+  // Shows glyphs [begin, end) of the buffer in `face` (nothing for a null face).
+  void ShowRun(cairo_t* cr, FontFace* face, double size, std::size_t begin, std::size_t end);
+
   std::u32string decoded_;             // reused decoding buffer
   std::vector<cairo_glyph_t> glyphs_;  // reused glyph buffer
   cairo_scaled_font_t* font_ = nullptr;  // set on the context; owned by the face

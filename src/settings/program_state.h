@@ -42,6 +42,7 @@ struct Settings {
   Long MaxPages = 2024;
   Integer DoSig = 0;
   Integer ExpandTab = 1;
+  Integer TabStops = 0;  // expanded tabs go to the next multiple of TCount columns
   Integer WordWrap = 1;
   Integer PrinterMode = 1;
   Integer Layout = kLayoutBooklet;

@@ -185,6 +185,7 @@ bool LoadSettings(Program& p) {
   s.MaxPages = r.LongValue("MaxPages", d.MaxPages, 1, 32766);
   s.DoSig = r.Flag("DoSig", d.DoSig);
   s.ExpandTab = r.Flag("ExpandTab", d.ExpandTab);
+  s.TabStops = r.Flag("TabStops", d.TabStops);
   s.WordWrap = r.Flag("WordWrap", d.WordWrap);
   s.PrinterMode = r.Int("PrinterMode", d.PrinterMode, 0, 3);
   s.Layout = r.Int("Layout", d.Layout, kLayout1Up, kLayoutBooklet);
@@ -308,6 +309,8 @@ bool SaveSettings(Program& p, const BeforeReplaceHook& before_replace) {
     put(LayoutFontKey(i), SafeValue(p.settings_state.layouts[i].font_name));
   put_number("DoPath", s.DoPath);
   put("LastPrinter", SafeValue(p.surface().DeviceName()));
+  // Written once tab stops have been chosen, so a file that never had them stays as it was.
+  if (s.TabStops != 0 || ini.Get(kProgramName, "TabStops")) put_number("TabStops", s.TabStops);
   if (const int pdf_paper = p.surface().PdfPaperSize(); pdf_paper != 0) {
     put_number("PdfPaper", pdf_paper);
   }
@@ -331,6 +334,7 @@ void SetOptions(Program& p) {
   window.SetCheckValue(CheckBox::kFFileName, s.FFileTitle);
   window.SetCheckValue(CheckBox::kFPageNum, s.FPgNumber);
   window.SetCheckValue(CheckBox::kDoTabEx, s.ExpandTab);
+  window.SetCheckValue(CheckBox::kTabStops, s.TabStops);
   window.SetCheckValue(CheckBox::kDoSig, s.DoSig);
   window.SetCheckValue(CheckBox::kDoWordWrap, s.WordWrap);
   window.SetCheckValue(CheckBox::kDoOutlines, s.DoBox);
@@ -375,6 +379,7 @@ void GetOptions(Program& p) {
   s.DoHeader = static_cast<Integer>(s.HCurDate | s.HFileTitle | s.HPgNumber);
   s.DoSig = static_cast<Integer>(Checked(window, CheckBox::kDoSig));
   s.ExpandTab = static_cast<Integer>(Checked(window, CheckBox::kDoTabEx));
+  s.TabStops = static_cast<Integer>(Checked(window, CheckBox::kTabStops));
   s.FPgNumber = static_cast<Integer>(Checked(window, CheckBox::kFPageNum));
   s.FFileTitle = static_cast<Integer>(Checked(window, CheckBox::kFFileName));
   s.FCurDate = static_cast<Integer>(Checked(window, CheckBox::kFDate));

@@ -43,6 +43,11 @@ Outcome FailWriting(Program& p, const FileFailure& failure, FileWriter* writer,
   return Outcome::SourceFailed(RuntimeFailure{0, failure.what()});
 }
 
+// The state of the window's Tab stops box as a setting.
+Integer ReadTabStops(Program& p) {
+  return static_cast<Integer>(p.window().CheckValue(CheckBox::kTabStops) != 0 ? 1 : 0);
+}
+
 }  // namespace
 
 bool ReadTabWidth(Program& p) {
@@ -88,6 +93,8 @@ Outcome ExpandTabsToLineFile(Program& p, const std::string& source) {
   if (!ReadTabWidth(p)) return Outcome::SourceFailed();
   const std::string line_file = p.prep.LineFilePath;
   const int tab_width = p.settings().TCount;
+  p.settings().TabStops = ReadTabStops(p);
+  TabStops stops(tab_width);
   std::unique_ptr<FileWriter> writer;
   try {
     SourceReader reader(source, false);
@@ -96,9 +103,16 @@ Outcome ExpandTabsToLineFile(Program& p, const std::string& source) {
     std::string expanded;
     while (reader.NextChunk(kCopyChunk, chunk)) {
       expanded.clear();
-      AppendExpandedTabs(chunk, tab_width, expanded);
+      if (p.settings().TabStops != 0) {
+        stops.Append(chunk, expanded);
+      } else {
+        AppendExpandedTabs(chunk, tab_width, expanded);
+      }
       writer->Write(expanded);
     }
+    expanded.clear();
+    stops.Finish(expanded);
+    writer->Write(expanded);
     writer->Close();
     return Outcome::Succeeded();
   } catch (const FileFailure& failure) {
@@ -111,7 +125,12 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
   if (!ReadTabWidth(p)) return Outcome::SourceFailed();
   Settings& s = p.settings();
   s.ExpandTab = static_cast<Integer>(p.window().CheckValue(CheckBox::kDoTabEx) != 0 ? 1 : 0);
+  s.TabStops = ReadTabStops(p);
   const int tab_width = s.TCount;
+  // Tab stops count columns from the start of each source line, so they run over the
+  // whole text; the fixed blanks need no memory from one chunk to the next.
+  const bool to_stops = s.ExpandTab != 0 && s.TabStops != 0;
+  TabStops stops(tab_width);
 
   // A refused metric has been shown; the wrap goes on with the earlier numbers.
   const Outcome metrics = SetTextMetrics(p);
@@ -143,7 +162,13 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
     LineWrap wrap(chars_per_line, cell_width, width);
     while (reader.NextChunk(chunk_size, chunk)) {
       std::string_view text = chunk;
-      if (s.ExpandTab != 0 && chunk.find('\t') != std::string::npos) {
+      if (to_stops) {
+        expanded.clear();
+        stops.Append(chunk, expanded);
+        tab_growth +=
+            static_cast<long long>(expanded.size()) - static_cast<long long>(chunk.size());
+        text = expanded;
+      } else if (s.ExpandTab != 0 && chunk.find('\t') != std::string::npos) {
         expanded.clear();
         AppendExpandedTabs(chunk, tab_width, expanded);
         tab_growth +=
@@ -160,6 +185,9 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
       }
     }
     out.clear();
+    expanded.clear();
+    stops.Finish(expanded);
+    wrap.Add(expanded, out);
     wrap.Finish(out);
     writer->Write(out);
     writer->Close();

@@ -17,6 +17,22 @@ bool EndsWithLineEnd(std::string_view text) {
   return text.size() >= 2 && text[text.size() - 2] == '\r' && text.back() == '\n';
 }
 
+// The character of the valid UTF-8 sequence of `length` bytes at text[i].
+char32_t Decode(std::string_view text, std::size_t i, std::size_t length) {
+  if (length == 1) return static_cast<unsigned char>(text[i]);
+  char32_t cp = static_cast<unsigned char>(text[i]) & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
+  return cp;
+}
+
+// The blocks of combining diacritical marks: drawn over the character before them, they
+// take no column.
+bool IsCombiningMark(char32_t c) {
+  return (c >= 0x300 && c <= 0x36F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+         (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) ||
+         (c >= 0xFE20 && c <= 0xFE2F);
+}
+
 // Bytes beyond a piece that decide where it ends: the rest of a character cut by the
 // piece's size (up to three bytes) and the LF after a CR.
 constexpr std::size_t kLookAhead = 4;
@@ -62,6 +78,57 @@ void AppendExpandedTabs(std::string_view text, int tab_width, std::string& out) 
     start = tab + 1;
   }
   out.append(text.substr(start));
+}
+
+TabStops::TabStops(int tab_width)
+    : tab_width_(tab_width > 0 ? static_cast<std::size_t>(tab_width) : 0) {}
+
+void TabStops::Append(std::string_view text, std::string& out) {
+  if (!held_.empty()) {
+    joined_ = held_;
+    joined_.append(text);
+    held_.clear();
+    text = joined_;
+  }
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      if (byte == '\t') {
+        const std::size_t blanks = tab_width_ == 0 ? 0 : tab_width_ - column_ % tab_width_;
+        out.append(blanks, ' ');
+        column_ += blanks;
+      } else {
+        out.push_back(static_cast<char>(byte));
+        column_ = byte == '\n' ? 0 : column_ + 1;
+      }
+      ++i;
+      continue;
+    }
+    // A lead byte whose sequence the chunk's end cuts waits for the rest of it.
+    const std::size_t want = byte >= 0xF0 && byte <= 0xF4   ? 4
+                             : byte >= 0xE0 && byte <= 0xEF ? 3
+                             : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                            : 1;
+    if (want > 1 && i + want > text.size()) {
+      bool cut = true;
+      for (std::size_t k = i + 1; k < text.size(); ++k) cut = cut && IsContinuation(text[k]);
+      if (cut) {
+        held_.assign(text.substr(i));
+        return;
+      }
+    }
+    const std::size_t length = Utf8SequenceLength(text, i);
+    if (!IsCombiningMark(Decode(text, i, length))) ++column_;
+    out.append(text.substr(i, length));
+    i += length;
+  }
+}
+
+void TabStops::Finish(std::string& out) {
+  // A character cut short by the text's end is bytes of their own.
+  out.append(held_);
+  held_.clear();
 }
 
 LineWrap::LineWrap(long long chars_per_line, long long cell_width, WidthFunction width)

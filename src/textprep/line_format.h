@@ -24,6 +24,26 @@ bool IsCharBoundary(std::string_view text, std::size_t i);
 // Appends `text` to `out` with every tab replaced by `tab_width` blanks (none for 0).
 void AppendExpandedTabs(std::string_view text, int tab_width, std::string& out);
 
+// Tab stops every `tab_width` columns, counted from the start of each source line (a line
+// starts after LF): a tab becomes the blanks up to the next stop, at least one; with a
+// width of 0 tabs disappear. A character is one column, a combining diacritical mark none.
+// The text may come in chunks cut anywhere, even inside a character.
+class TabStops {
+ public:
+  explicit TabStops(int tab_width);
+  // Appends `text`, which follows all text added so far, with its tabs expanded; the
+  // start of a character the chunk cuts is held back.
+  void Append(std::string_view text, std::string& out);
+  // Appends what is held back: the end of the text.
+  void Finish(std::string& out);
+
+ private:
+  std::size_t tab_width_;
+  std::size_t column_ = 0;
+  std::string held_;  // the start of a character cut by the end of the last chunk
+  std::string joined_;
+};
+
 // The word wrap by measured printed width. Pieces of `chars_per_line` bytes (at least 1; a
 // piece never ends inside a character) are cut back by `width` until they fit `cell_width`
 // twips: at the last blank while there is one, else by characters. A printed line gets

@@ -195,7 +195,15 @@ void UpdateCounts(Program& p) {
   counts.printer = p.surface().DeviceName();
   counts.font_name = CurrentLayout(p).font_name;
   counts.font_size = CurrentLayout(p).font_size;
+  counts.tab_rule = TabRule(p.settings());
   p.status().ShowCounts(counts);
+}
+
+std::string TabRule(const Settings& s) {
+  if (s.ExpandTab == 0) return "printed as they are";
+  const std::string width = std::to_string(s.TCount);
+  if (s.TabStops != 0) return "stops every " + width + (s.TCount == 1 ? " column" : " columns");
+  return width + (s.TCount == 1 ? " blank each" : " blanks each");
 }
 
 bool DeleteLineFile(Program& p) {

@@ -2,6 +2,8 @@
 // temporary line file written and cut into pages, and the totals shown.
 #pragma once
 
+#include <string>
+
 #include "settings/outcome.h"
 #include "settings/program_state.h"
 
@@ -26,6 +28,10 @@ bool IndexLineFile(Program& p);
 // Shows TotalPages, SheetCount, the sheets per signature (SigCount from the SigNum box),
 // the printer and the current layout's font in the status sink.
 void UpdateCounts(Program& p);
+
+// How the settings have tabs printed, for the status window: "printed as they are",
+// "5 blanks each" or "stops every 8 columns".
+std::string TabRule(const Settings& s);
 
 // Deletes the line file unless it is the source itself, and empties LineFilePath. False
 // when the file existed and could not be deleted.

@@ -254,6 +254,11 @@ QWidget* FrmMain::BuildFormattingPage() {
   Frame4->setObjectName("Frame4");
   auto* tabs = new QGridLayout(Frame4);
   DoTabEx_ = NewCheckBox("DoTabEx", "&Expand Tabs", true, Frame4);
+  // Off: each tab is the same run of blanks. On: a tab reaches the next multiple of the
+  // width, counted from the start of its line, so columns of code stay aligned.
+  TabStops_ = NewCheckBox("TabStops", "Tab stops", false, Frame4);
+  TabStops_->setToolTip("A tab advances to the next multiple of the width, counted from the "
+                        "start of its line");
   TCount_ = NewNumberBox("TCount", "5", Frame4);
   DoWordWrap_ = NewCheckBox("DoWordWrap", "&Word Wrap", true, Frame4);
   DoWordWrap_->hide();
@@ -262,7 +267,8 @@ QWidget* FrmMain::BuildFormattingPage() {
   tabs->addWidget(DoTabEx_, 0, 0, 1, 2);
   tabs->addWidget(TCount_, 1, 0);
   tabs->addWidget(width_label, 1, 1);
-  tabs->addWidget(DoWordWrap_, 2, 0, 1, 2);
+  tabs->addWidget(TabStops_, 2, 0, 1, 2);
+  tabs->addWidget(DoWordWrap_, 3, 0, 1, 2);
   tabs->setColumnStretch(1, 1);
   grid->addWidget(Frame4, 2, 0);
 
@@ -315,6 +321,7 @@ void FrmMain::ConnectRules() {
   }
   connect(DoBooklet_, &QCheckBox::toggled, this, [this] { RunRule([this] { DoBooklet_Click(); }); });
   connect(DoSig_, &QCheckBox::toggled, this, [this] { RunRule([this] { DoSig_Click(); }); });
+  connect(DoTabEx_, &QCheckBox::toggled, TabStops_, &QCheckBox::setEnabled);
   connect(DoOutlines_, &QCheckBox::toggled, this,
           [this] { RunRule([this] { DoOutlines_Click(); }); });
   connect(TabStrip1_, &QTabBar::currentChanged, this, [this] { TabStrip1_Click(); });

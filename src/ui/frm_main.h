@@ -156,6 +156,7 @@ class FrmMain : public QWidget, public MainWindowControls {
   QCheckBox* FFileName_ = nullptr;
   QCheckBox* FDate_ = nullptr;
   QCheckBox* DoTabEx_ = nullptr;
+  QCheckBox* TabStops_ = nullptr;
   QLineEdit* TCount_ = nullptr;
   QCheckBox* DoWordWrap_ = nullptr;
   QCheckBox* DoSig_ = nullptr;

@@ -56,6 +56,10 @@ FrmStatus::FrmStatus(Program& program, QWidget* parent)
     totals->addWidget(label3_[i], i, 3);
   }
 
+  tab_rule_ = MakeLabel(this, "TabRule");
+  totals->addWidget(MakeLabel(this, "TabRuleCaption", "Tabs"), 3, 2);
+  totals->addWidget(tab_rule_, 3, 3);
+
   auto* buttons = new QHBoxLayout;
   const char* button_texts[2] = {"&Print Now", "&Close"};
   for (int i = 0; i < 2; ++i) {
@@ -96,6 +100,7 @@ void FrmStatus::ShowCounts(const StatusCounts& counts) {
   label3_[0]->setText(QString::fromStdString(counts.printer));
   label3_[1]->setText(QString::fromStdString(counts.font_name));
   label3_[2]->setText(QString::number(counts.font_size));
+  tab_rule_->setText(QString::fromStdString(counts.tab_rule));
 }
 
 void FrmStatus::DoEvents() { QCoreApplication::processEvents(); }

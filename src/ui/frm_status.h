@@ -61,6 +61,7 @@ class FrmStatus : public QDialog, public StatusSink {
   QLabel* total_sheet_display_;
   QLabel* total_page_signature_;
   QLabel* label3_[3];
+  QLabel* tab_rule_ = nullptr;  // how tabs print in this run
   QPushButton* print_book_[2];
 };
 

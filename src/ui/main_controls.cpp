@@ -48,6 +48,7 @@ QCheckBox* FrmMain::Box(CheckBox box) const {
     case CheckBox::kDoWordWrap: return DoWordWrap_;
     case CheckBox::kDoOutlines: return DoOutlines_;
     case CheckBox::kDoBooklet: return DoBooklet_;
+    case CheckBox::kTabStops: return TabStops_;
   }
   return DoOutlines_;
 }

@@ -139,6 +139,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        bad("--footer takes page, file and date separated by commas, or none, not \"\"")},
       {{"--tab", "4", "--no-expand-tabs", "f"}, 1,
        bad("--tab and --no-expand-tabs contradict each other")},
+      {{"--tab-stops", "--no-expand-tabs", "f"}, 1,
+       bad("--tab-stops and --no-expand-tabs contradict each other")},
       {{"-l", "2", "-s", "2", "f"}, 1, bad("--signatures needs the booklet layout")},
       {{}, 1, bad("no FILE to print was given")},
       {{"a", "b"}, 1, bad("only one FILE can be printed at a time, got \"a\" and \"b\"")},
@@ -214,12 +216,14 @@ TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
       {{"Layout= 3", "PrinterMode= 1", "HPgNumber= 0", "FFileTitle= 1", "TCount= 5"},
        {"-l2", "--feed=straight", "--header", "page,date", "--footer", "none", "--outlines",
         "--tab", "8", "-f", "Courier New", "-z9", "in.txt"},
-       "layout 1 book 0 sig 0 4 orient 2 mode 0 header 1 101 footer 0 000 box 1 tabs 1 8 "
+       "layout 1 book 0 sig 0 4 orient 2 mode 0 header 1 101 footer 0 000 box 1 tabs 10 8 "
        "file in.txt fonts Courier New 9, Times New Roman 8"},  // the chosen layout's font only
       // The last of two contradicting switches counts; after "--" a dash starts a file name.
       {{"ExpandTab= 1", "DoBox= 1", "TCount= 4"},
        {"--no-expand-tabs", "--no-outlines", "--outlines", "--no-outlines", "--", "-f"},
-       "layout 3 book 1 sig 0 4 orient 2 mode 1 header 0 000 footer 0 000 box 0 tabs 0 4 file -f"},
+       "layout 3 book 1 sig 0 4 orient 2 mode 1 header 0 000 footer 0 000 box 0 tabs 00 4 file -f"},
+      {{"ExpandTab= 0", "TCount= 4"}, {"--tab-stops", "f"},
+       "layout 3 book 1 sig 0 4 orient 2 mode 1 header 0 000 footer 0 000 box 0 tabs 11 4"},
       // 4 up over a saved booklet: the booklet box keeps its mark, as in the window.
       {{"Layout= 3"}, {"--layout", "4", "f"}, "layout 2 book 1 sig 0 4 orient 1"},
       {{"Layout= 0", "DoBook= 0"}, {"--layout=BOOKLET", "f"}, "layout 3 book 1 sig 0 4 orient 2"},
@@ -242,8 +246,8 @@ TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
                       " header " + n(s.DoHeader) + " " + n(s.HPgNumber) + n(s.HFileTitle) +
                       n(s.HCurDate) + " footer " + n(s.DoFooter) + " " + n(s.FPgNumber) +
                       n(s.FFileTitle) + n(s.FCurDate) + " box " + n(s.DoBox) + " tabs " +
-                      n(s.ExpandTab) + " " + t.window.Text(TextBox::kTCount) + " file " +
-                      t.window.Text(TextBox::kText1) + " fonts " + fonts[1].font_name + " " +
+                      n(s.ExpandTab) + n(s.TabStops) + " " + t.window.Text(TextBox::kTCount) +
+                      " file " + t.window.Text(TextBox::kText1) + " fonts " + fonts[1].font_name + " " +
                       n(fonts[1].font_size) + ", " + fonts[3].font_name + " " +
                       n(fonts[3].font_size);
     // Each case names the settings up to the last one it is about.

@@ -75,7 +75,8 @@ TEST(Options, EveryShownSettingGoesToItsControlAndBack) {
       {CheckBox::kHDate, &Settings::HCurDate},     {CheckBox::kFDate, &Settings::FCurDate},
       {CheckBox::kFFileName, &Settings::FFileTitle}, {CheckBox::kFPageNum, &Settings::FPgNumber},
       {CheckBox::kDoTabEx, &Settings::ExpandTab},  {CheckBox::kDoSig, &Settings::DoSig},
-      {CheckBox::kDoOutlines, &Settings::DoBox},   {CheckBox::kDoWordWrap, &Settings::WordWrap}};
+      {CheckBox::kDoOutlines, &Settings::DoBox},   {CheckBox::kDoWordWrap, &Settings::WordWrap},
+      {CheckBox::kTabStops, &Settings::TabStops}};
   std::mt19937 random(5);
   for (int round = 0; round < 40; ++round) {
     TestProgram t;

@@ -75,7 +75,7 @@ TEST_F(SettingsFileTest, EveryStoredValueSurvivesALoadAndASave) {
       "TwoUpGutter= 8\nFourUpGutter= 9\nBoxToText= 10\n"
       "Layout 0 font=Courier New\nLayout 1 font=DejaVu Sans\n"
       "Layout 2 font=Liberation Mono\nLayout 3 font=Noto Serif\n"
-      "DoPath= 0\nLastPrinter=Test Printer\nPdfPaper= 11\n";
+      "DoPath= 0\nLastPrinter=Test Printer\nTabStops= 1\nPdfPaper= 11\n";
   WriteIni(custom);
   ASSERT_TRUE(LoadSettings(p));
   EXPECT_EQ(t.surface.PdfPaperSize(), 11);  // handed to "Print to PDF"

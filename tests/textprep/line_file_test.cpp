@@ -60,10 +60,6 @@ TEST_F(LineFileTest, TabWidthsFromTheTabBox) {
   t.window.SetCheckValue(CheckBox::kDoTabEx, 0);
   EXPECT_EQ(WrapText("a\tb\r\n"), "a\tb\r\n");
   EXPECT_EQ(p.settings().ExpandTab, 0);
-  // Expanding without the wrap keeps every other byte.
-  t.window.SetText(TextBox::kTCount, "5");
-  ASSERT_TRUE(ExpandTabsToLineFile(p, dir.Write("s.txt", "a\tb\nabcd\te\r\n\t")));
-  EXPECT_EQ(ReadFile(line_file), "a     b\nabcd     e\r\n     ");
 }
 
 // Random prose through the writer, the source read in chunks of every size: every printed

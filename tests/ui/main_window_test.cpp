@@ -390,7 +390,7 @@ class MainWindowTest : public QObject {
     for (Harness* h : {&by_exit, &by_close}) {
       h->Start();
       for (const char* name :
-           {"LayoutSelection_2", "printermode_0", "DoOutlines", "HPageNum", "FDate"}) {
+           {"LayoutSelection_2", "printermode_0", "DoOutlines", "HPageNum", "FDate", "TabStops"}) {
         if (QString(name) == "DoOutlines") ClickTab(h->Tabs(), 1);
         Click(h->Find(name));
       }
@@ -403,7 +403,7 @@ class MainWindowTest : public QObject {
     QVERIFY(by_exit.ended == 1 && by_close.ended == 1);
     QCOMPARE(by_close.Saved(), by_exit.Saved());
     for (const char* line : {"Layout= 2", "PrinterMode= 0", "DoBox= 1", "HPgNumber= 1",
-                             "FCurDate= 1", "TCount= 8", "DoBook= 1"}) {
+                             "FCurDate= 1", "TCount= 8", "DoBook= 1", "TabStops= 1"}) {
       QVERIFY2(by_exit.Saved().contains(QString("\n%1\n").arg(line)), line);
     }
   }

@@ -92,8 +92,8 @@ class StatusWindowTest : public QObject {
     QVERIFY(job.w.Button(0)->isEnabled() && job.w.Button(1)->isEnabled());
     QCOMPARE(job.w.notes.value(0), QString("Creating Temp File print off close off pages ''"));
     QCOMPARE(job.w.Text("TotalPageDisplay") + "|" + job.w.Text("TotalSheetDisplay") + "|" +
-                 job.w.Text("Label3_0"),
-             QString("1|1|Test Printer"));
+                 job.w.Text("Label3_0") + "|" + job.w.Text("TabRule"),
+             QString("1|1|Test Printer|5 blanks each"));
     job.w.notes.clear();
     bool tried = false;
     job.w.on_status = [&](const std::string& message) {
