@@ -34,7 +34,7 @@ _quireon2_print() {
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W '--layout --signatures --no-signatures --feed
       --printer --output --paper --font --size --header --footer --outlines --no-outlines
-      --tab --no-expand-tabs --yes --count --quiet --settings --help --version' -- "$cur")
+      --tab --tab-stops --no-expand-tabs --yes --count --quiet --settings --help --version' -- "$cur")
     return
   fi
   mapfile -t COMPREPLY < <(compgen -f -- "$cur")
