@@ -52,6 +52,8 @@ QFileDialog* MakeOpenDialog(QWidget* parent) {
                                QStringLiteral("Readme files (*.me)"),
                                QStringLiteral("All Files (*.*)")};
   dialog->setNameFilters(filters);
+  // Wide enough for the name, size, type and date columns.
+  dialog->resize(780, 480);
   dialog->selectNameFilter(filters.front());
   // "*.*" would hide names without a dot here; "All Files" means every file. The dialog
   // sets its own patterns whenever a filter is chosen, so ours goes in after it: at once when
@@ -116,6 +118,22 @@ void SourceFile::CheckFile(std::string& file_name) {
   } else {
     print_->setEnabled(true);
   }
+}
+
+void SourceFile::CheckTyped() {
+  if (!text1_->isModified()) return;
+  text1_->setModified(false);
+  std::string file_name = TrimBlanks(PathBytes(text1_->text()));
+  if (file_name.empty()) {
+    print_->setEnabled(false);
+    return;
+  }
+  CheckFile(file_name);
+}
+
+void SourceFile::TakeFile(const std::string& path) {
+  std::string file_name = path;  // CheckFile puts it into the box
+  CheckFile(file_name);
 }
 
 bool SourceFile::OpenSourceFile(const std::string& name) {
