@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QThread>
+#include <memory>
 
 namespace quireon2 {
 namespace {
@@ -62,13 +63,13 @@ bool SingleCopyLock::Listen(std::function<void(const std::string&)> received) {
   QObject::connect(server, &QLocalServer::newConnection, server, [server, received] {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
       // The message is everything the sender writes before it hangs up.
-      auto* bytes = new QByteArray;
+      // Held by the socket's two handlers, so it goes with the socket.
+      auto bytes = std::make_shared<QByteArray>();
       QObject::connect(socket, &QLocalSocket::readyRead, socket,
                        [socket, bytes] { bytes->append(socket->readAll()); });
       QObject::connect(socket, &QLocalSocket::disconnected, socket, [socket, bytes, received] {
         bytes->append(socket->readAll());
         const std::string message = bytes->toStdString();
-        delete bytes;
         socket->deleteLater();
         received(message);
       });

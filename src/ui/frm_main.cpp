@@ -387,8 +387,8 @@ void FrmMain::AddShortcutsAndDescriptions() {
   for (const auto& [key, action] : keys) {
     connect(new QShortcut(key, this), &QShortcut::activated, this, action);
   }
-  // A typed or pasted name is checked when editing ends; Enter then prints it.
-  connect(Text1_, &QLineEdit::editingFinished, this, [this] { source_file_->CheckTyped(); });
+  // A typed or pasted name is checked when editing ends (Enter, or leaving the box: see
+  // SourceFile); Enter then prints it.
   connect(Text1_, &QLineEdit::returnPressed, this, [this] {
     source_file_->CheckTyped();
     if (P_->isEnabled()) P_Click(0);

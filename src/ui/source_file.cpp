@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
@@ -164,6 +165,15 @@ bool SourceFile::eventFilter(QObject* watched, QEvent* event) {
   if (!on_box && !on_tabs && !on_window) return QObject::eventFilter(watched, event);
 
   switch (event->type()) {
+    case QEvent::FocusOut: {
+      // Leaving the box ends the editing; switching to another window or a menu does not,
+      // so a name half typed while looking elsewhere is not judged yet.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (on_box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        CheckTyped();
+      }
+      return QObject::eventFilter(watched, event);
+    }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDragMoveEvent*>(event);

@@ -322,38 +322,25 @@ class DesktopUseTest : public QObject {
   // --- Message boxes and the PDF save dialog ---
 
   // Each kind of message carries its icon and reads as a sentence.
-  void messageBoxesShowTheirKind_data() {
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("ok") << int(quireon2::Buttons::kOk) << "the file x doesn't exist"
-                        << int(QMessageBox::Warning) << "the file x doesn't exist.";
-    QTest::newRow("ok cancel") << int(quireon2::Buttons::kOkCancel)
-                               << "Insert paper\r\nthen press Enter" << int(QMessageBox::Information)
-                               << "Insert paper\nthen press Enter.";
-    QTest::newRow("yes no") << int(quireon2::Buttons::kYesNo) << "Choose another printer?"
-                            << int(QMessageBox::Question) << "Choose another printer?";
-  }
-
   void messageBoxesShowTheirKind() {
-    QFETCH(int, buttons);
-    QFETCH(QString, text);
-    QFETCH(int, icon);
-    QFETCH(QString, shown);
-    int seen_icon = -1;
-    QString seen_text;
-    QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      QVERIFY(box != nullptr);
-      seen_icon = box->icon();
-      seen_text = box->text();
-      box->reject();
-    });
-    quireon2::ui::QtPrompt prompt;
-    prompt.Ask(text.toStdString(), static_cast<quireon2::Buttons>(buttons));
-    QCOMPARE(seen_icon, icon);
-    QCOMPARE(seen_text, shown);
+    const struct { quireon2::Buttons buttons; const char* text; int icon; const char* shown; }
+        cases[] = {{quireon2::Buttons::kOk, "the file x doesn't exist", QMessageBox::Warning,
+                    "the file x doesn't exist."},
+                   {quireon2::Buttons::kOkCancel, "Insert paper\r\nthen press Enter",
+                    QMessageBox::Information, "Insert paper\nthen press Enter."},
+                   {quireon2::Buttons::kYesNo, "Choose another printer?", QMessageBox::Question,
+                    "Choose another printer?"}};
+    for (const auto& c : cases) {
+      QString seen;
+      QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        seen = QString("%1 %2").arg(box->icon()).arg(box->text());
+        box->reject();
+      });
+      quireon2::ui::QtPrompt().Ask(c.text, c.buttons);
+      QCOMPARE(seen, QString("%1 %2").arg(c.icon).arg(c.shown));
+    }
   }
 
   // The save dialog names the side its job holds when a booklet is printed in two passes.
