@@ -96,6 +96,11 @@ SourceFile::SourceFile(Program& program, QLineEdit* text1, QAbstractButton* prin
       tabs_(tabs),
       window_(window),
       open_dialog_(RunOpenDialog) {
+  // While a name is typed, Print follows whether it names a readable file; what is wrong
+  // with it is said once the editing ends (CheckTyped).
+  QObject::connect(text1_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    print_->setEnabled(FileExists(TrimBlanks(PathBytes(text))));
+  });
   for (QWidget* target : {static_cast<QWidget*>(text1_), tabs_, window_}) {
     if (target == nullptr) continue;
     target->setAcceptDrops(true);

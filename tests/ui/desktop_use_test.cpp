@@ -199,8 +199,8 @@ class DesktopUseTest : public QObject {
     QVERIFY(std::ifstream(h.env.ini_path).good());
   }
 
-  // A typed name is checked when editing ends, by Enter or by leaving the box: a readable
-  // file enables Print (and Enter prints it), anything else says why and disables it.
+  // A typed name enables Print as soon as it names a readable file (Enter then prints it);
+  // when editing ends, by Enter or by leaving the box, anything else says why.
   void typedNameIsCheckedWhenEditingEnds_data() {
     QTest::addColumn<QString>("typed");  // FILE: an existing file, DIR: the folder
     QTest::addColumn<bool>("by_enter");
@@ -234,6 +234,8 @@ class DesktopUseTest : public QObject {
     h.Box()->selectAll();
     QTest::keyClick(h.Box(), Qt::Key_Delete);
     QTest::keyClicks(h.Box(), resolve(typed));
+    QCOMPARE(h.CanPrint(), printable);  // Print follows the typing, without a word yet
+    QVERIFY(h.prompt.shown().empty());
     if (by_enter) {
       QTest::keyClick(h.Box(), Qt::Key_Return);
     } else {
