@@ -1,7 +1,7 @@
 // The window program: builds the real printer surface, message boxes and start-up
 // services, then hands everything to the main window.
 #include <QApplication>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QString>
 #include <cstring>
 #include <iostream>
@@ -16,6 +16,7 @@
 #include "platform/temp_file.h"
 #include "settings/program_state.h"
 #include "ui/frm_main.h"
+#include "ui/pdf_save.h"
 #include "ui/qt_prompt.h"
 
 #ifndef QUIREON2_VERSION
@@ -78,21 +79,28 @@ int main(int argc, char* argv[]) {
   environment.ini_path = quireon2::SettingsFilePath(exe_dir, quireon2::InstalledBinFolder());
   environment.help_path = quireon2::HelpFilePath(exe_dir, quireon2::InstalledBinFolder(),
                                                  quireon2::InstalledHelpFolder());
-  environment.another_copy_running = [&lock] { return !lock.Acquire(); };
-  environment.open_help = [](const std::string& path) { quireon2::OpenHelp(path); };
+  // A second start hands its file (made absolute: the running copy has its own working
+  // folder) to the running copy, which comes to the front; then it ends.
+  environment.another_copy_running = [&lock, &command_line] {
+    if (lock.Acquire()) return false;
+    const QFileInfo file(QString::fromLocal8Bit(command_line.c_str()));
+    lock.HandOver(!command_line.empty() && file.exists()
+                      ? file.absoluteFilePath().toLocal8Bit().toStdString()
+                      : command_line);
+    return true;
+  };
+  environment.open_help = [](const std::string& path) { return quireon2::OpenHelp(path); };
 
   quireon2::ui::FrmMain window(program, environment);
   prompt.SetParent(&window);
   // "Print to PDF" asks where each job goes; Cancel drops that job.
-  surface.SetPdfPathCallback([&window](const std::string& suggested) -> std::optional<std::string> {
-    QString chosen = QFileDialog::getSaveFileName(&window, quireon2::kProgramName,
-                                                  QString::fromStdString(suggested),
-                                                  "PDF files (*.pdf)");
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString();
+  surface.SetPdfPathCallback([&](const std::string& suggested) {
+    return quireon2::ui::AskPdfPath(&window, suggested,
+                                    quireon2::ui::PdfSaveTitle(program, surface.job_number()));
   });
 
   if (window.Form_Load() == quireon2::ui::FrmMain::LoadResult::kEndProcess) return 0;
+  lock.Listen([&window](const std::string& file) { window.OpenHandedFile(file); });
   window.show();
   return app.exec();
 }

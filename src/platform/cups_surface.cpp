@@ -219,8 +219,10 @@ void CupsSurface::StartJob() {
     if (!pdf_output_path_.empty()) {
       target.pdf_path = NumberedPath(pdf_output_path_, job_number_);
     } else if (pdf_path_callback_) {
-      std::optional<std::string> chosen =
-          pdf_path_callback_(SuggestedPdfPath(document_path_, pdf_folder_, job_number_));
+      // The sides of one run belong together: beside the file the first one went to.
+      std::optional<std::string> chosen = pdf_path_callback_(
+          run_pdf_path_.empty() ? SuggestedPdfPath(document_path_, pdf_folder_, job_number_)
+                                : NumberedPath(run_pdf_path_, job_number_));
       drawn = chosen.has_value() && !chosen->empty();
       if (drawn) target.pdf_path = *chosen;
     } else {
@@ -342,6 +344,7 @@ void CupsSurface::EndDoc() {
       RaiseFailure(kPathFileAccessError, job->file().failure());
     }
     last_pdf_path_ = target_.pdf_path;
+    if (run_pdf_path_.empty()) run_pdf_path_ = target_.pdf_path;
     std::error_code error;
     pdf_folder_ = fs::absolute(fs::path(target_.pdf_path), error).parent_path().string();
     return;
@@ -377,6 +380,7 @@ void CupsSurface::SetColorMode(int mode) {
 void CupsSurface::SetDocumentName(const std::string& source_path) {
   document_path_ = source_path;
   job_number_ = 0;
+  run_pdf_path_.clear();
 }
 
 }  // namespace quireon2

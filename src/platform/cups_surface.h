@@ -31,8 +31,9 @@ class CupsSurface : public PrinterSurface {
   CupsSurface& operator=(const CupsSurface&) = delete;
 
   // Where "Print to PDF" writes a job: called at the job's start with the suggested path
-  // (the source file's name with .pdf; a second job of the same run gets -2 before the
-  // extension); returning nothing drops the job. Without a callback the suggested path is
+  // (the source file's name with .pdf in the folder last written to; a later job of the
+  // same run goes beside the run's first file, with -2 before the extension for the
+  // second); returning nothing drops the job. Without a callback the suggested path is
   // used.
   using PdfPathCallback = std::function<std::optional<std::string>(const std::string& suggested)>;
   void SetPdfPathCallback(PdfPathCallback callback);
@@ -44,6 +45,8 @@ class CupsSurface : public PrinterSurface {
   // "Print to PDF" job was written to.
   int last_job_id() const { return last_job_id_; }
   const std::string& last_pdf_path() const { return last_pdf_path_; }
+  // The job being started or drawn, from 1 for each document.
+  int job_number() const { return job_number_; }
 
   std::string DeviceName() const override;
   std::string Port() const override;
@@ -144,6 +147,7 @@ class CupsSurface : public PrinterSurface {
   GlyphPen pen_;
   int last_job_id_ = 0;
   std::string last_pdf_path_;
+  std::string run_pdf_path_;  // the file the document's first written job went to
 };
 
 }  // namespace quireon2

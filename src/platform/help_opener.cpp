@@ -35,8 +35,10 @@ std::string InstalledHelpFolder() {
 #endif
 }
 
-void OpenHelp(const std::string& help_path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help_path)));
+bool OpenHelp(const std::string& help_path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(help_path, ec)) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help_path)));
 }
 
 }  // namespace quireon2

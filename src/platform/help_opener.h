@@ -17,8 +17,8 @@ std::string HelpFilePath(const std::string& executable_dir, const std::string& i
 // unknown.
 std::string InstalledHelpFolder();
 
-// Hands the page to the desktop's viewer. The result is not checked: a missing page is the
-// viewer's to report.
-void OpenHelp(const std::string& help_path);
+// Hands the page to the desktop's viewer; false when the page is missing or no viewer
+// took it.
+bool OpenHelp(const std::string& help_path);
 
 }  // namespace quireon2

@@ -25,6 +25,8 @@ std::string SuggestedPdfPath(const std::string& document, const std::string& las
   if (!document.empty()) {
     suggested = fs::path(document).replace_extension(".pdf");
     if (suggested == fs::path(document)) suggested += ".pdf";
+    // The folder last written to is remembered; the name is the document's.
+    if (!last_folder.empty()) suggested = fs::path(last_folder) / suggested.filename();
   } else {
     const char* home = std::getenv("HOME");
     std::error_code error;

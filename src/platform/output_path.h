@@ -13,8 +13,9 @@ std::string NumberedPath(const std::string& path, int n);
 
 // The file suggested for job `job_number` of a run printing `document` (empty: none
 // named): the document's name with .pdf (a document named .pdf gets a second .pdf, so it
-// is never overwritten by its own print), else Quireon2.pdf in `last_folder` (the folder
-// last written to), else in $HOME, else in the working folder; numbered as NumberedPath.
+// is never overwritten by its own print), else Quireon2.pdf; in `last_folder` (the folder
+// last written to), else beside the document, else in $HOME, else in the working folder;
+// numbered as NumberedPath.
 std::string SuggestedPdfPath(const std::string& document, const std::string& last_folder,
                              int job_number);
 

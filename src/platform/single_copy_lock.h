@@ -1,9 +1,12 @@
-// The per-user lock that keeps a second copy of the window program from starting.
+// The per-user lock that keeps a second copy of the window program from starting, and the
+// channel over which a second start hands its file to the running copy.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+class QLocalServer;
 class QLockFile;
 
 namespace quireon2 {
@@ -23,9 +26,18 @@ class SingleCopyLock {
   bool held() const { return held_; }
   const std::string& path() const { return path_; }
 
+  // The copy holding the lock listens beside it; `received` gets each message handed
+  // over (a file name, empty for none) in the event loop. False when it cannot listen.
+  bool Listen(std::function<void(const std::string&)> received);
+  // A second start hands `message` to the copy that listens; false when none took it.
+  bool HandOver(const std::string& message) const;
+  const std::string& channel_path() const { return channel_path_; }
+
  private:
   std::string path_;
+  std::string channel_path_;
   std::unique_ptr<QLockFile> lock_;
+  std::unique_ptr<QLocalServer> server_;
   bool held_ = false;
 };
 

@@ -9,11 +9,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <utility>
 
+#include "interfaces/prompt.h"
 #include "printing/print_request.h"
 #include "ui/frm_about.h"
 #include "ui/frm_status.h"
@@ -51,6 +55,42 @@ QLineEdit* NewNumberBox(const char* name, const char* text, QWidget* parent) {
   return edit;
 }
 
+// A tab into a group of options lands on the selected one; the arrow keys move inside it.
+void TabLandsOnSelected(QButtonGroup* group) {
+  auto update = [group] {
+    const bool any_checked = group->checkedButton() != nullptr;
+    for (QAbstractButton* option : group->buttons()) {
+      option->setFocusPolicy(!any_checked || option->isChecked() ? Qt::StrongFocus
+                                                                 : Qt::ClickFocus);
+    }
+  };
+  QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
+  update();
+}
+
+// The access key's letter left out, for the screen reader's name.
+QString WithoutKey(QString caption) { return caption.remove('&').trimmed(); }
+
+// The font preview: one line whatever the font, so the window keeps its size. The caption
+// is cut in the middle when it does not fit, so the size stays in view; the whole caption
+// stays its text.
+class FontPreviewLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize sizeHint() const override { return {120, QLabel::minimumSizeHint().height()}; }
+  QSize minimumSizeHint() const override { return {60, height()}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
+    painter.setFont(font());
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+  }
+};
+
 }  // namespace
 
 FrmMain::FrmMain(Program& program, StartupEnvironment environment, QWidget* parent)
@@ -62,6 +102,7 @@ FrmMain::FrmMain(Program& program, StartupEnvironment environment, QWidget* pare
   BuildControls();
   ConnectRules();
   source_file_ = new SourceFile(program_, Text1_, P_, TabStrip1_, this);
+  AddShortcutsAndDescriptions();
 }
 
 FrmMain::~FrmMain() {
@@ -84,7 +125,7 @@ void FrmMain::BuildControls() {
   TabStrip1_ = new QTabBar(this);
   TabStrip1_->setObjectName("TabStrip1");
   TabStrip1_->addTab("&Layout");
-  TabStrip1_->addTab("&Formatting");
+  TabStrip1_->addTab("Forma&tting");
   TabStrip1_->setDrawBase(false);
   TabStrip1_->setExpanding(false);
 
@@ -187,9 +228,9 @@ QWidget* FrmMain::BuildLayoutPage() {
   modes->setHorizontalSpacing(10);
   modes->setVerticalSpacing(4);
   mode_group_ = new QButtonGroup(this);
-  static const char* const kModeCaptions[4] = {"LJet S&traight Through", "Fli&pped",
+  static const char* const kModeCaptions[4] = {"LJet St&raight Through", "Fl&ipped",
                                                "&Double Side printer only",
-                                               "Ink Jet Str&aight Through"};
+                                               "Ink &Jet Straight Through"};
   for (int i = 0; i < 4; ++i) {
     printermode_[i] = NewPictureOption(PictureKind::kPaperFeed, i, kModeCaptions[i],
                                        "printermode_", "Image2_", mode_group_, Frame5,
@@ -229,25 +270,29 @@ QWidget* FrmMain::BuildFormattingPage() {
   DoOutlines_ = NewCheckBox("DoOutlines", "Print Page &Outlines", false, page);
   grid->addWidget(DoOutlines_, 0, 0, 1, 2);
 
-  auto header_footer = [&](const char* name, const char* title, QCheckBox*& page_num,
-                           const char* page_num_name, QCheckBox*& file_name,
+  // The header's and the footer's boxes read alike, so each has its own access keys.
+  using Captions = std::array<const char*, 3>;
+  auto header_footer = [&](const char* name, const char* title, const Captions& captions,
+                           QCheckBox*& page_num, const char* page_num_name, QCheckBox*& file_name,
                            const char* file_name_name, QCheckBox*& date, const char* date_name) {
     auto* frame = new QGroupBox(title, page);
     frame->setObjectName(name);
     auto* column = new QVBoxLayout(frame);
-    page_num = NewCheckBox(page_num_name, "P&age Number", false, frame);
-    file_name = NewCheckBox(file_name_name, "File &Name", false, frame);
-    date = NewCheckBox(date_name, "&Today's Date", false, frame);
+    page_num = NewCheckBox(page_num_name, captions[0], false, frame);
+    file_name = NewCheckBox(file_name_name, captions[1], false, frame);
+    date = NewCheckBox(date_name, captions[2], false, frame);
     column->addWidget(page_num);
     column->addWidget(file_name);
     column->addWidget(date);
     return frame;
   };
-  grid->addWidget(header_footer("Frame1_2", "Header Options", HPageNum_, "HPageNum", HFilename_,
-                                "HFilename", HDate_, "HDate"),
+  grid->addWidget(header_footer("Frame1_2", "Header Options",
+                                {"Pa&ge Number", "File &Name", "To&day's Date"}, HPageNum_,
+                                "HPageNum", HFilename_, "HFilename", HDate_, "HDate"),
                   1, 0);
-  grid->addWidget(header_footer("Frame1_3", "Footer Options", FPageNum_, "FPageNum", FFileName_,
-                                "FFileName", FDate_, "FDate"),
+  grid->addWidget(header_footer("Frame1_3", "Footer Options",
+                                {"Page Numbe&r", "File Na&me", "Toda&y's Date"}, FPageNum_,
+                                "FPageNum", FFileName_, "FFileName", FDate_, "FDate"),
                   1, 1);
 
   auto* Frame4 = new QGroupBox("Tab Expansion ", page);
@@ -286,12 +331,16 @@ QWidget* FrmMain::BuildFormattingPage() {
   signatures->setColumnStretch(1, 1);
   grid->addWidget(Frame2, 2, 1);
 
-  FontPreview_ = new QLabel("The current font is ", page);
+  FontPreview_ = new FontPreviewLabel("The current font is ", page);
   FontPreview_->setObjectName("FontPreview");
-  FontPreview_->setFont(QFont("Times New Roman"));
-  FontPreview_->setMinimumHeight(40);
   FontPreview_->setFrameShape(QFrame::StyledPanel);
   FontPreview_->setMargin(6);
+  // Room for the largest size the preview draws, whatever size is chosen.
+  QFont largest("Times New Roman");
+  largest.setPointSizeF(kLargestPreviewPoints);
+  FontPreview_->setFixedHeight(QFontMetrics(largest).height() + 2 * 6 + 4);
+  FontPreview_->setFont(QFont("Times New Roman"));
+  FontPreview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   static const char* const kPrinterFont[2] = {"Pr&inter setup", "&Font"};
   auto* font_row = new QHBoxLayout;
   font_row->setSpacing(8);
@@ -335,6 +384,40 @@ void FrmMain::ConnectRules() {
   }
 }
 
+void FrmMain::AddShortcutsAndDescriptions() {
+  // The desktop's keys: F1 help, Ctrl+Q leaves as "E&xit" does, Ctrl+O browses.
+  const std::pair<QKeySequence, std::function<void()>> keys[] = {
+      {QKeySequence(Qt::Key_F1), [this] { AboutHelpExit_Click(1); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { AboutHelpExit_Click(2); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { FileBrowse_Click(); }},
+  };
+  for (const auto& [key, action] : keys) {
+    connect(new QShortcut(key, this), &QShortcut::activated, this, action);
+  }
+  // A typed or pasted name is checked when editing ends (Enter, or leaving the box: see
+  // SourceFile); Enter then prints it.
+  connect(Text1_, &QLineEdit::returnPressed, this, [this] {
+    source_file_->CheckTyped();
+    if (P_->isEnabled()) P_Click(0);
+  });
+  TabLandsOnSelected(layout_group_);
+  TabLandsOnSelected(mode_group_);
+
+  for (int i = 0; i < 3; ++i) {
+    Image1_[i]->setAccessibleName(WithoutKey(LayoutSelection_[i]->text()) + " picture");
+  }
+  for (int i = 0; i < 4; ++i) {
+    printermode_[i]->setToolTip(Image2_[i]->toolTip());
+    Image2_[i]->setAccessibleName(WithoutKey(printermode_[i]->text()) + " picture");
+  }
+  Text1_->setAccessibleName("File Name");
+  TCount_->setAccessibleName("Spaces per tab");
+  SigNum_->setAccessibleName("Signatures per book");
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+    button->setAccessibleName(WithoutKey(button->text()));
+  }
+}
+
 void FrmMain::TabStrip1_Click() {
   int n = TabStrip1_->currentIndex() + 1;
   if (n < 1 || n > 2 || n == shown_page_) return;
@@ -351,9 +434,13 @@ void FrmMain::AboutHelpExit_Click(int index) {
       about_->raise();
       about_->activateWindow();
       break;
-    case 1:
-      if (environment_.open_help) environment_.open_help(program_.settings_state.help_path);
+    case 1: {
+      const std::string& page = program_.settings_state.help_path;
+      if (environment_.open_help && !environment_.open_help(page)) {
+        program_.prompt().Show("The help page " + page + " could not be opened.");
+      }
       break;
+    }
     case 2:
       cleanup();
       EndProcess();
@@ -379,5 +466,12 @@ void FrmMain::P_Click(int) {
 void FrmMain::PrinterFont_Click(int index) { PrinterFontClick(program_, index, this); }
 
 void FrmMain::FileBrowse_Click() { source_file_->Browse(); }
+
+void FrmMain::OpenHandedFile(const std::string& path) {
+  if (!path.empty()) source_file_->TakeFile(path);
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
 
 }  // namespace quireon2::ui

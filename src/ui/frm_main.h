@@ -44,8 +44,8 @@ struct StartupEnvironment {
   // Lets the user choose another printer and returns when that choice is over.
   // Unset: the printer dialog, waited for.
   std::function<void(Program&, QWidget*)> choose_printer;
-  // Shows the help page. Unset: nothing.
-  std::function<void(const std::string&)> open_help;
+  // Shows the help page; false when it could not be shown. Unset: nothing.
+  std::function<bool(const std::string&)> open_help;
   // Runs one print request's status window modally. Unset: the real status window.
   std::function<void(Program&, QWidget*)> run_status_window;
   // Ends the process after shutdown. Unset: leaves the application's event loop.
@@ -57,6 +57,11 @@ class FrmMain : public QWidget, public MainWindowControls {
 
  public:
   enum class LoadResult { kShow, kEndProcess };
+
+  // The font preview draws between these sizes, so a tiny font stays legible and a huge
+  // one never widens the window; its caption names the real size.
+  static constexpr double kSmallestPreviewPoints = 8;
+  static constexpr double kLargestPreviewPoints = 20;
 
   // Builds the window with every control in its starting state and makes it the program's
   // window.
@@ -93,6 +98,9 @@ class FrmMain : public QWidget, public MainWindowControls {
   void AboutHelpExit_Click(int index);
   void PrinterFont_Click(int index);
   void FileBrowse_Click();
+  // A file handed over by a second start of the program (empty: none): it is taken as a
+  // file dropped on the box, and the window comes to the front.
+  void OpenHandedFile(const std::string& path);
 
   // The number (from 1) of the tab page shown.
   int shown_page() const { return shown_page_; }
@@ -127,6 +135,10 @@ class FrmMain : public QWidget, public MainWindowControls {
   // failure during a user's click is reported.
   void RunRule(const std::function<void()>& rule);
   void RethrowPendingFailure();
+  // The printer in force may not print both sides: its option is greyed, and a saved
+  // "Double Side" mode falls back to "Flipped" with one message.
+  void CheckDoubleSideMode();
+  void AddShortcutsAndDescriptions();
 
   QCheckBox* Box(CheckBox box) const;
   QLineEdit* Edit(TextBox box) const;

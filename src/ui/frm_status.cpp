@@ -114,6 +114,8 @@ void FrmStatus::showEvent(QShowEvent* event) {
 }
 
 void FrmStatus::Form_Load() {
+  // Painted before the preparation holds the event loop, so no blank window is ever seen.
+  repaint();
   DoEvents();
   if (!doCount()) {
     // Nothing to print: the main window is usable again at once.
@@ -132,6 +134,9 @@ bool FrmStatus::doCount() {
   busy_ = false;
   if (!ready) return false;
   SetButtonsEnabled(true);
+  // Enter prints what was just counted.
+  print_book_[0]->setDefault(true);
+  print_book_[0]->setFocus(Qt::OtherFocusReason);
   DoEvents();
   return true;
 }

@@ -14,10 +14,6 @@
 namespace quireon2::ui {
 namespace {
 
-// A preview in a huge size would push the window off the screen; the caption still names
-// the real size.
-constexpr double kLargestPreviewPoints = 48;
-
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
 
 }  // namespace
@@ -120,6 +116,14 @@ void FrmMain::EnablePrinterMode(int index, bool enabled) {
   if (index < 0 || index >= 4) return;
   printermode_[index]->setEnabled(enabled);
   Image2_[index]->SetFaded(!enabled);
+  // A greyed option says why it cannot be chosen.
+  QString meaning = PictureMeaning(PictureKind::kPaperFeed, index);
+  if (!enabled) {
+    meaning += QString(" Not available: the printer %1 cannot print both sides.")
+                   .arg(FromUtf8(program_.surface().DeviceName()));
+  }
+  printermode_[index]->setToolTip(meaning);
+  Image2_[index]->setToolTip(meaning);
 }
 
 bool FrmMain::IsPrinterModeEnabled(int index) const {
@@ -134,9 +138,14 @@ void FrmMain::SetFontPreview(const std::string& font_name, double size_points) {
   // The label shows the face the printer really uses, whatever name the caller passed.
   QFont font = FontPreview_->font();
   font.setFamily(FromUtf8(program_.surface().FontName()));
-  if (size_points > 0) font.setPointSizeF(std::min(size_points, kLargestPreviewPoints));
+  if (size_points > 0) {
+    font.setPointSizeF(std::clamp(size_points, kSmallestPreviewPoints, kLargestPreviewPoints));
+  }
   FontPreview_->setFont(font);
-  FontPreview_->setText(FromUtf8(FontPreviewCaption(font_name, size_points)));
+  const QString caption = FromUtf8(FontPreviewCaption(font_name, size_points));
+  FontPreview_->setText(caption);
+  FontPreview_->setToolTip(caption);
+  FontPreview_->setAccessibleName(caption);
 }
 
 }  // namespace quireon2::ui

@@ -9,7 +9,9 @@
 #include <QTabBar>
 
 #include "interfaces/printer_surface.h"
+#include "interfaces/prompt.h"
 #include "printing/startup.h"
+#include "settings/capability.h"
 #include "settings/settings_file.h"
 #include "textprep/prep_run.h"
 #include "ui/frm_main.h"
@@ -50,6 +52,7 @@ FrmMain::LoadResult FrmMain::Form_Load() {
   if (started == StartupResult::kPrinterFailed) return LoadResult::kShow;
   try {
     SetAll(program_);
+    CheckDoubleSideMode();
     // DefTab is kept for the settings file only: the first page always shows at start.
     TabStrip1_->setCurrentIndex(0);
     Frame10_[0]->show();
@@ -82,6 +85,17 @@ FrmMain::LoadResult FrmMain::Form_Load() {
     // As above: the window shows what was set up so far.
   }
   return LoadResult::kShow;
+}
+
+void FrmMain::CheckDoubleSideMode() {
+  // The printer was checked before the settings chose the saved one: check the one in force.
+  PrinterUnsuitable(program_);
+  if (GetPrinterMode() != 2 || IsPrinterModeEnabled(2)) return;
+  SetPrinterMode(1);
+  program_.settings().PrinterMode = 1;
+  program_.prompt().Show("The printer " + program_.surface().DeviceName() +
+                         " cannot print both sides, so \"Double Side printer only\" is not "
+                         "available; \"Flipped\" is used instead.");
 }
 
 void FrmMain::cleanup() { ShutDown(program_, /*save_settings=*/true); }

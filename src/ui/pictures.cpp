@@ -182,8 +182,26 @@ void DrawPaperFeed(QPainter& painter, const QRectF& area, int index) {
 
 }  // namespace
 
+QString PictureMeaning(PictureKind kind, int index) {
+  static const char* const kLayouts[3] = {
+      "One page on each side of the sheet.",
+      "Two pages side by side on each side of the sheet; with Booklet, a folded booklet.",
+      "Four pages on each side of the sheet."};
+  static const char* const kPaperFeeds[4] = {
+      "A laser printer that passes the paper straight through: the printed stack is turned "
+      "over and put back in the tray for the second sides.",
+      "A printer that turns the paper over on its way: the printed stack goes back in the "
+      "tray as it came out.",
+      "A printer that prints both sides of the sheet itself.",
+      "An ink jet printer fed from the top: the printed stack is turned over and put back in "
+      "the tray for the second sides."};
+  if (kind == PictureKind::kLayout) return index >= 0 && index < 3 ? kLayouts[index] : "";
+  return index >= 0 && index < 4 ? kPaperFeeds[index] : "";
+}
+
 Picture::Picture(PictureKind kind, int index, QWidget* parent)
     : QWidget(parent), kind_(kind), index_(index) {
+  setToolTip(PictureMeaning(kind, index));
   setCursor(Qt::PointingHandCursor);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

@@ -41,6 +41,9 @@ class Picture : public QWidget {
   bool pressed_ = false;
 };
 
+// What picture `index` of `kind` stands for, in a sentence; the picture's tooltip.
+QString PictureMeaning(PictureKind kind, int index);
+
 // The program's icon: a folded booklet.
 QIcon ProgramIcon();
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
@@ -52,6 +53,8 @@ QFileDialog* MakeOpenDialog(QWidget* parent) {
                                QStringLiteral("Readme files (*.me)"),
                                QStringLiteral("All Files (*.*)")};
   dialog->setNameFilters(filters);
+  // Wide enough for the name, size, type and date columns.
+  dialog->resize(780, 480);
   dialog->selectNameFilter(filters.front());
   // "*.*" would hide names without a dot here; "All Files" means every file. The dialog
   // sets its own patterns whenever a filter is chosen, so ours goes in after it: at once when
@@ -93,6 +96,11 @@ SourceFile::SourceFile(Program& program, QLineEdit* text1, QAbstractButton* prin
       tabs_(tabs),
       window_(window),
       open_dialog_(RunOpenDialog) {
+  // While a name is typed, Print follows whether it names a readable file; what is wrong
+  // with it is said once the editing ends (CheckTyped).
+  QObject::connect(text1_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    print_->setEnabled(FileExists(TrimBlanks(PathBytes(text))));
+  });
   for (QWidget* target : {static_cast<QWidget*>(text1_), tabs_, window_}) {
     if (target == nullptr) continue;
     target->setAcceptDrops(true);
@@ -116,6 +124,22 @@ void SourceFile::CheckFile(std::string& file_name) {
   } else {
     print_->setEnabled(true);
   }
+}
+
+void SourceFile::CheckTyped() {
+  if (!text1_->isModified()) return;
+  text1_->setModified(false);
+  std::string file_name = TrimBlanks(PathBytes(text1_->text()));
+  if (file_name.empty()) {
+    print_->setEnabled(false);
+    return;
+  }
+  CheckFile(file_name);
+}
+
+void SourceFile::TakeFile(const std::string& path) {
+  std::string file_name = path;  // CheckFile puts it into the box
+  CheckFile(file_name);
 }
 
 bool SourceFile::OpenSourceFile(const std::string& name) {
@@ -146,6 +170,15 @@ bool SourceFile::eventFilter(QObject* watched, QEvent* event) {
   if (!on_box && !on_tabs && !on_window) return QObject::eventFilter(watched, event);
 
   switch (event->type()) {
+    case QEvent::FocusOut: {
+      // Leaving the box ends the editing; switching to another window or a menu does not,
+      // so a name half typed while looking elsewhere is not judged yet.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (on_box && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        CheckTyped();
+      }
+      return QObject::eventFilter(watched, event);
+    }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDragMoveEvent*>(event);

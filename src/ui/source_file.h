@@ -40,6 +40,12 @@ class SourceFile : public QObject {
   // Cuts `file_name` at its first NUL, shows it in the box, enables Print when the file
   // can be read, else disables Print and says why (missing, a directory, unreadable).
   void CheckFile(std::string& file_name);
+  // A name typed or pasted into the box, when editing ends (Enter, or the focus leaving the
+  // box within the window): checked as a chosen one (an empty box only disables Print).
+  // Nothing when the box was not edited since.
+  void CheckTyped();
+  // A file handed over from outside: put into the box and checked, as a dropped one.
+  void TakeFile(const std::string& path);
   // Takes `name` as the source file when it can be read: TextFile, the box and Print.
   bool OpenSourceFile(const std::string& name);
 

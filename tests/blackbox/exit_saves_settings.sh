@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts the window program from a fresh folder with a text file on its command line, finds
-# its window on a private X server, takes a picture of both pages, makes sure a
-# second copy starts no window, leaves with Alt+X, and checks the settings file written
-# into the user's config folder (a copied program with no settings file beside it is an
-# installed one). Every wait is bounded.
+# its window on a private X server, takes a picture of both pages, opens About with Alt+A
+# and the status window with Alt+P, makes sure a second copy starts no window and that a
+# second start with a file hands it to the first window, leaves with Alt+X, and checks the
+# settings file written into the user's config folder (a copied program with no settings
+# file beside it is an installed one). Every wait is bounded.
 set -euo pipefail
 
 exe=$1 help_page=$2 grab=$3 shots=$4
@@ -20,6 +21,7 @@ chmod 700 "$work/run"
 cp "$exe" "$work/app/quireon2"
 cp "$help_page" "$work/app/quireon2.html"
 printf 'Chapter one\n\tIt begins.\n' > "$work/My notes.txt"
+printf 'Another story\n' > "$work/other.txt"
 
 # A display nobody uses: Xvfb picks it and names it once it is ready.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
@@ -46,9 +48,34 @@ timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the win
 
 shoot() { timeout 10 "$grab" "$1" "$shots/$2" || echo "warning: no screenshot $2" >&2; }
 shoot "$window" main-layout-page.png
-timeout 5 xdotool key --clearmodifiers alt+f
+timeout 5 xdotool key --clearmodifiers alt+t
 sleep 0.5
 shoot "$window" main-formatting-page.png
+
+# Waits (bounded) until a visible window has exactly this title; prints its id.
+wait_for() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
+# Presses Escape until no visible window has this title.
+escape_from() {
+  local id
+  for _ in $(seq 20); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1) || return 0
+    [ -n "$id" ] || return 0
+    timeout 5 xdotool windowfocus --sync "$id" || true
+    timeout 5 xdotool key --clearmodifiers Escape
+    sleep 0.5
+  done
+  fail "the window \"$1\" did not close"
+}
+
+# Alt+A is "&About", whatever else the window shows.
+timeout 5 xdotool key --clearmodifiers alt+a
+about=$(wait_for 'About Quireon2') || fail "Alt+A did not open About"
+escape_from 'About Quireon2'
+timeout 10 xdotool windowfocus --sync "$window" || true
+# Alt+P is "&Print": the file from the command line is ready, so the status window opens.
+timeout 5 xdotool key --clearmodifiers alt+p
+wait_for 'Printing Status' >/dev/null || fail "Alt+P did not open the status window"
+escape_from 'Printing Status'
 # A second copy ends at once, silently, and shows no window.
 second_rc=0
 timeout 15 "$work/app/quireon2" >"$work/second.log" 2>&1 || second_rc=$?
@@ -57,6 +84,31 @@ timeout 15 "$work/app/quireon2" >"$work/second.log" 2>&1 || second_rc=$?
   fail "a second window appeared"
 ini="$work/home/.config/Quireon2/Quireon2.ini"
 [ ! -e "$ini" ] || fail "settings written before exit"
+# A second start with a file hands it to the first window and ends with 0.
+second_rc=0
+timeout 15 "$work/app/quireon2" "$work/other.txt" >"$work/second.log" 2>&1 || second_rc=$?
+[ "$second_rc" -eq 0 ] || fail "second start with a file ended with $second_rc"
+[ "$(xdotool search --onlyvisible --name '^Quireon2$' | wc -l)" -eq 1 ] ||
+  fail "a second window appeared"
+# The first window prints it: Enter on the counted job is "Print Now", and "Print to PDF"
+# asks where the first side of the handed file goes.
+timeout 10 xdotool windowfocus --sync "$window" || true
+timeout 5 xdotool key --clearmodifiers alt+p
+wait_for 'Printing Status' >/dev/null || fail "Alt+P did not open the status window again"
+sleep 1
+timeout 5 xdotool windowfocus --sync "$(wait_for 'Printing Status')" || true
+timeout 5 xdotool key --clearmodifiers Return
+wait_for 'Save side 1 of other.txt' >/dev/null ||
+  fail "the handed file was not the one printed (no save dialog for other.txt)"
+escape_from 'Save side 1 of other.txt'
+# Any message of the run, then the status window, go with Escape.
+for _ in $(seq 20); do
+  xdotool search --onlyvisible --name '^Printing Status$' >/dev/null 2>&1 || break
+  timeout 5 xdotool windowfocus --sync "$(xdotool search --onlyvisible --name . | tail -n 1)" ||
+    true
+  timeout 5 xdotool key --clearmodifiers Escape
+  sleep 0.5
+done
 
 # Alt+X is "E&xit".
 timeout 10 xdotool windowfocus --sync "$window" || true
@@ -73,7 +125,7 @@ app_pid=""
 printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDate= 0' \
   'FFileTitle= 0' 'FPgNumber= 0' 'WidthFudge= 10' 'LineLen= 80' 'DoSig= 0' 'ExpandTab= 1' \
   'TCount= 5' 'WordWrap= 1' 'PrinterMode= 1' 'LastTempFile=' 'Layout= 3' 'DoBox= 0' \
-  'DoBook= 1' 'FirstTime=1' "TextFile=$work/My notes.txt" 'LineMultiple= 1.25' \
+  'DoBook= 1' 'FirstTime=1' "TextFile=$work/other.txt" 'LineMultiple= 1.25' \
   'MaxPages= 2024' 'Layout0= 8' 'Layout1= 6' 'Layout2= 4' 'Layout3= 8' 'DefTab= 0' \
   'Lineweight= 1' 'Linecolor= 0' 'OffsetTop= 0' 'OffsetLeft= 0' 'OffsetRight= 0' \
   'OffsetBottom= 0' 'XEdgeBorder1= 720' 'YEdgeBorder1= 720' 'XEdgeBorder2= 720' \
@@ -85,4 +137,5 @@ printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDat
 tr -d '\r' <"$ini" >"$work/actual.ini"
 diff -u "$work/expected.ini" "$work/actual.ini" || fail "settings file differs from a fresh install's"
 [ ! -e "$work/app/Quireon2.ini" ] || fail "an installed copy wrote beside itself"
-echo "PASS: window found, pages shown, second copy refused, Alt+X saved the settings"
+echo "PASS: window found, pages shown, About and status by their keys, second copy refused" \
+  "and its file handed over, Alt+X saved the settings"

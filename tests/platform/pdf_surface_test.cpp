@@ -197,6 +197,25 @@ TEST_F(PrintToPdf, PathCallbackChoosesOrDeclinesEachJobAndASourceIsNeverOverwrit
                                                  Out("paper.pdf.pdf")}));
   EXPECT_EQ(testing::ReadFile(source), "plain text, oddly named\r\n");
   EXPECT_EQ(ReadPdfWords(Out("paper.pdf.pdf"))["Printed"].page, 1);
+  // The second side of a run goes beside the first, wherever that was put; the next
+  // document starts in the folder last written to.
+  std::filesystem::create_directory(Out("elsewhere"));
+  suggested.clear();
+  surface.SetPdfPathCallback([&](const std::string& path) -> std::optional<std::string> {
+    suggested.push_back(path);
+    return suggested.size() == 1 ? Out("elsewhere/mine.pdf") : path;
+  });
+  surface.SetDocumentName(dir.File("notes.txt"));
+  for (const char* side : {"Front", "Back"}) {
+    surface.Print(side, true);
+    surface.EndDoc();
+  }
+  surface.SetDocumentName(dir.File("other.txt"));
+  surface.Print("Other", true);
+  surface.EndDoc();
+  EXPECT_EQ(suggested, (std::vector<std::string>{Out("notes.pdf"), Out("elsewhere/mine-2.pdf"),
+                                                 Out("elsewhere/other.pdf")}));
+  EXPECT_EQ(ReadPdfWords(Out("elsewhere/mine-2.pdf"))["Back"].page, 1);
   // A chosen file no job may replace fails the job with the reason, and stays as it was.
   const std::string fifo = Out("fifo.pdf");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);

@@ -245,9 +245,13 @@ class MainWindowTest : public QObject {
     if (!clicks.isEmpty() && clicks.back().startsWith("LayoutSelection")) {
       QCOMPARE(int{h.program.prep.PrintOrientation}, clicks.back().endsWith('1') ? 2 : 1);
     }
-    // The preview draws in the font its caption names, and so does the printer.
+    // The preview draws in the font its caption names (at a legible size), and so does
+    // the printer.
     const QFont preview = h.Find<QLabel>("FontPreview")->font();
-    QVERIFY(state.endsWith(QString("%1 %2").arg(preview.family()).arg(preview.pointSizeF())));
+    QVERIFY(state.endsWith(preview.family() + ' ' + state.section(' ', -1)));
+    QCOMPARE(preview.pointSizeF(), std::clamp(state.section(' ', -1).toDouble(),
+                                              FrmMain::kSmallestPreviewPoints,
+                                              FrmMain::kLargestPreviewPoints));
     QCOMPARE(Q(h.surface.FontName()), preview.family());
     QVERIFY(!h.Find("P_0")->isEnabled());  // no source file
   }
@@ -453,7 +457,7 @@ class MainWindowTest : public QObject {
     Harness h;
     h.env.today.clear();  // the system's date, month first
     std::string opened;
-    h.env.open_help = [&opened](const std::string& path) { opened = path; };
+    h.env.open_help = [&opened](const std::string& path) { return !(opened = path).empty(); };
     h.Start();
     QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
     Click(h.Find("AboutHelpExit_0"));

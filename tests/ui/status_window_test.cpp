@@ -90,6 +90,8 @@ class StatusWindowTest : public QObject {
     Job job;
     QVERIFY(job.Ready());
     QVERIFY(job.w.Button(0)->isEnabled() && job.w.Button(1)->isEnabled());
+    // Enter prints: "Print Now" is the default button and has the focus.
+    QVERIFY(job.w.Button(0)->isDefault() && job.w.focusWidget() == job.w.Button(0));
     QCOMPARE(job.w.notes.value(0), QString("Creating Temp File print off close off pages ''"));
     QCOMPARE(job.w.Text("TotalPageDisplay") + "|" + job.w.Text("TotalSheetDisplay") + "|" +
                  job.w.Text("Label3_0") + "|" + job.w.Text("TabRule"),
