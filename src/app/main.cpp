@@ -2,12 +2,14 @@
 // services, then hands everything to the main window.
 #include <QApplication>
 #include <QFileDialog>
+#include <QSocketNotifier>
 #include <QString>
 #include <optional>
 #include <string>
 
 #include "platform/cups_surface.h"
 #include "platform/help_opener.h"
+#include "platform/interruption.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 #include "platform/single_copy_lock.h"
@@ -26,10 +28,16 @@ int main(int argc, char* argv[]) {
   }
 
   quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
+  // A logout's SIGTERM (or a hang-up, or Ctrl-C in the terminal that started it) reaches the
+  // event loop through a socket; until the window is shown it only removes the files made.
+  const int signal_socket = quireon2::SignalsToDescriptor();
   QApplication app(argc, argv);
   QApplication::setApplicationName(quireon2::kProgramName);
+  QSocketNotifier signal_notifier(signal_socket, QSocketNotifier::Read);
+  QObject::connect(&signal_notifier, &QSocketNotifier::activated, [] { quireon2::EndIfSignalled(); });
 
   quireon2::SingleCopyLock lock;
+  quireon2::SetSignalEnd([&lock](int) { lock.Release(); });
   quireon2::CupsSurface surface;
   quireon2::ui::QtPrompt prompt;
   quireon2::Program program;
@@ -59,6 +67,10 @@ int main(int argc, char* argv[]) {
   });
 
   if (window.Form_Load() == quireon2::ui::FrmMain::LoadResult::kEndProcess) return 0;
+  quireon2::SetSignalEnd([&window, &lock](int) {
+    window.ShutDownForSignal();
+    lock.Release();
+  });
   window.show();
   return app.exec();
 }

@@ -40,4 +40,9 @@ bool SingleCopyLock::Acquire() {
   return held_;
 }
 
+void SingleCopyLock::Release() {
+  if (held_) lock_->unlock();
+  held_ = false;
+}
+
 }  // namespace quireon2

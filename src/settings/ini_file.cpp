@@ -5,11 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "settings/text_helpers.h"
 
@@ -63,22 +67,72 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// The temp files of earlier writes that never took the target's place (the process was
+// killed mid-write): this writer's own names only, "<prefix>" and six letters or digits,
+// and old enough that no write can still be going on.
+void RemoveStaleTemps(const fs::path& folder, const std::string& prefix) {
+  constexpr auto kStaleAfter = std::chrono::minutes(1);
+  std::error_code ec;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    bool ours = true;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+      ours = ours && std::isalnum(static_cast<unsigned char>(name[i])) != 0;
+    }
+    std::error_code file_ec;
+    if (!ours || !it->is_regular_file(file_ec) || file_ec) continue;
+    const auto written = fs::last_write_time(it->path(), file_ec);
+    if (!file_ec && now - written > kStaleAfter) fs::remove(it->path(), file_ec);
+  }
+}
+
 }  // namespace
+
+std::size_t IniFile::NameHash::operator()(std::string_view name) const {
+  std::size_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    hash = (hash ^ static_cast<unsigned char>(lower)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+bool IniFile::SameName::operator()(std::string_view a, std::string_view b) const {
+  return SameIgnoringCase(a, b);
+}
 
 IniFile::IniFile(const std::string& bytes) {
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t lf = bytes.find('\n', start);
     if (lf == std::string::npos) {
-      lines_.push_back({bytes.substr(start), ""});
+      Append({bytes.substr(start), ""});
       break;
     }
     std::size_t body_end = lf;
     if (body_end > start && bytes[body_end - 1] == '\r') --body_end;
-    lines_.push_back(
-        {bytes.substr(start, body_end - start), bytes.substr(body_end, lf + 1 - body_end)});
+    Append({bytes.substr(start, body_end - start), bytes.substr(body_end, lf + 1 - body_end)});
     start = lf + 1;
   }
+}
+
+void IniFile::Append(Line line) {
+  const LineRef at = lines_.insert(lines_.end(), std::move(line));
+  if (std::optional<std::string_view> name = SectionName(at->body)) {
+    if (last_section_ != nullptr) last_section_->next_header = at;
+    // A later header of the same name starts lines nobody reads.
+    const auto [entry, added] = sections_.try_emplace(*name, Section{at, std::nullopt, {}});
+    last_section_ = added ? &entry->second : nullptr;
+  } else if (last_section_ != nullptr) {
+    IndexEntry(*last_section_, at);
+  }
+}
+
+void IniFile::IndexEntry(Section& section, LineRef line) {
+  std::string_view key, value;
+  if (SplitEntry(line->body, &key, &value)) section.keys.try_emplace(key, line);
 }
 
 IniFile IniFile::Load(const std::string& path, std::string* error) {
@@ -113,55 +167,39 @@ IniFile IniFile::Load(const std::string& path, std::string* error) {
   return IniFile(bytes);
 }
 
-bool IniFile::FindSection(const std::string& section, std::size_t* header, std::size_t* end) const {
-  std::size_t i = 0;
-  while (i < lines_.size()) {
-    std::optional<std::string_view> name = SectionName(lines_[i].body);
-    if (name && SameIgnoringCase(*name, section)) break;
-    ++i;
-  }
-  if (i == lines_.size()) return false;
-  *header = i;
-  std::size_t j = i + 1;
-  while (j < lines_.size() && !SectionName(lines_[j].body)) ++j;
-  *end = j;
-  return true;
-}
-
 std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const {
-  std::size_t header = 0, end = 0;
-  if (!FindSection(section, &header, &end)) return std::nullopt;
-  for (std::size_t i = header + 1; i < end; ++i) {
-    std::string_view line_key, value;
-    if (SplitEntry(lines_[i].body, &line_key, &value) && SameIgnoringCase(line_key, key)) {
-      return std::string(value);
-    }
-  }
-  return std::nullopt;
+  const auto found = sections_.find(section);
+  if (found == sections_.end()) return std::nullopt;
+  const auto entry = found->second.keys.find(key);
+  if (entry == found->second.keys.end()) return std::nullopt;
+  std::string_view line_key, value;
+  SplitEntry(entry->second->body, &line_key, &value);
+  return std::string(value);
 }
 
 void IniFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   std::string entry = key + "=" + value;
-  std::size_t header = 0, end = 0;
-  if (!FindSection(section, &header, &end)) {
+  const auto found = sections_.find(section);
+  if (found == sections_.end()) {
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\n";
-    lines_.push_back({"[" + section + "]", "\n"});
-    lines_.push_back({entry, "\n"});
+    Append({"[" + section + "]", "\n"});
+    Append({entry, "\n"});
     return;
   }
-  for (std::size_t i = header + 1; i < end; ++i) {
-    std::string_view line_key, old_value;
-    if (SplitEntry(lines_[i].body, &line_key, &old_value) && SameIgnoringCase(line_key, key)) {
-      lines_[i].body = entry;  // the line keeps its own line end
-      return;
-    }
+  Section& s = found->second;
+  if (const auto old = s.keys.find(key); old != s.keys.end()) {
+    const LineRef line = old->second;
+    s.keys.erase(old);  // its name points into the body about to change
+    line->body = entry;  // the line keeps its own line end
+    IndexEntry(s, line);
+    return;
   }
   // After the section's last non-blank line, so blank lines before the next section stay
   // where they are.
-  std::size_t at = end;
-  while (at > header + 1 && TrimBlanksAndTabs(lines_[at - 1].body).empty()) --at;
-  if (lines_[at - 1].end.empty()) lines_[at - 1].end = "\n";
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, "\n"});
+  LineRef at = s.next_header ? *s.next_header : lines_.end();
+  while (std::prev(at) != s.header && TrimBlanksAndTabs(std::prev(at)->body).empty()) --at;
+  if (std::prev(at)->end.empty()) std::prev(at)->end = "\n";
+  IndexEntry(s, lines_.insert(at, Line{entry, "\n"}));
 }
 
 std::string IniFile::Text() const {
@@ -205,7 +243,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const std::string temp_prefix = "." + target.filename().string() + ".";
+  RemoveStaleTemps(folder, temp_prefix);
+  std::string temp = (folder / (temp_prefix + "XXXXXX")).string();
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
     SetError(error, SystemReason(folder.string(), errno));
