@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -88,10 +89,9 @@ void RemoveStaleTemps(const fs::path& folder, const std::string& prefix) {
   }
 }
 
-}  // namespace
-
-std::size_t IniFile::NameHash::operator()(std::string_view name) const {
-  std::size_t hash = 14695981039346656037ull;
+// FNV-1a over the name with A-Z as a-z, as SameIgnoringCase compares.
+std::uint64_t NameHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
   for (char c : name) {
     const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     hash = (hash ^ static_cast<unsigned char>(lower)) * 1099511628211ull;
@@ -99,9 +99,7 @@ std::size_t IniFile::NameHash::operator()(std::string_view name) const {
   return hash;
 }
 
-bool IniFile::SameName::operator()(std::string_view a, std::string_view b) const {
-  return SameIgnoringCase(a, b);
-}
+}  // namespace
 
 IniFile::IniFile(const std::string& bytes) {
   std::size_t start = 0;
@@ -119,20 +117,19 @@ IniFile::IniFile(const std::string& bytes) {
 }
 
 void IniFile::Append(Line line) {
-  const LineRef at = lines_.insert(lines_.end(), std::move(line));
-  if (std::optional<std::string_view> name = SectionName(at->body)) {
-    if (last_section_ != nullptr) last_section_->next_header = at;
+  const std::size_t at = lines_.size();
+  lines_.push_back(std::move(line));
+  if (std::optional<std::string_view> name = SectionName(lines_.back().body)) {
+    if (last_section_) sections_[*last_section_].end = at;
     // A later header of the same name starts lines nobody reads.
-    const auto [entry, added] = sections_.try_emplace(*name, Section{at, std::nullopt, {}});
-    last_section_ = added ? &entry->second : nullptr;
-  } else if (last_section_ != nullptr) {
-    IndexEntry(*last_section_, at);
+    const auto [entry, added] = sections_.try_emplace(Lower(std::string(*name)));
+    if (added) {
+      entry->second.header = at;
+      last_section_ = entry->first;
+    } else {
+      last_section_.reset();
+    }
   }
-}
-
-void IniFile::IndexEntry(Section& section, LineRef line) {
-  std::string_view key, value;
-  if (SplitEntry(line->body, &key, &value)) section.keys.try_emplace(key, line);
 }
 
 IniFile IniFile::Load(const std::string& path, std::string* error) {
@@ -167,46 +164,100 @@ IniFile IniFile::Load(const std::string& path, std::string* error) {
   return IniFile(bytes);
 }
 
-std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const {
-  const auto found = sections_.find(section);
-  if (found == sections_.end()) return std::nullopt;
-  const auto entry = found->second.keys.find(key);
-  if (entry == found->second.keys.end()) return std::nullopt;
+std::size_t IniFile::End(const Section& section) const {
+  return section.end == kToTheEnd ? lines_.size() : section.end;
+}
+
+IniFile::Section* IniFile::FindSection(const std::string& section) const {
+  const auto found = sections_.find(Lower(section));
+  return found == sections_.end() ? nullptr : &found->second;
+}
+
+bool IniFile::FindKey(Section& section, const std::string& key, std::size_t* at,
+                      bool* in_added) const {
   std::string_view line_key, value;
-  SplitEntry(entry->second->body, &line_key, &value);
+  if (!section.indexed) {
+    for (std::size_t i = section.header + 1; i < End(section); ++i) {
+      if (SplitEntry(lines_[i].body, &line_key, &value)) {
+        section.keys.emplace_back(NameHash(line_key), i);
+      }
+    }
+    std::sort(section.keys.begin(), section.keys.end());
+    section.indexed = true;
+  }
+  // Equal hashes are in line order, so the first match is the key's first entry.
+  const std::uint64_t hash = NameHash(key);
+  for (auto it = std::lower_bound(section.keys.begin(), section.keys.end(),
+                                  std::make_pair(hash, std::size_t{0}));
+       it != section.keys.end() && it->first == hash; ++it) {
+    if (SplitEntry(lines_[it->second].body, &line_key, &value) &&
+        SameIgnoringCase(line_key, key)) {
+      *at = it->second;
+      *in_added = false;
+      return true;
+    }
+  }
+  for (std::size_t i = 0; i < section.added.size(); ++i) {
+    if (SplitEntry(section.added[i].body, &line_key, &value) && SameIgnoringCase(line_key, key)) {
+      *at = i;
+      *in_added = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const {
+  Section* s = FindSection(section);
+  std::size_t at = 0;
+  bool in_added = false;
+  if (s == nullptr || !FindKey(*s, key, &at, &in_added)) return std::nullopt;
+  std::string_view line_key, value;
+  SplitEntry((in_added ? s->added[at] : lines_[at]).body, &line_key, &value);
   return std::string(value);
 }
 
 void IniFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   std::string entry = key + "=" + value;
-  const auto found = sections_.find(section);
-  if (found == sections_.end()) {
+  Section* s = FindSection(section);
+  if (s == nullptr) {
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\n";
     Append({"[" + section + "]", "\n"});
     Append({entry, "\n"});
     return;
   }
-  Section& s = found->second;
-  if (const auto old = s.keys.find(key); old != s.keys.end()) {
-    const LineRef line = old->second;
-    s.keys.erase(old);  // its name points into the body about to change
-    line->body = entry;  // the line keeps its own line end
-    IndexEntry(s, line);
+  std::size_t at = 0;
+  bool in_added = false;
+  if (FindKey(*s, key, &at, &in_added)) {
+    // The line keeps its own line end; the key's name is the same but for case, so the
+    // index holds.
+    (in_added ? s->added[at] : lines_[at]).body = entry;
     return;
   }
-  // After the section's last non-blank line, so blank lines before the next section stay
-  // where they are.
-  LineRef at = s.next_header ? *s.next_header : lines_.end();
-  while (std::prev(at) != s.header && TrimBlanksAndTabs(std::prev(at)->body).empty()) --at;
-  if (std::prev(at)->end.empty()) std::prev(at)->end = "\n";
-  IndexEntry(s, lines_.insert(at, Line{entry, "\n"}));
+  if (s->added.empty()) {
+    // After the section's last non-blank line, so blank lines before the next section stay
+    // where they are.
+    std::size_t after = End(*s);
+    while (after > s->header + 1 && TrimBlanksAndTabs(lines_[after - 1].body).empty()) --after;
+    if (lines_[after - 1].end.empty()) lines_[after - 1].end = "\n";
+    s->added_at = after;
+  }
+  s->added.push_back({entry, "\n"});
 }
 
 std::string IniFile::Text() const {
+  std::vector<std::pair<std::size_t, const std::vector<Line>*>> added;
+  for (const auto& [name, section] : sections_) {
+    if (!section.added.empty()) added.emplace_back(section.added_at, &section.added);
+  }
+  std::sort(added.begin(), added.end());
   std::string text;
-  for (const Line& line : lines_) {
-    text += line.body;
-    text += line.end;
+  auto next = added.begin();
+  for (std::size_t i = 0; i <= lines_.size(); ++i) {
+    for (; next != added.end() && next->first == i; ++next) {
+      for (const Line& line : *next->second) text.append(line.body).append(line.end);
+    }
+    if (i < lines_.size()) text.append(lines_[i].body).append(lines_[i].end);
   }
   return text;
 }

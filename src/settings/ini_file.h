@@ -6,27 +6,23 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
-#include <list>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace quireon2 {
 
-// Lookups and edits take the same time however long the file is: the sections and keys are
-// indexed once when the file is read.
+// Lookups and edits take about the same time however long the file is: its sections are
+// found once when it is read, and the keys of a section when it is first looked into.
 class IniFile {
  public:
   IniFile() = default;
   // Splits `bytes` into lines; LF and CR LF both end a line.
   explicit IniFile(const std::string& bytes);
-  // The index points into the lines, so a file is moved, never copied.
-  IniFile(IniFile&&) = default;
-  IniFile& operator=(IniFile&&) = default;
-  IniFile(const IniFile&) = delete;
-  IniFile& operator=(const IniFile&) = delete;
 
   // Reads the file at `path`. A missing or unreadable file gives an empty IniFile (false
   // with the reason in `error` when the file exists but cannot be read).
@@ -50,31 +46,31 @@ class IniFile {
     std::string body;  // without its line end
     std::string end;   // "\n", "\r\n", or "" for a last line without one
   };
-  using LineRef = std::list<Line>::iterator;
-  // Names compared and hashed without regard to the case of ASCII letters; the views point
-  // into the lines' bodies.
-  struct NameHash {
-    std::size_t operator()(std::string_view name) const;
-  };
-  struct SameName {
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  // The first section of a name: its header, the next header of any name (nothing when it
-  // runs to the end of the file), and the first entry of each key in it.
+  static constexpr std::size_t kToTheEnd = static_cast<std::size_t>(-1);
+  // The first section of a name (a later one of the same name is never read).
   struct Section {
-    LineRef header;
-    std::optional<LineRef> next_header;
-    std::unordered_map<std::string_view, LineRef, NameHash, SameName> keys;
+    std::size_t header = 0;
+    std::size_t end = kToTheEnd;  // the next header's line
+    // (hash of the key's name in lower case, line), sorted; made at the first lookup.
+    std::vector<std::pair<std::uint64_t, std::size_t>> keys;
+    bool indexed = false;
+    // Keys added by Set, written just before line `added_at` (the number of lines: last).
+    std::vector<Line> added;
+    std::size_t added_at = 0;
   };
 
-  // Appends a line and indexes it.
+  // Appends a line, noting a section it starts.
   void Append(Line line);
-  // Indexes the entry at `line` in `section` unless the key is there already.
-  static void IndexEntry(Section& section, LineRef line);
+  Section* FindSection(const std::string& section) const;
+  std::size_t End(const Section& section) const;  // the line after the section
+  // The line where the key first stands: of the file, or of `added` when `in_added`.
+  bool FindKey(Section& section, const std::string& key, std::size_t* at, bool* in_added) const;
 
-  std::list<Line> lines_;
-  std::unordered_map<std::string_view, Section, NameHash, SameName> sections_;
-  Section* last_section_ = nullptr;  // the section running to the end of the file, if any
+  std::vector<Line> lines_;
+  // By name in lower case; the index of keys is filled by const lookups.
+  mutable std::unordered_map<std::string, Section> sections_;
+  // The name (lower case) of the section running to the end of the file, if any.
+  std::optional<std::string> last_section_;
 };
 
 // Called after the temporary file holds all the bytes and is synced, just before it takes
@@ -85,8 +81,7 @@ using BeforeReplaceHook = std::function<bool(const std::string& temp_path)>;
 // Writes `bytes` to `path` through a temporary file in the same folder (synced, then
 // renamed over the target), so the target holds either its old or its new bytes, never a
 // part. An existing read-only target is not replaced. False on any failure, with the
-// reason in `error`; no temporary file is left behind, and those an earlier write left
-// when its process was killed are removed.
+// reason in `error`; no temporary file is left behind.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes,
                          std::string* error = nullptr,
                          const BeforeReplaceHook& before_replace = nullptr);
