@@ -244,6 +244,8 @@ class Command {
     switch (StartUp(p_, steps)) {
       case StartupResult::kReady: return kExitPrinted;
       case StartupResult::kStopped: return refused;
+      // Settings that make printing impossible, as the preparation refuses them.
+      case StartupResult::kSettingsOverflow: return ExitStatusOf(Outcome::SourceFailed());
       default: return ExitStatusOf(Outcome::PrinterFailed());
     }
   }
