@@ -33,8 +33,12 @@ int main(int argc, char* argv[]) {
   const int signal_socket = quireon2::SignalsToDescriptor();
   QApplication app(argc, argv);
   QApplication::setApplicationName(quireon2::kProgramName);
-  QSocketNotifier signal_notifier(signal_socket, QSocketNotifier::Read);
-  QObject::connect(&signal_notifier, &QSocketNotifier::activated, [] { quireon2::EndIfSignalled(); });
+  std::optional<QSocketNotifier> signal_notifier;
+  if (signal_socket >= 0) {
+    signal_notifier.emplace(signal_socket, QSocketNotifier::Read);
+    QObject::connect(&*signal_notifier, &QSocketNotifier::activated,
+                     [] { quireon2::EndIfSignalled(); });
+  }
 
   quireon2::SingleCopyLock lock;
   quireon2::SetSignalEnd([&lock](int) { lock.Release(); });

@@ -81,10 +81,10 @@ void EndOnSignals() { Install(); }
 
 int SignalsToDescriptor() {
   int fds[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) return -1;
-  g_notify_fd.store(fds[1]);
+  const bool made = ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) == 0;
+  if (made) g_notify_fd.store(fds[1]);
   Install();
-  return fds[0];
+  return made ? fds[0] : -1;
 }
 
 void SetSignalFilter(bool (*filter)(int)) { g_filter.store(filter); }

@@ -17,7 +17,8 @@ void EndOnSignals();
 
 // The window: a signal only writes its number to the returned descriptor, which the event
 // loop watches; EndIfSignalled() then ends the process in ordinary code. A second signal
-// ends it at once. -1 on failure.
+// ends it at once. -1 when no socket can be made: signals then end the process at once, as
+// EndOnSignals() has them do.
 int SignalsToDescriptor();
 
 // Run from the signal handler before anything else: true when the signal is dealt with

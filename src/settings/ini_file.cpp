@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <string_view>
 #include <system_error>
 #include <utility>
