@@ -53,7 +53,7 @@ TEST(Interruption, EachSignalAtEachStageLeavesNothing) {
   fs::create_directory(output);
   // Long enough that neither stage is over before the signal arrives.
   std::string text;
-  for (int line = 0; text.size() < 24'000'000; ++line) {
+  for (int line = 0; text.size() < 12'000'000; ++line) {
     text += "line " + std::to_string(line) + " of a text long enough to be cut while it is "
             "prepared and again while its pages are drawn into the PDF file\n";
   }
