@@ -2,6 +2,7 @@
 // services, then hands everything to the main window.
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QString>
 #include <cstring>
 #include <iostream>
@@ -10,6 +11,7 @@
 
 #include "platform/cups_surface.h"
 #include "platform/help_opener.h"
+#include "platform/interruption.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 #include "platform/single_copy_lock.h"
@@ -61,10 +63,20 @@ int main(int argc, char* argv[]) {
   }
 
   quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
+  // A logout's SIGTERM (or a hang-up, or Ctrl-C in the terminal that started it) reaches the
+  // event loop through a socket; until the window is shown it only removes the files made.
+  const int signal_socket = quireon2::SignalsToDescriptor();
   QApplication app(argc, argv);
   QApplication::setApplicationName(quireon2::kProgramName);
+  std::optional<QSocketNotifier> signal_notifier;
+  if (signal_socket >= 0) {
+    signal_notifier.emplace(signal_socket, QSocketNotifier::Read);
+    QObject::connect(&*signal_notifier, &QSocketNotifier::activated,
+                     [] { quireon2::EndIfSignalled(); });
+  }
 
   quireon2::SingleCopyLock lock;
+  quireon2::SetSignalEnd([&lock](int) { lock.Release(); });
   quireon2::CupsSurface surface;
   quireon2::ui::QtPrompt prompt;
   quireon2::Program program;
@@ -101,6 +113,10 @@ int main(int argc, char* argv[]) {
 
   if (window.Form_Load() == quireon2::ui::FrmMain::LoadResult::kEndProcess) return 0;
   lock.Listen([&window](const std::string& file) { window.OpenHandedFile(file); });
+  quireon2::SetSignalEnd([&window, &lock](int) {
+    window.ShutDownForSignal();
+    lock.Release();
+  });
   window.show();
   return app.exec();
 }

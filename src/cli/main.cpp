@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "cli/print_command.h"
 #include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
+#include "platform/interruption.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 
@@ -20,30 +20,13 @@ namespace {
 
 volatile sig_atomic_t g_waiting_for_enter = 0;
 volatile sig_atomic_t g_interrupted = 0;
-// The line file to remove when a signal ends the process; written before it can be used.
-char g_line_file[4096] = {0};
 
-// At the prompt an interrupt answers Cancel; anywhere else it ends the process as usual,
-// without leaving the line file behind.
-void OnSignal(int signal_number) {
-  if (signal_number == SIGINT && g_waiting_for_enter) {
-    g_interrupted = 1;
-    return;
-  }
-  if (g_line_file[0] != '\0') ::unlink(g_line_file);
-  ::signal(signal_number, SIG_DFL);
-  ::raise(signal_number);
-}
-
-void InstallSignalHandlers() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: a read waiting for Enter returns on Ctrl-C
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
-  ::sigaction(SIGHUP, &action, nullptr);
+// At the prompt an interrupt answers Cancel; anywhere else a signal ends the process
+// without leaving the files it was making.
+bool TakeInterruptAtPrompt(int signal_number) {
+  if (signal_number != SIGINT || !g_waiting_for_enter) return false;
+  g_interrupted = 1;
+  return true;
 }
 
 bool WaitForEnter() {
@@ -80,7 +63,8 @@ std::string Today() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  InstallSignalHandlers();
+  quireon2::SetSignalFilter(TakeInterruptAtPrompt);
+  quireon2::EndOnSignals();
   quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
 
   quireon2::CupsSurface surface;
@@ -92,17 +76,10 @@ int main(int argc, char** argv) {
   io.input_is_terminal = ::isatty(STDIN_FILENO) == 1;
   io.wait_for_enter = WaitForEnter;
   io.set_pdf_output = [&surface](const std::string& path) { surface.SetPdfOutputPath(path); };
-  io.line_file_made = [](const std::string& path) {
-    if (path.size() < sizeof g_line_file) {
-      std::memcpy(g_line_file, path.c_str(), path.size() + 1);
-    }
-  };
   io.pdf_printer_name = quireon2::kPrintToPdf;
   io.print_service_running = quireon2::PrintServiceRunning;
   io.settings_path =
       quireon2::SettingsFilePath(quireon2::ExecutableFolder(), quireon2::InstalledBinFolder());
   io.today = Today();
-  int status = quireon2::RunPrintCommand(args, io);
-  g_line_file[0] = '\0';
-  return status;
+  return quireon2::RunPrintCommand(args, io);
 }

@@ -197,7 +197,6 @@ class Command {
     NoteFontSubstitution();
 
     const Outcome prepared = PrePrint1(p_);
-    if (!p_.prep.LineFilePath.empty() && io_.line_file_made) io_.line_file_made(p_.prep.LineFilePath);
     status = ExitStatusOf(prepared);
     if (status != kExitPrinted) return status;
     status_.EndLine();
@@ -249,6 +248,8 @@ class Command {
     switch (StartUp(p_, steps)) {
       case StartupResult::kReady: return kExitPrinted;
       case StartupResult::kStopped: return refused;
+      // Settings that make printing impossible, as the preparation refuses them.
+      case StartupResult::kSettingsOverflow: return ExitStatusOf(Outcome::SourceFailed());
       default: return ExitStatusOf(Outcome::PrinterFailed());
     }
   }

@@ -41,8 +41,6 @@ struct CommandIo {
   // Whether the print service answers; asked when the printer named on the command line
   // is not in the list. Unset: it is taken to answer.
   std::function<bool()> print_service_running;
-  // Told the line file's path once it exists, so an interrupt can remove it.
-  std::function<void(const std::string& path)> line_file_made;
   std::string pdf_printer_name = "Print to PDF";
   std::string settings_path;  // the program's settings file, used without --settings
   std::string today;          // MM-DD-YYYY, for headers and footers

@@ -281,8 +281,10 @@ std::string UsageText() {
          "  -h, --help                     this text\n"
          "  -V, --version                  the program's version\n"
          "\n"
-         "Exit status: 0 printed or counted, 1 bad usage, 2 the file could not be used,\n"
-         "3 the printer failed or refused a setting, 4 cancelled at the prompt.\n";
+         "Exit status: 0 printed or counted, 1 bad usage, 2 the file (or a setting it needs)\n"
+         "could not be used, 3 the printer failed or refused a setting, 4 cancelled at the\n"
+         "prompt. Ended by a signal (SIGINT, SIGTERM, SIGHUP), it leaves no file behind,\n"
+         "cancels a job it was sending and ends with 128 + the signal's number.\n";
 }
 
 }  // namespace quireon2

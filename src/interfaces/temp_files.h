@@ -16,6 +16,9 @@ class TempFiles {
   // Its full path, or empty on failure with the system's reason in `error`.
   virtual std::string MakeFile(const std::string& folder, const std::string& prefix,
                                std::string* error) = 0;
+  // Deletes a file (one MakeFile made, or one an earlier run left); true when it no longer
+  // exists.
+  virtual bool Remove(const std::string& path) = 0;
 };
 
 }  // namespace quireon2

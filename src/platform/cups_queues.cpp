@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "interfaces/units.h"
+#include "platform/interruption.h"
 #include "settings/runtime_failure.h"
 
 namespace quireon2 {
@@ -203,11 +204,23 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   for (const auto& [name, value] : options) {
     option_count = cupsAddOption(name.c_str(), value.c_str(), option_count, &job_options);
   }
+  // A signal while the job is open cancels it before the process ends: a job created and
+  // left would wait in the queue for documents that never come.
+  HeldSignals held;
   int job_id = 0;
   ipp_status_t created = cupsCreateDestJob(q.http(), q.dest(), q.info(), &job_id, title.c_str(),
                                            option_count, job_options);
   cupsFreeOptions(option_count, job_options);
-  if (Failed(created) || job_id <= 0) RaisePrinterError(queue);
+  if (Failed(created) || job_id <= 0) {
+    EndIfSignalled();
+    RaisePrinterError(queue);
+  }
+  const auto cancel_if_signalled = [&] {
+    if (PendingSignal() == 0) return;
+    cupsCancelDestJob(q.http(), q.dest(), job_id);
+    EndIfSignalled();
+  };
+  cancel_if_signalled();
 
   bool sent = cupsStartDestDocument(q.http(), q.dest(), q.info(), job_id, title.c_str(),
                                     CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE;
@@ -216,6 +229,7 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   while (sent) {
     const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
     if (n > 0) sent = cupsWriteRequestData(q.http(), chunk.data(), n) == HTTP_STATUS_CONTINUE;
+    cancel_if_signalled();
     if (n < chunk.size()) {
       if (std::ferror(file.get())) {
         read_failure = pdf_path + ": " + std::strerror(errno);
@@ -226,6 +240,7 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   }
   // The document must be finished even after a failed write, so the connection is in step.
   ipp_status_t finished = cupsFinishDestDocument(q.http(), q.dest(), q.info());
+  cancel_if_signalled();
   if (!sent || Failed(finished)) {
     std::string message = cupsLastErrorString() ? cupsLastErrorString() : "";
     cupsCancelDestJob(q.http(), q.dest(), job_id);

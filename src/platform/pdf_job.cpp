@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/interruption.h"
 #include "platform/output_path.h"
 #include "platform/temp_file.h"
 #include "settings/ini_file.h"
@@ -27,7 +28,7 @@ std::string FileFailure(const std::string& path, int error) {
 
 JobFile::~JobFile() {
   file_.reset();
-  if (!path_.empty()) unlink(path_.c_str());
+  RemoveTempFile(path_);
 }
 
 bool JobFile::Open(const std::string& destination) {
@@ -43,11 +44,13 @@ bool JobFile::Open(const std::string& destination) {
     const std::filesystem::path resolved = std::filesystem::weakly_canonical(destination, error);
     target_ = error ? destination : resolved.string();
     std::string temp = target_ + ".XXXXXX";
+    BlockedSignals blocked;  // named for removal before a signal can end the process
     fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
       failure_ = FileFailure(destination, errno);
       return false;
     }
+    RemoveOnSignal(temp);
     path_ = temp;
     shown_ = destination;
     fchmod(fd, NewFileMode());
@@ -105,6 +108,7 @@ bool JobFile::MoveTo() {
     failure_ = FileFailure(shown_, errno);
     return false;
   }
+  ForgetOnSignal(path_);
   path_.clear();  // it is the destination now
   return true;
 }

@@ -94,4 +94,10 @@ bool SingleCopyLock::HandOver(const std::string& message) const {
   return sent;
 }
 
+void SingleCopyLock::Release() {
+  server_.reset();  // its socket goes with it
+  if (held_) lock_->unlock();
+  held_ = false;
+}
+
 }  // namespace quireon2

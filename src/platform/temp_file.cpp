@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/interruption.h"
+
 namespace quireon2 {
 
 std::string TempFolder() {
@@ -25,13 +27,22 @@ std::string MakeTempFile(const std::string& folder, const std::string& prefix,
   std::string path = folder;
   if (path.empty() || path.back() != '/') path += '/';
   path += prefix + "XXXXXX.tmp";
+  BlockedSignals blocked;  // named for removal before a signal can end the process
   int fd = mkstemps(path.data(), 4);
   if (fd < 0) {
     if (error != nullptr) *error = std::strerror(errno);
     return std::string();
   }
   close(fd);
+  RemoveOnSignal(path);
   return path;
+}
+
+bool RemoveTempFile(const std::string& path) {
+  if (path.empty()) return true;
+  const bool removed = unlink(path.c_str()) == 0 || errno == ENOENT;
+  if (removed) ForgetOnSignal(path);
+  return removed;
 }
 
 }  // namespace quireon2

@@ -13,9 +13,13 @@ std::string TempFolder();
 
 // Creates a new empty file "<prefix>XXXXXX.tmp" with a unique name in `folder`, atomically
 // (it never reuses an existing file). Returns its full path, or empty on failure with the
-// system's reason in `error`.
+// system's reason in `error`. A signal that ends the process removes the file until
+// RemoveTempFile does.
 std::string MakeTempFile(const std::string& folder, const std::string& prefix,
                          std::string* error = nullptr);
+
+// Deletes a file; true when it no longer exists.
+bool RemoveTempFile(const std::string& path);
 
 // The system's temp folder as the core sees it.
 class SystemTempFiles : public TempFiles {
@@ -25,6 +29,7 @@ class SystemTempFiles : public TempFiles {
                        std::string* error) override {
     return MakeTempFile(folder, prefix, error);
   }
+  bool Remove(const std::string& path) override { return RemoveTempFile(path); }
 };
 
 }  // namespace quireon2

@@ -67,6 +67,9 @@ StartupResult StartUp(Program& p, const StartupSteps& steps) {
     // A refused metric the computation went on past counts as a failure too.
     const Outcome measured = ComputeLayoutMetrics(p, 0);
     SetOptions(p);
+    if (measured.failure && measured.failure->number == kOverflow) {
+      return StartupResult::kSettingsOverflow;
+    }
     return measured.ok() && !measured.failure ? StartupResult::kReady
                                               : StartupResult::kMetricsFailed;
   } catch (const RuntimeError& error) {

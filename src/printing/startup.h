@@ -15,6 +15,9 @@ enum class StartupResult {
   // The layout metrics met a printer failure (shown); the options are in the controls all
   // the same.
   kMetricsFailed,
+  // A sum of stored borders, gutters or offsets overflows, so no layout can be measured
+  // (the message named the settings); the options are in the controls all the same.
+  kSettingsOverflow,
   // A printer failure raised on the way; start-up ended where it happened.
   kPrinterFailed,
 };

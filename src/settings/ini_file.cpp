@@ -5,11 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "settings/text_helpers.h"
 
@@ -63,6 +67,37 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// The temp files of earlier writes that never took the target's place (the process was
+// killed mid-write): this writer's own names only, "<prefix>" and six letters or digits,
+// and old enough that no write can still be going on.
+void RemoveStaleTemps(const fs::path& folder, const std::string& prefix) {
+  constexpr auto kStaleAfter = std::chrono::minutes(1);
+  std::error_code ec;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    bool ours = true;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+      ours = ours && std::isalnum(static_cast<unsigned char>(name[i])) != 0;
+    }
+    std::error_code file_ec;
+    if (!ours || !it->is_regular_file(file_ec) || file_ec) continue;
+    const auto written = fs::last_write_time(it->path(), file_ec);
+    if (!file_ec && now - written > kStaleAfter) fs::remove(it->path(), file_ec);
+  }
+}
+
+// FNV-1a over the name with A-Z as a-z, as SameIgnoringCase compares.
+std::uint64_t NameHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    hash = (hash ^ static_cast<unsigned char>(lower)) * 1099511628211ull;
+  }
+  return hash;
+}
+
 }  // namespace
 
 IniFile::IniFile(const std::string& bytes) {
@@ -70,14 +105,29 @@ IniFile::IniFile(const std::string& bytes) {
   while (start < bytes.size()) {
     std::size_t lf = bytes.find('\n', start);
     if (lf == std::string::npos) {
-      lines_.push_back({bytes.substr(start), ""});
+      Append({bytes.substr(start), ""});
       break;
     }
     std::size_t body_end = lf;
     if (body_end > start && bytes[body_end - 1] == '\r') --body_end;
-    lines_.push_back(
-        {bytes.substr(start, body_end - start), bytes.substr(body_end, lf + 1 - body_end)});
+    Append({bytes.substr(start, body_end - start), bytes.substr(body_end, lf + 1 - body_end)});
     start = lf + 1;
+  }
+}
+
+void IniFile::Append(Line line) {
+  const std::size_t at = lines_.size();
+  lines_.push_back(std::move(line));
+  if (std::optional<std::string_view> name = SectionName(lines_.back().body)) {
+    if (last_section_) sections_[*last_section_].end = at;
+    // A later header of the same name starts lines nobody reads.
+    const auto [entry, added] = sections_.try_emplace(Lower(std::string(*name)));
+    if (added) {
+      entry->second.header = at;
+      last_section_ = entry->first;
+    } else {
+      last_section_.reset();
+    }
   }
 }
 
@@ -113,62 +163,100 @@ IniFile IniFile::Load(const std::string& path, std::string* error) {
   return IniFile(bytes);
 }
 
-bool IniFile::FindSection(const std::string& section, std::size_t* header, std::size_t* end) const {
-  std::size_t i = 0;
-  while (i < lines_.size()) {
-    std::optional<std::string_view> name = SectionName(lines_[i].body);
-    if (name && SameIgnoringCase(*name, section)) break;
-    ++i;
+std::size_t IniFile::End(const Section& section) const {
+  return section.end == kToTheEnd ? lines_.size() : section.end;
+}
+
+IniFile::Section* IniFile::FindSection(const std::string& section) const {
+  const auto found = sections_.find(Lower(section));
+  return found == sections_.end() ? nullptr : &found->second;
+}
+
+bool IniFile::FindKey(Section& section, const std::string& key, std::size_t* at,
+                      bool* in_added) const {
+  std::string_view line_key, value;
+  if (!section.indexed) {
+    for (std::size_t i = section.header + 1; i < End(section); ++i) {
+      if (SplitEntry(lines_[i].body, &line_key, &value)) {
+        section.keys.emplace_back(NameHash(line_key), i);
+      }
+    }
+    std::sort(section.keys.begin(), section.keys.end());
+    section.indexed = true;
   }
-  if (i == lines_.size()) return false;
-  *header = i;
-  std::size_t j = i + 1;
-  while (j < lines_.size() && !SectionName(lines_[j].body)) ++j;
-  *end = j;
-  return true;
+  // Equal hashes are in line order, so the first match is the key's first entry.
+  const std::uint64_t hash = NameHash(key);
+  for (auto it = std::lower_bound(section.keys.begin(), section.keys.end(),
+                                  std::make_pair(hash, std::size_t{0}));
+       it != section.keys.end() && it->first == hash; ++it) {
+    if (SplitEntry(lines_[it->second].body, &line_key, &value) &&
+        SameIgnoringCase(line_key, key)) {
+      *at = it->second;
+      *in_added = false;
+      return true;
+    }
+  }
+  for (std::size_t i = 0; i < section.added.size(); ++i) {
+    if (SplitEntry(section.added[i].body, &line_key, &value) && SameIgnoringCase(line_key, key)) {
+      *at = i;
+      *in_added = true;
+      return true;
+    }
+  }
+  return false;
 }
 
 std::optional<std::string> IniFile::Get(const std::string& section, const std::string& key) const {
-  std::size_t header = 0, end = 0;
-  if (!FindSection(section, &header, &end)) return std::nullopt;
-  for (std::size_t i = header + 1; i < end; ++i) {
-    std::string_view line_key, value;
-    if (SplitEntry(lines_[i].body, &line_key, &value) && SameIgnoringCase(line_key, key)) {
-      return std::string(value);
-    }
-  }
-  return std::nullopt;
+  Section* s = FindSection(section);
+  std::size_t at = 0;
+  bool in_added = false;
+  if (s == nullptr || !FindKey(*s, key, &at, &in_added)) return std::nullopt;
+  std::string_view line_key, value;
+  SplitEntry((in_added ? s->added[at] : lines_[at]).body, &line_key, &value);
+  return std::string(value);
 }
 
 void IniFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   std::string entry = key + "=" + value;
-  std::size_t header = 0, end = 0;
-  if (!FindSection(section, &header, &end)) {
+  Section* s = FindSection(section);
+  if (s == nullptr) {
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\n";
-    lines_.push_back({"[" + section + "]", "\n"});
-    lines_.push_back({entry, "\n"});
+    Append({"[" + section + "]", "\n"});
+    Append({entry, "\n"});
     return;
   }
-  for (std::size_t i = header + 1; i < end; ++i) {
-    std::string_view line_key, old_value;
-    if (SplitEntry(lines_[i].body, &line_key, &old_value) && SameIgnoringCase(line_key, key)) {
-      lines_[i].body = entry;  // the line keeps its own line end
-      return;
-    }
+  std::size_t at = 0;
+  bool in_added = false;
+  if (FindKey(*s, key, &at, &in_added)) {
+    // The line keeps its own line end; the key's name is the same but for case, so the
+    // index holds.
+    (in_added ? s->added[at] : lines_[at]).body = entry;
+    return;
   }
-  // After the section's last non-blank line, so blank lines before the next section stay
-  // where they are.
-  std::size_t at = end;
-  while (at > header + 1 && TrimBlanksAndTabs(lines_[at - 1].body).empty()) --at;
-  if (lines_[at - 1].end.empty()) lines_[at - 1].end = "\n";
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{entry, "\n"});
+  if (s->added.empty()) {
+    // After the section's last non-blank line, so blank lines before the next section stay
+    // where they are.
+    std::size_t after = End(*s);
+    while (after > s->header + 1 && TrimBlanksAndTabs(lines_[after - 1].body).empty()) --after;
+    if (lines_[after - 1].end.empty()) lines_[after - 1].end = "\n";
+    s->added_at = after;
+  }
+  s->added.push_back({entry, "\n"});
 }
 
 std::string IniFile::Text() const {
+  std::vector<std::pair<std::size_t, const std::vector<Line>*>> added;
+  for (const auto& [name, section] : sections_) {
+    if (!section.added.empty()) added.emplace_back(section.added_at, &section.added);
+  }
+  std::sort(added.begin(), added.end());
   std::string text;
-  for (const Line& line : lines_) {
-    text += line.body;
-    text += line.end;
+  auto next = added.begin();
+  for (std::size_t i = 0; i <= lines_.size(); ++i) {
+    for (; next != added.end() && next->first == i; ++next) {
+      for (const Line& line : *next->second) text.append(line.body).append(line.end);
+    }
+    if (i < lines_.size()) text.append(lines_[i].body).append(lines_[i].end);
   }
   return text;
 }
@@ -205,7 +293,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const std::string temp_prefix = "." + target.filename().string() + ".";
+  RemoveStaleTemps(folder, temp_prefix);
+  std::string temp = (folder / (temp_prefix + "XXXXXX")).string();
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) {
     SetError(error, SystemReason(folder.string(), errno));

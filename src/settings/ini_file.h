@@ -5,13 +5,19 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quireon2 {
 
+// Lookups and edits take about the same time however long the file is: its sections are
+// found once when it is read, and the keys of a section when it is first looked into.
 class IniFile {
  public:
   IniFile() = default;
@@ -40,10 +46,31 @@ class IniFile {
     std::string body;  // without its line end
     std::string end;   // "\n", "\r\n", or "" for a last line without one
   };
-  // [begin, end) of the section's lines after its header, or nothing when it is missing.
-  bool FindSection(const std::string& section, std::size_t* header, std::size_t* end) const;
+  static constexpr std::size_t kToTheEnd = static_cast<std::size_t>(-1);
+  // The first section of a name (a later one of the same name is never read).
+  struct Section {
+    std::size_t header = 0;
+    std::size_t end = kToTheEnd;  // the next header's line
+    // (hash of the key's name in lower case, line), sorted; made at the first lookup.
+    std::vector<std::pair<std::uint64_t, std::size_t>> keys;
+    bool indexed = false;
+    // Keys added by Set, written just before line `added_at` (the number of lines: last).
+    std::vector<Line> added;
+    std::size_t added_at = 0;
+  };
+
+  // Appends a line, noting a section it starts.
+  void Append(Line line);
+  Section* FindSection(const std::string& section) const;
+  std::size_t End(const Section& section) const;  // the line after the section
+  // The line where the key first stands: of the file, or of `added` when `in_added`.
+  bool FindKey(Section& section, const std::string& key, std::size_t* at, bool* in_added) const;
 
   std::vector<Line> lines_;
+  // By name in lower case; the index of keys is filled by const lookups.
+  mutable std::unordered_map<std::string, Section> sections_;
+  // The name (lower case) of the section running to the end of the file, if any.
+  std::optional<std::string> last_section_;
 };
 
 // Called after the temporary file holds all the bytes and is synced, just before it takes

@@ -14,7 +14,8 @@ long long Named16(long long value, const std::string& settings) {
   try {
     return CheckedInteger(value);
   } catch (const RuntimeError&) {
-    RaiseFailure(kOverflow, "Overflow (" + settings + " in the settings is out of range)");
+    RaiseFailure(kOverflow, "Overflow (" + settings + " = " + std::to_string(value) +
+                                " in the settings is out of range)");
   }
 }
 

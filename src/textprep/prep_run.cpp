@@ -50,14 +50,15 @@ bool CheckMaxPages(Program& p) {
 }
 
 // Removes a line file that is not the source file. False when it stays on disk.
-bool RemoveLineFile(const std::string& line_file, const std::string& text_file) {
+bool RemoveLineFile(Program& p, const std::string& line_file) {
+  const std::string& text_file = p.settings().TextFile;
   if (line_file.empty() || (!text_file.empty() && SamePath(line_file, text_file))) return true;
-  return RemoveFile(line_file);
+  return p.temp_files().Remove(line_file);
 }
 
 // A run that stops after making its line file leaves nothing behind.
 Outcome Abandon(Program& p, Outcome outcome) {
-  RemoveLineFile(p.prep.LineFilePath, p.settings().TextFile);
+  RemoveLineFile(p, p.prep.LineFilePath);
   p.prep.LineFilePath.clear();
   return outcome;
 }
@@ -107,7 +108,7 @@ Outcome PrePrint1(Program& p) {
     return Outcome::SourceFailed();
   }
   // The previous run's line file is of no further use once a new one exists.
-  if (prep.LineFilePath != line_file) RemoveLineFile(prep.LineFilePath, s.TextFile);
+  if (prep.LineFilePath != line_file) RemoveLineFile(p, prep.LineFilePath);
   prep.LineFilePath = line_file;
 
   Outcome written;
@@ -207,7 +208,7 @@ std::string TabRule(const Settings& s) {
 }
 
 bool DeleteLineFile(Program& p) {
-  const bool removed = RemoveLineFile(p.prep.LineFilePath, p.settings().TextFile);
+  const bool removed = RemoveLineFile(p, p.prep.LineFilePath);
   p.prep.LineFilePath.clear();
   return removed;
 }

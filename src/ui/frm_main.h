@@ -75,6 +75,9 @@ class FrmMain : public QWidget, public MainWindowControls {
   // Shutdown: deletes the line file (unless it is the source), reads the options back and
   // saves the settings. Never reports a failure.
   void cleanup();
+  // The shutdown of a process told to end (logout, kill): as "E&xit" but with nobody to
+  // answer a question, and the job being printed is dropped.
+  void ShutDownForSignal();
 
   // MainWindowControls: a change made here runs the control's rule as a click would.
   int CheckValue(CheckBox box) const override;

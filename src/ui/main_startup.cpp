@@ -100,6 +100,16 @@ void FrmMain::CheckDoubleSideMode() {
 
 void FrmMain::cleanup() { ShutDown(program_, /*save_settings=*/true); }
 
+void FrmMain::ShutDownForSignal() {
+  try {
+    program_.surface().AbortDoc();
+  } catch (const RuntimeError&) {
+    // Nothing of a job that cannot be dropped has reached the printer yet.
+  }
+  if (!ended_) cleanup();
+  ended_ = true;
+}
+
 void FrmMain::EndProcess() {
   ended_ = true;
   if (about_) about_->close();

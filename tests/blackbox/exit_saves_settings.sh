@@ -4,7 +4,8 @@
 # and the status window with Alt+P, makes sure a second copy starts no window and that a
 # second start with a file hands it to the first window, leaves with Alt+X, and checks the
 # settings file written into the user's config folder (a copied program with no settings
-# file beside it is an installed one). Every wait is bounded.
+# file beside it is an installed one); then ends a second run with SIGTERM. Every wait is
+# bounded.
 set -euo pipefail
 
 exe=$1 help_page=$2 grab=$3 shots=$4
@@ -137,5 +138,20 @@ printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDat
 tr -d '\r' <"$ini" >"$work/actual.ini"
 diff -u "$work/expected.ini" "$work/actual.ini" || fail "settings file differs from a fresh install's"
 [ ! -e "$work/app/Quireon2.ini" ] || fail "an installed copy wrote beside itself"
+# A logout's SIGTERM ends the program as "E&xit" does, without a question: the settings
+# saved, the lock given up, and the signal's own status.
+rm "$ini"
+"$work/app/quireon2" >"$work/term.log" 2>&1 &
+app_pid=$!
+timeout 20 xdotool search --sync --onlyvisible --name '^Quireon2$' >/dev/null ||
+  fail "no window after the restart"
+kill -TERM "$app_pid"
+rc=0
+timeout 15 tail --pid="$app_pid" -f /dev/null || fail "the program did not end at SIGTERM"
+wait "$app_pid" || rc=$?
+app_pid=""
+[ "$rc" -eq 143 ] || { cat "$work/term.log" >&2; fail "SIGTERM ended the program with $rc"; }
+[ -f "$ini" ] || fail "SIGTERM did not save the settings"
+[ -z "$(ls -A "$work/run")" ] || fail "SIGTERM left $(ls -A "$work/run")"
 echo "PASS: window found, pages shown, About and status by their keys, second copy refused" \
-  "and its file handed over, Alt+X saved the settings"
+  "and its file handed over, Alt+X and SIGTERM saved the settings"

@@ -166,6 +166,7 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
       {"border past the page", pdf(source, {}), 2, "XEdgeBorder2= 9000", "XEdgeBorder2=9000"},
       {"cell off the page", pdf(source, {}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
       {"cell off 1 up", pdf(source, {"-l", "1"}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
+      {"border sum overflows", pdf(source, {}), 2, "YEdgeBorder2 = 40000", "YEdgeBorder2=20000"},
       {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3,
        "none/out.pdf", ""},
       {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""},

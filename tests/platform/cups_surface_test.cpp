@@ -3,6 +3,7 @@
 // queue cannot take, and each job's paper, margins, sides and name.
 #include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "platform/cups_surface.h"
+#include "platform/interruption.h"
 #include "platform/surface_test_tools.h"
 #include "settings/runtime_failure.h"
 #include "support/gtest_support.h"
@@ -187,6 +189,33 @@ TEST_F(CupsQueues, AJobIsSpooledThroughTheTempFolderAndLeavesNothingThere) {
   surface_->Print("Abandoned", true);
   surface_.reset();
   EXPECT_EQ(TempFileCount(), 0u);
+}
+
+// A signal while a job is being sent cancels the job in the queue before the process ends
+// by it, and the job's PDF goes too.
+TEST_F(CupsQueues, ASignalWhileAJobIsSentCancelsIt) {
+  Select(kA4);
+  surface_->SetDocumentName("/nowhere/interrupted.txt");
+  surface_->Print("Interrupted", true);
+  EXPECT_EXIT(
+      {
+        EndOnSignals();
+        HeldSignals held;  // the signal waits until the job exists
+        ::raise(SIGTERM);
+        surface_->EndDoc();
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(TempFileCount(), 0u);
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, kA4, 0, CUPS_WHICHJOBS_ALL);
+  const cups_job_t* newest =
+      std::max_element(jobs, jobs + std::max(count, 0),
+                       [](const cups_job_t& a, const cups_job_t& b) { return a.id < b.id; });
+  ASSERT_GT(count, 0);
+  EXPECT_EQ(newest->title, std::string("interrupted.txt")) << "the newest job is not the test's";
+  EXPECT_EQ(newest->state, IPP_JSTATE_CANCELED);
+  cupsFreeJobs(count, jobs);
 }
 
 TEST_F(CupsQueues, JobToAQueueThatCannotTakeItFailsWithTheSchedulersMessage) {

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <set>
 
 #include "support/gtest_support.h"
 
@@ -55,6 +57,26 @@ TEST(IniFileEdit, ReplacesInPlaceAddsAtTheSectionsEndAndKeepsEveryOtherByte) {
   }
 }
 
+// The first section of a name and the first entry of a key count; keys added to a section
+// follow its last entry, also once sections are added after it.
+TEST(IniFileEdit, LookupsAndEditsAgreeAcrossSectionsDuplicatesAndAddedKeys) {
+  IniFile ini("[A]\nk=1\n[b]\nK=2\nk=3\n\n[a]\nk=9\n[C]\nx=1");
+  ini.Set("B", "new", "4");
+  ini.Set("c", "y", "5");
+  ini.Set("D", "z", "6");
+  ini.Set("b", "NEW", "7");
+  ini.Set("C", "q", "8");
+  ini.Set("b", "k", "x");
+  EXPECT_EQ(ini.Get("a", "K"), "1");
+  EXPECT_EQ(ini.Get("B", "new"), "7");
+  EXPECT_EQ(ini.Get("b", "K"), "x");
+  EXPECT_EQ(ini.Get("C", "Q"), "8");
+  EXPECT_EQ(ini.Get("d", "z"), "6");
+  EXPECT_EQ(ini.Get("A", "new"), std::nullopt);
+  EXPECT_EQ(ini.Text(),
+            "[A]\nk=1\n[b]\nk=x\nk=3\nNEW=7\n\n[a]\nk=9\n[C]\nx=1\ny=5\nq=8\n[D]\nz=6\n");
+}
+
 TEST(AtomicWrite, ReplacesTheFileKeepingItsPermissionsAndLinks) {
   ScratchDir dir;
   std::string path = dir.Write("q.ini", "old bytes");
@@ -86,6 +108,27 @@ TEST(AtomicWrite, RefusesTargetsItCannotReplace) {
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   EXPECT_FALSE(WriteFileAtomically(path, "x"));
   EXPECT_EQ(ReadFile(path), "kept");
+}
+
+// The temp files a killed write left beside the settings file go at the next write: its own
+// names only, and only once no write can still be making them.
+TEST(AtomicWrite, RemovesOnlyItsOwnStaleTempFiles) {
+  ScratchDir dir;
+  const std::string path = dir.Write("q.ini", "old");
+  const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name : {".q.ini.AbC123", ".q.ini.AbC12", ".q.ini.AbC1234", ".r.ini.AbC123",
+                           "q.ini.AbC123", ".q.ini.AbC-12"}) {
+    std::filesystem::last_write_time(dir.Write(name, "x"), an_hour_ago);
+  }
+  dir.Write(".q.ini.Xyz789", "being written");
+  ASSERT_TRUE(WriteFileAtomically(path, "new"));
+  std::set<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    left.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(left, (std::set<std::string>{".q.ini.AbC12", ".q.ini.AbC1234", ".r.ini.AbC123",
+                                         "q.ini.AbC123", ".q.ini.AbC-12", ".q.ini.Xyz789",
+                                         "q.ini"}));
 }
 
 }  // namespace

@@ -72,11 +72,11 @@ TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
   for (const Case& c : {
            // 2 x 20000 leaves the 16-bit range in the 2-up record.
            Case{"border", 20000, 1440, 720, 90,
-                "Error: Overflow (2 x YEdgeBorder2 in the settings is out of range)",
+                "Error: Overflow (2 x YEdgeBorder2 = 40000 in the settings is out of range)",
                 {10800, 111, 4680, 333}},
            // 16000 + 20000 in the 4-up record.
            Case{"gutter", 720, 32000, 20000, 90,
-                "Error: Overflow (FourUpGutter / 2 + XEdgeBorder4 in the settings is out of range)",
+                "Error: Overflow (FourUpGutter / 2 + XEdgeBorder4 = 36000 in the settings is out of range)",
                 {10800, 111, 222, 333}},
            Case{"no landscape", 720, 1440, 720, 0, refused, {10800, 111, 4680, 333}},
        }) {
