@@ -23,7 +23,8 @@ class SingleCopyLock {
   // Takes the lock without waiting. False when another living copy holds it; a lock left
   // by a copy that died is taken over.
   bool Acquire();
-  // Gives the lock up before the process ends some other way than through its destructor.
+  // Gives the lock and the hand-over socket up before the process ends some other way than
+  // through its destructor.
   void Release();
   bool held() const { return held_; }
   const std::string& path() const { return path_; }
