@@ -8,11 +8,13 @@
 #include <ctime>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/print_command.h"
 #include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
+#include "platform/output_path.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 
@@ -20,8 +22,12 @@ namespace {
 
 volatile sig_atomic_t g_waiting_for_enter = 0;
 volatile sig_atomic_t g_interrupted = 0;
-// The line file to remove when a signal ends the process; written before it can be used.
-char g_line_file[4096] = {0};
+// The temporary files to remove when a signal ends the process (the line file, standard
+// input's copy, the PDF for standard output), the latest of them; each written before it
+// can be used.
+constexpr int kTempSlots = 4;
+char g_temp_files[kTempSlots][4096] = {};
+int g_next_slot = 0;
 
 // At the prompt an interrupt answers Cancel; anywhere else it ends the process as usual,
 // without leaving the line file behind.
@@ -30,7 +36,9 @@ void OnSignal(int signal_number) {
     g_interrupted = 1;
     return;
   }
-  if (g_line_file[0] != '\0') ::unlink(g_line_file);
+  for (const char* path : g_temp_files) {
+    if (path[0] != '\0') ::unlink(path);
+  }
   ::signal(signal_number, SIG_DFL);
   ::raise(signal_number);
 }
@@ -44,6 +52,8 @@ void InstallSignalHandlers() {
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
   ::sigaction(SIGHUP, &action, nullptr);
+  // A reader of standard output that goes away is a write failure, said as such.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool WaitForEnter() {
@@ -92,10 +102,21 @@ int main(int argc, char** argv) {
   io.input_is_terminal = ::isatty(STDIN_FILENO) == 1;
   io.wait_for_enter = WaitForEnter;
   io.set_pdf_output = [&surface](const std::string& path) { surface.SetPdfOutputPath(path); };
-  io.line_file_made = [](const std::string& path) {
-    if (path.size() < sizeof g_line_file) {
-      std::memcpy(g_line_file, path.c_str(), path.size() + 1);
-    }
+  io.in = &std::cin;
+  io.copy_to_output = [](const std::string& path) {
+    std::cout.flush();
+    return quireon2::CopyFileTo(path, STDOUT_FILENO, "standard output");
+  };
+  io.set_job_options = [&surface](const std::vector<std::pair<std::string, std::string>>& o) {
+    surface.SetJobOptions(o);
+  };
+  io.temp_file_made = [](const std::string& path) {
+    char* slot = g_temp_files[g_next_slot];
+    if (path.size() >= sizeof g_temp_files[0]) return;
+    slot[0] = '\0';  // never a half-written name
+    std::memcpy(slot + 1, path.c_str() + 1, path.size());
+    slot[0] = path[0];
+    g_next_slot = (g_next_slot + 1) % kTempSlots;
   };
   io.pdf_printer_name = quireon2::kPrintToPdf;
   io.print_service_running = quireon2::PrintServiceRunning;
@@ -103,6 +124,6 @@ int main(int argc, char** argv) {
       quireon2::SettingsFilePath(quireon2::ExecutableFolder(), quireon2::InstalledBinFolder());
   io.today = Today();
   int status = quireon2::RunPrintCommand(args, io);
-  g_line_file[0] = '\0';
+  for (char* path : g_temp_files) path[0] = '\0';
   return status;
 }
