@@ -3,8 +3,10 @@
 #include "cli/print_command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -297,15 +299,18 @@ class Command {
     if (io_.temp_file_made) io_.temp_file_made(input_.path);
     std::ofstream copy(input_.path, std::ios::binary | std::ios::trunc);
     std::istream* in = io_.in;
+    errno = 0;
     char chunk[65536];
     while (in != nullptr && copy) {
       in->read(chunk, sizeof chunk);
       copy.write(chunk, in->gcount());
       if (!*in) break;
     }
+    const bool read = in == nullptr || !in->bad();
     copy.close();
-    if (!copy || (in != nullptr && in->bad())) {
-      err_ << "standard input cannot be kept in " << input_.path << '\n';
+    if (!copy || !read) {
+      const char* why = errno != 0 ? std::strerror(errno) : "a read or write failed";
+      err_ << "standard input cannot be kept in " << input_.path << ": " << why << '\n';
       return kExitSourceFailed;
     }
     return kExitPrinted;
