@@ -234,7 +234,9 @@ class Command {
     NoteFontSubstitution();
 
     const Outcome prepared = PrePrint1(p_);
-    if (!p_.prep.LineFilePath.empty() && io_.temp_file_made) io_.temp_file_made(p_.prep.LineFilePath);
+    if (!p_.prep.LineFilePath.empty() && io_.temp_file_made) {
+      io_.temp_file_made(p_.prep.LineFilePath);
+    }
     status = ExitStatusOf(prepared);
     if (status != kExitPrinted) return status;
     status_.EndLine();

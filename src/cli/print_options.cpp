@@ -54,7 +54,8 @@ std::optional<NumberList> ListOfNumbers(const std::string& text) {
     const std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
     const std::size_t dash = item.find('-');
     const auto first = WholeNumberIn(item.substr(0, dash), 1, kMost);
-    const auto last = dash == std::string::npos ? first : WholeNumberIn(item.substr(dash + 1), 1, kMost);
+    const auto last =
+        dash == std::string::npos ? first : WholeNumberIn(item.substr(dash + 1), 1, kMost);
     if (!first || !last || *last < *first) return std::nullopt;
     list.emplace_back(*first, *last);
     if (comma == std::string::npos) break;

@@ -184,7 +184,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("--sheets is for the booklet; 1, 2 and 4 up take --pages")},
       {{"--pages", "1", source}, 1,
        usage("--pages is for 1, 2 and 4 up; the booklet prints whole sheets: --sheets")},
-      {{"--sheets", "1,3", source}, 1, usage("--sheets 3: the file " + source + " prints 2 sheets")},
+      {{"--sheets", "1,3", source}, 1,
+       usage("--sheets 3: the file " + source + " prints 2 sheets")},
       {{"-l", "4", "--pages", "9", source}, 1,
        usage("--pages 9: the file " + source + " prints 8 pages")},
       // The PDF never takes the place of the text it is made from, neither job's.
@@ -199,7 +200,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
       {{empty}, 2, usage("Source File has 0 bytes\nthe file " + empty + " has nothing to print")},
       // A FILE that cannot be used does not stop the others.
       {{missing, source}, 2, usage("the file " + missing + " doesn't exist")},
-      {{"-P", "OneSided", source}, 3, usage("Your printer does not support\na feature Quireon II needs")},
+      {{"-P", "OneSided", source}, 3,
+       usage("Your printer does not support\na feature Quireon II needs")},
       {{"-P", "PortraitOnly", source}, 3,
        usage("Your printer PortraitOnly does not support features Quireon2 needs.")},
       // The window would go on after the refused size with stale metrics; a script stops.
@@ -230,7 +232,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
     std::string label = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
     EXPECT_EQ(r.Run(args, ini), c.status) << label;
     EXPECT_EQ(r.err.str(), c.err) << label;
-    const bool printed = c.status == 0 || (c.status == kExitSourceFailed && c.args.back() == source);
+    const bool printed =
+        c.status == 0 || (c.status == kExitSourceFailed && c.args.back() == source);
     EXPECT_EQ(r.surface.jobs_ended(), printed ? 1 : 0) << label;
     EXPECT_FALSE(r.surface.job_open()) << label;
 

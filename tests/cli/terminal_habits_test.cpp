@@ -157,7 +157,9 @@ Jobs PickSheets(const Jobs& whole, const std::string& feed, bool backs_reversed,
   }
   if (backs_reversed) {
     const int n = static_cast<int>(whole.second.size());
-    for (auto s = sheets.rbegin(); s != sheets.rend(); ++s) picked.second.push_back(whole.second[n - *s]);
+    for (auto s = sheets.rbegin(); s != sheets.rend(); ++s) {
+      picked.second.push_back(whole.second[n - *s]);
+    }
   } else if (feed != "duplex") {
     for (int s : sheets) picked.second.push_back(whole.second[s - 1]);
   }
@@ -200,7 +202,8 @@ TEST_F(TerminalHabitsTest, SheetsAndPagesPrintOnlyThoseInTheModesOrder) {
       // The flipped stack comes back last sheet first; so does an inkjet one in signatures.
       const std::string mode = feed;
       const bool reversed = mode == "flipped" || (mode == "inkjet" && c.signatures);
-      EXPECT_EQ(print(args), PickSheets(whole, feed, reversed, c.chosen)) << feed << " " << c.sheets;
+      EXPECT_EQ(print(args), PickSheets(whole, feed, reversed, c.chosen))
+          << feed << " " << c.sheets;
     }
   }
   // 2 up: sides "M1 M2", "M3 M4", ...; 4 up: "M1 M2 M3 M4", ... The chosen markers stay on
