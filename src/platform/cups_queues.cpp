@@ -213,7 +213,7 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   }
   OpenQueue q(queue);
   if (!q.ok()) RaisePrinterError(queue);  // gone, or no scheduler to take the job
-  // The user's own defaults for the queue first, as lp takes them.
+  // The user's own defaults for the queue (lpoptions) first, the job's over them.
   cups_option_t* job_options = nullptr;
   int option_count = 0;
   const cups_dest_t* dest = q.dest();
