@@ -7,12 +7,14 @@
 #include <ctime>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/print_command.h"
 #include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
 #include "platform/interruption.h"
+#include "platform/output_path.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 
@@ -65,6 +67,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   quireon2::SetSignalFilter(TakeInterruptAtPrompt);
   quireon2::EndOnSignals();
+  // A reader of standard output that goes away is a write failure, said as such.
+  ::signal(SIGPIPE, SIG_IGN);
   quireon2::KeepHeapTopForPages();  // the allocator would otherwise churn at every page
 
   quireon2::CupsSurface surface;
@@ -76,6 +80,14 @@ int main(int argc, char** argv) {
   io.input_is_terminal = ::isatty(STDIN_FILENO) == 1;
   io.wait_for_enter = WaitForEnter;
   io.set_pdf_output = [&surface](const std::string& path) { surface.SetPdfOutputPath(path); };
+  io.in = &std::cin;
+  io.copy_to_output = [](const std::string& path) {
+    std::cout.flush();
+    return quireon2::CopyFileTo(path, STDOUT_FILENO, "standard output");
+  };
+  io.set_job_options = [&surface](const std::vector<std::pair<std::string, std::string>>& o) {
+    surface.SetJobOptions(o);
+  };
   io.pdf_printer_name = quireon2::kPrintToPdf;
   io.print_service_running = quireon2::PrintServiceRunning;
   io.settings_path =

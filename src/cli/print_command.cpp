@@ -3,8 +3,12 @@
 #include "cli/print_command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -14,6 +18,7 @@
 #include "interfaces/paper_names.h"
 #include "platform/output_path.h"
 #include "platform/temp_file.h"
+#include "printing/page_order.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
 #include "printing/startup.h"
@@ -129,10 +134,14 @@ void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& o
 
 bool SelectPrinterByName(PrinterSurface& surface, const std::string& name) {
   std::vector<PrinterInfo> printers = surface.Printers();
-  for (std::size_t i = 0; i < printers.size(); ++i) {
-    if (printers[i].device_name == name) {
-      surface.SelectPrinter(i);
-      return true;
+  // CUPS itself takes a queue's name in any case; the very name comes first.
+  for (bool exact : {true, false}) {
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+      const std::string& device = printers[i].device_name;
+      if (exact ? device == name : SameIgnoringCase(device, name)) {
+        surface.SelectPrinter(i);
+        return true;
+      }
     }
   }
   return false;
@@ -158,11 +167,33 @@ std::string PrinterList(PrinterSurface& surface) {
   return list;
 }
 
+// The PDF "Print to PDF" writes for `name` when several FILEs are printed: NAME.pdf (a
+// name that ends in .pdf gets a second one) in `folder`, else beside the file.
+std::string PdfBeside(const std::string& name, const std::optional<std::string>& folder) {
+  const std::string pdf = SuggestedPdfPath(name, "", 1);
+  if (!folder) return pdf;
+  return (std::filesystem::path(*folder) / std::filesystem::path(pdf).filename()).string();
+}
+
+// A temporary file, removed with the object (and by a signal before that).
+class TempFile {
+ public:
+  TempFile() = default;
+  ~TempFile() {
+    if (!path.empty()) RemoveTempFile(path);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  std::string path;
+};
+
 class Command {
  public:
-  Command(CommandIo& io, const PrintOptions& o)
+  // `file_count`: how many FILEs the command prints, this run's among them.
+  Command(CommandIo& io, const PrintOptions& o, std::size_t file_count)
       : io_(io),
         o_(o),
+        file_count_(file_count),
         err_(*io.err),
         status_(err_, io.err_is_terminal, o.quiet),
         prompt_(err_, &status_, io.wait_for_enter, o.yes, o.quiet, io.input_is_terminal) {
@@ -186,11 +217,21 @@ class Command {
     int status = SetUpPrinter();
     if (status != kExitPrinted) return status;
 
-    ApplyPrintOptions(p_, window_, o_);
-    if (const auto problem = FileProblem(o_.file)) {
-      p_.prompt().Show("the file " + o_.file + " " + *problem);
+    const bool from_input = o_.file == "-";
+    PrintOptions run = o_;
+    if (from_input) {
+      status = KeepInput();
+      if (status != kExitPrinted) return status;
+      run.file = input_.path;
+    }
+    ApplyPrintOptions(p_, window_, run);
+    p_.prep.ShownName = o_.title ? *o_.title : from_input ? "stdin" : "";
+    if (const auto problem = FileProblem(run.file)) {
+      p_.prompt().Show(Named() + " " + *problem);
       return ExitStatusOf(Outcome::SourceFailed());
     }
+    status = CheckRunOptions();
+    if (status != kExitPrinted) return status;
 
     status = ExitStatusOf(PrepareForPrint(p_));
     if (status != kExitPrinted) return status;
@@ -203,24 +244,123 @@ class Command {
 
     const StatusCounts c = status_.counts().empty() ? StatusCounts() : status_.counts().back();
     std::ostringstream totals;
-    totals << "pages " << c.total_pages << ", sheets " << c.sheet_count
-           << ", sheets per signature " << c.sheets_per_signature << '\n';
+    totals << "pages " << c.total_pages << ", sheets " << c.sheet_count;
+    // Only a booklet in signatures has any.
+    if (InSignatures()) totals << ", sheets per signature " << c.sheets_per_signature;
+    totals << '\n';
     if (o_.count_only) {
       *io_.out << totals.str() << std::flush;
       return kExitPrinted;
     }
     if (!o_.quiet) err_ << totals.str() << std::flush;
     if (p_.prep.TotalPages <= 0) {
-      p_.prompt().Show("the file " + o_.file + " has nothing to print");
+      p_.prompt().Show(Named() + " has nothing to print");
       return ExitStatusOf(Outcome::SourceFailed());
+    }
+    status = CheckChosenNumbers();
+    if (status != kExitPrinted) return status;
+    // Without a terminal to answer it, the prompt between the sides would cancel the run
+    // with the first sides printed.
+    if (TwoPasses() && !o_.yes && !io_.input_is_terminal) {
+      return Usage("the booklet in this paper-feed mode waits for Enter between the two "
+                   "sides, and standard input is not a terminal: give -y to go on without "
+                   "waiting");
     }
     return Print();
   }
 
  private:
   int Usage(const std::string& reason) {
-    err_ << kCommandName << ": " << reason << '\n';
+    err_ << reason << '\n';
     return kExitBadUsage;
+  }
+
+  // The file as messages name it.
+  std::string Named() const {
+    return o_.file == "-" ? std::string("standard input") : "the file " + o_.file;
+  }
+
+  bool InSignatures() {
+    return p_.settings().Layout == kLayoutBooklet && p_.settings().DoSig != 0;
+  }
+
+  // A booklet printed in two passes, with the paper turned over by hand between them: two
+  // jobs, and the prompt between them.
+  bool TwoPasses() {
+    return p_.settings().Layout == kLayoutBooklet && p_.settings().PrinterMode != 2;  // duplex
+  }
+
+  // Standard input copied to a temporary file: the preparation reads its source twice.
+  int KeepInput() {
+    const std::string folder = temp_files_.Folder();
+    std::string error = "no temp folder to write to";
+    if (!folder.empty()) input_.path = temp_files_.MakeFile(folder, "q2in", &error);
+    if (input_.path.empty()) {
+      err_ << "standard input cannot be kept in the temp folder: " << error << '\n';
+      return kExitSourceFailed;
+    }
+    std::ofstream copy(input_.path, std::ios::binary | std::ios::trunc);
+    std::istream* in = io_.in;
+    errno = 0;
+    char chunk[65536];
+    while (in != nullptr && copy) {
+      in->read(chunk, sizeof chunk);
+      copy.write(chunk, in->gcount());
+      if (!*in) break;
+    }
+    const bool read = in == nullptr || !in->bad();
+    copy.close();
+    if (!copy || !read) {
+      const char* why = errno != 0 ? std::strerror(errno) : "a read or write failed";
+      err_ << "standard input cannot be kept in " << input_.path << ": " << why << '\n';
+      return kExitSourceFailed;
+    }
+    return kExitPrinted;
+  }
+
+  // What the options ask of this run once the saved settings are in: nothing is printed
+  // when they cannot be had.
+  int CheckRunOptions() {
+    if (o_.count_only) return kExitPrinted;
+    const bool booklet = p_.settings().Layout == kLayoutBooklet;
+    if (o_.sheets && !booklet) {
+      return Usage("--sheets is for the booklet; 1, 2 and 4 up take --pages");
+    }
+    if (o_.pages && booklet) {
+      return Usage("--pages is for 1, 2 and 4 up; the booklet prints whole sheets: --sheets");
+    }
+    if (TwoPasses() && output_ == "-") {
+      return Usage("--output - takes one PDF, and the booklet in this paper-feed mode prints "
+                   "two (one per side): choose --feed duplex or a file");
+    }
+    const std::optional<NumberList>& chosen = booklet ? o_.sheets : o_.pages;
+    p_.print.Chosen.clear();
+    if (chosen) {
+      for (const auto& [first, last] : *chosen) {
+        p_.print.Chosen.emplace_back(static_cast<Long>(first), static_cast<Long>(last));
+      }
+    }
+    return kExitPrinted;
+  }
+
+  // Chosen sheets or pages the run does not have.
+  int CheckChosenNumbers() {
+    const bool booklet = p_.settings().Layout == kLayoutBooklet;
+    long have = p_.prep.TotalPages;
+    if (booklet) {
+      have = p_.prep.SheetCount;
+      // Signatures hold equal numbers of sheets, so the last may add blank ones.
+      if (InSignatures()) {
+        have = p_.print.SigCount * SheetsPerSignature(p_.prep.SheetCount, p_.print.SigCount)
+                                       .value_or(0);
+      }
+    }
+    long highest = 0;
+    for (const auto& range : p_.print.Chosen) highest = std::max<long>(highest, range.second);
+    if (highest <= have) return kExitPrinted;
+    const char* what = booklet ? "sheets" : "pages";
+    return Usage("--" + std::string(what) + " " + std::to_string(highest) + ": " + Named() +
+                 " prints " + std::to_string(have) + " " + what);
   }
 
   // Start-up as the window does it, with the printer and paper the command line names and
@@ -232,8 +372,8 @@ class Command {
     steps.choose_printer = [&] {
       if (!o_.printer || SelectPrinterByName(surface, *o_.printer)) return true;
       if (io_.print_service_running && !io_.print_service_running()) {
-        err_ << kCommandName << ": the print service (CUPS) is not running, so the printer \""
-             << *o_.printer << "\" cannot be reached\n";
+        err_ << "the print service (CUPS) is not running, so the printer \"" << *o_.printer
+             << "\" cannot be reached\n";
         refused = kExitPrinterFailed;
         return false;
       }
@@ -259,15 +399,26 @@ class Command {
   int CheckPrinter() {
     PrinterSurface& surface = p_.surface();
     const bool is_pdf = surface.DeviceName() == io_.pdf_printer_name;
-    if (is_pdf && !o_.output && !o_.count_only) {
+    output_ = o_.output;
+    if (is_pdf && file_count_ > 1) {
+      if (output_) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(*output_, error)) {
+          return Usage("with several FILEs --output names a folder, not " + *output_);
+        }
+      }
+      const std::string name = o_.file != "-" ? o_.file : o_.title ? *o_.title : "stdin";
+      output_ = PdfBeside(name, output_);
+    }
+    if (is_pdf && !output_ && !o_.count_only) {
       return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
     }
-    if (is_pdf && o_.output && !o_.count_only) {
-      if (const auto over = OutputOverSource(*o_.output, o_.file)) {
+    if (is_pdf && output_ != "-" && output_ && !o_.count_only) {
+      if (const auto over = OutputOverSource(*output_, o_.file)) {
         return Usage("--output would write over the file to print, " + *over);
       }
       // The second job's file too, before the first one prints.
-      for (const std::string& path : {*o_.output, NumberedPath(*o_.output, 2)}) {
+      for (const std::string& path : {*output_, NumberedPath(*output_, 2)}) {
         if (const auto refusal = OutputRefusal(path)) {
           return Usage("--output " + path + ": " + *refusal);
         }
@@ -277,6 +428,11 @@ class Command {
       return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
                    surface.DeviceName() + "\"");
     }
+    if (is_pdf && (o_.copies || !o_.job_options.empty())) {
+      return Usage("--copies and --option go to a printer queue; \"" + io_.pdf_printer_name +
+                   "\" takes neither");
+    }
+    if (!is_pdf && io_.set_job_options) io_.set_job_options(JobOptions());
     if (o_.paper) {
       const int code = PaperCodeByName(*o_.paper);
       const std::vector<int> offered = surface.Papers(surface.DeviceName()).offered;
@@ -289,26 +445,61 @@ class Command {
     return kExitPrinted;
   }
 
+  // --copies and --option as CUPS job options. Copies of a booklet are whole booklets, so
+  // they come collated unless an --option says otherwise.
+  std::vector<std::pair<std::string, std::string>> JobOptions() const {
+    std::vector<std::pair<std::string, std::string>> options;
+    if (o_.copies) {
+      options.emplace_back("copies", std::to_string(*o_.copies));
+      if (*o_.copies > 1) {
+        options.emplace_back("multiple-document-handling", "separate-documents-collated-copies");
+      }
+    }
+    options.insert(options.end(), o_.job_options.begin(), o_.job_options.end());
+    return options;
+  }
+
   void NoteFontSubstitution() {
     if (!o_.font_name || o_.quiet) return;
     std::string used = p_.surface().FontName();
     if (!SameIgnoringCase(used, *o_.font_name)) {
       status_.EndLine();
-      err_ << kCommandName << ": the font \"" << *o_.font_name << "\" is printed as \"" << used
-           << "\"\n";
+      err_ << "the font \"" << *o_.font_name << "\" is printed as \"" << used << "\"\n";
     }
   }
 
   int Print() {
-    if (o_.output && io_.set_pdf_output) io_.set_pdf_output(*o_.output);
+    TempFile to_output;  // the PDF on its way to standard output
+    if (output_ == "-") {
+      const std::string folder = temp_files_.Folder();
+      std::string error = "no temp folder to write to";
+      if (!folder.empty()) to_output.path = temp_files_.MakeFile(folder, "q2out", &error);
+      if (to_output.path.empty()) {
+        err_ << "the PDF for standard output cannot be made in the temp folder: " << error
+             << '\n';
+        return kExitPrinterFailed;
+      }
+    }
+    const std::string pdf = output_ == "-" ? to_output.path : output_.value_or("");
+    if (!pdf.empty() && io_.set_pdf_output) io_.set_pdf_output(pdf);
     status_.SetUnit(p_.settings().Layout == kLayoutBooklet ? "sheets" : "pages");
     const Outcome printed = PrintNow(p_);
     status_.EndLine();
-    return ExitStatusOf(printed);
+    const int status = ExitStatusOf(printed);
+    if (status == kExitPrinted && output_ == "-" && io_.copy_to_output) {
+      if (const auto failure = io_.copy_to_output(to_output.path)) {
+        err_ << *failure << '\n';
+        return kExitPrinterFailed;
+      }
+    }
+    return status;
   }
 
   CommandIo& io_;
   const PrintOptions& o_;
+  std::size_t file_count_;
+  std::optional<std::string> output_;  // where "Print to PDF" writes this run's job 1
+  TempFile input_;                     // standard input's copy
   std::ostream& err_;
   TerminalStatus status_;
   TerminalPrompt prompt_;
@@ -319,11 +510,23 @@ class Command {
 
 }  // namespace
 
-int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io) {
+int RunPrintCommand(const std::vector<std::string>& args, CommandIo& given) {
+  PrefixedLines prefixed(*given.err, std::string(kCommandName) + ": ");
+  std::ostream err(&prefixed);
+  CommandIo io = given;
+  io.err = &err;
   ParsedCommandLine parsed = ParsePrintOptions(args);
+  if (parsed.error.empty() && parsed.options.files.empty() && !parsed.options.help &&
+      !parsed.options.version) {
+    // Text piped in is printed; a terminal is not read from unless "-" asks for it.
+    if (io.input_is_terminal) {
+      parsed.error = "no FILE to print was given";
+    } else {
+      parsed.options.files.push_back("-");
+    }
+  }
   if (!parsed.error.empty()) {
-    *io.err << kCommandName << ": " << parsed.error << "\nTry '" << kCommandName
-            << " --help' for more information.\n";
+    err << parsed.error << "\nTry '" << kCommandName << " --help' for more information.\n";
     return kExitBadUsage;
   }
   if (parsed.options.help) {
@@ -334,8 +537,16 @@ int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io) {
     *io.out << kCommandName << " " << QUIREON2_VERSION << '\n';
     return kExitPrinted;
   }
-  Command command(io, parsed.options);
-  return command.Run();
+  int status = kExitPrinted;
+  for (const std::string& file : parsed.options.files) {
+    PrintOptions options = parsed.options;
+    options.file = file;
+    const int printed = Command(io, options, parsed.options.files.size()).Run();
+    if (printed == kExitPrinted) continue;
+    if (printed != kExitSourceFailed) return printed;
+    status = printed;  // the other FILEs still print
+  }
+  return status;
 }
 
 }  // namespace quireon2

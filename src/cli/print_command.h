@@ -4,8 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/print_options.h"
@@ -29,6 +32,7 @@ struct CommandIo {
   PrinterSurface* surface = nullptr;
   std::ostream* out = nullptr;  // --help, --version, --count
   std::ostream* err = nullptr;  // status, progress, messages
+  std::istream* in = nullptr;   // standard input, read for the FILE "-"
   // Shows the message boxes instead of the terminal (another front end; a test).
   Prompt* prompt = nullptr;
   bool err_is_terminal = false;
@@ -41,6 +45,12 @@ struct CommandIo {
   // Whether the print service answers; asked when the printer named on the command line
   // is not in the list. Unset: it is taken to answer.
   std::function<bool()> print_service_running;
+  // Writes the file at `path` to standard output (the PDF of "-o -"); the reason when it
+  // cannot, which names what failed.
+  std::function<std::optional<std::string>(const std::string& path)> copy_to_output;
+  // Gives the printer the job options of the run's jobs (--copies, --option).
+  std::function<void(const std::vector<std::pair<std::string, std::string>>& options)>
+      set_job_options;
   std::string pdf_printer_name = "Print to PDF";
   std::string settings_path;  // the program's settings file, used without --settings
   std::string today;          // MM-DD-YYYY, for headers and footers
@@ -51,11 +61,14 @@ struct CommandIo {
 // PrintOrientation and the chosen layout's font, which the window's rules keep current.
 void ApplyPrintOptions(Program& p, MemoryControls& window, const PrintOptions& options);
 
-// Makes the printer called `name` current. False when no installed printer has it.
+// Makes the printer called `name` current, matched without regard to case when no printer
+// has the very name. False when no installed printer has it.
 bool SelectPrinterByName(PrinterSurface& surface, const std::string& name);
 
 // Runs the command for `args` (the arguments after the program name) and returns the exit
-// status. The settings file is read, never written.
+// status. Each FILE is a run of its own, one after another; a FILE that cannot be used is
+// passed over (status 2 at the end), any other failure stops the command. Every line on
+// `err` begins with the command's name. The settings file is read, never written.
 int RunPrintCommand(const std::vector<std::string>& args, CommandIo& io);
 
 }  // namespace quireon2

@@ -1,6 +1,7 @@
 // Reading the command line of quireon2-print into PrintOptions, and its --help text.
 #include "cli/print_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 
@@ -43,6 +44,26 @@ std::optional<HeaderFooterItems> ItemList(const std::string& text) {
   return items;
 }
 
+// "3", "5-7", "1,4": whole numbers from 1, each range in order.
+std::optional<NumberList> ListOfNumbers(const std::string& text) {
+  constexpr int kMost = 99999;
+  NumberList list;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+    const std::size_t dash = item.find('-');
+    const auto first = WholeNumberIn(item.substr(0, dash), 1, kMost);
+    const auto last =
+        dash == std::string::npos ? first : WholeNumberIn(item.substr(dash + 1), 1, kMost);
+    if (!first || !last || *last < *first) return std::nullopt;
+    list.emplace_back(*first, *last);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return list;
+}
+
 struct KnownOption {
   char short_name;  // 0 when there is none
   const char* long_name;
@@ -57,7 +78,8 @@ constexpr KnownOption kOptions[] = {
     {0, "no-expand-tabs", false}, {'y', "yes", false},        {'n', "count", false},
     {'q', "quiet", false},       {0, "settings", true},       {'h', "help", false},
     {'V', "version", false},     {0, "no-signatures", false}, {0, "paper", true},
-    {0, "tab-stops", false},
+    {0, "tab-stops", false},     {0, "copies", true},         {0, "option", true},
+    {0, "sheets", true},         {0, "pages", true},          {0, "title", true},
 };
 
 // Applies one recognised option; returns an error text or empty.
@@ -96,6 +118,28 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
   } else if (name == "output") {
     if (value.empty()) return "--output needs a file name";
     o.output = value;
+  } else if (name == "copies") {
+    o.copies = WholeNumberIn(value, 1, 9999);
+    if (!o.copies) return "--copies takes a whole number from 1 to 9999, not \"" + value + "\"";
+  } else if (name == "option") {
+    const std::size_t eq = value.find('=');
+    if (eq == 0 || eq == std::string::npos) {
+      return "--option takes KEY=VALUE, not \"" + value + "\"";
+    }
+    const std::string key = Lower(value.substr(0, eq));
+    // The layout is drawn for the sides and paper the program asks for.
+    if (key == "sides") return "--option sides: the paper-feed mode (--feed) sets the sides";
+    if (key == "media") return "--option media: --paper sets the paper";
+    o.job_options.emplace_back(value.substr(0, eq), value.substr(eq + 1));
+  } else if (name == "sheets" || name == "pages") {
+    auto list = ListOfNumbers(value);
+    if (!list) {
+      return "--" + name + " takes numbers and ranges from 1 separated by commas (3,5-7), not \"" +
+             value + "\"";
+    }
+    (name == "sheets" ? o.sheets : o.pages) = list;
+  } else if (name == "title") {
+    o.title = value;
   } else if (name == "paper") {
     if (value.empty()) return "--paper needs a paper name";
     o.paper = value;
@@ -159,7 +203,7 @@ const KnownOption* FindShort(char name) {
 ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
   ParsedCommandLine result;
   PrintOptions& o = result.options;
-  std::vector<std::string> files;
+  std::vector<std::string>& files = o.files;
   bool options_ended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -238,21 +282,22 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
     result.error = "--tab-stops and --no-expand-tabs contradict each other";
   } else if (o.signatures && *o.signatures > 0 && o.layout && *o.layout != 3) {
     result.error = "--signatures needs the booklet layout";
-  } else if (files.empty()) {
-    result.error = "no FILE to print was given";
-  } else if (files.size() > 1) {
-    result.error = "only one FILE can be printed at a time, got \"" + files[0] + "\" and \"" +
-                   files[1] + "\"";
-  } else {
-    o.file = files[0];
+  } else if (std::count(files.begin(), files.end(), "-") > 1) {
+    result.error = "standard input (-) can be printed only once";
+  } else if (o.output == "-" && files.size() > 1) {
+    result.error = "--output - writes the PDF of one FILE, not of " + std::to_string(files.size());
+  } else if (o.sheets && o.pages) {
+    result.error = "--sheets is for the booklet and --pages for 1, 2 and 4 up: not both";
   }
   return result;
 }
 
 std::string UsageText() {
-  return "Usage: quireon2-print [OPTIONS] FILE\n"
-         "Prints a plain text file as a folded booklet or 1, 2 or 4 pages per sheet side,\n"
+  return "Usage: quireon2-print [OPTIONS] [FILE...]\n"
+         "Prints plain text files as folded booklets or 1, 2 or 4 pages per sheet side,\n"
          "with the settings of the Quireon2 window unless an option says otherwise.\n"
+         "Each FILE is printed on its own, one after another. With no FILE, or when FILE\n"
+         "is -, the text is read from standard input.\n"
          "\n"
          "  -l, --layout 1|2|4|booklet     layout (default: the saved layout)\n"
          "  -s, --signatures N             booklet in N signatures (N from 1 to 99)\n"
@@ -262,7 +307,17 @@ std::string UsageText() {
          "  -P, --printer NAME             a CUPS queue or \"Print to PDF\"\n"
          "                                 (default: the program's printer)\n"
          "  -o, --output FILE.pdf          where \"Print to PDF\" writes the job; a second job\n"
-         "                                 of the run gets -2 before the extension\n"
+         "                                 of the run gets -2 before the extension; - is\n"
+         "                                 standard output; with several FILEs a folder\n"
+         "                                 (default there: NAME.pdf beside each FILE)\n"
+         "      --copies N                 copies of each job (printer queues only)\n"
+         "      --option KEY=VALUE         a CUPS job option, over the queue's lpoptions;\n"
+         "                                 may be repeated (printer queues only)\n"
+         "      --sheets LIST              print only these sheets of the booklet, both\n"
+         "                                 sides (LIST: 3 or 5-7 or 1,4)\n"
+         "      --pages LIST               print only these pages of 1, 2 or 4 up\n"
+         "      --title TEXT               the file name headers, footers and the job show\n"
+         "                                 (default: the file's; \"stdin\" for standard input)\n"
          "      --paper NAME               paper for this run only: A4, Letter, Legal, A5, ...\n"
          "                                 (default: the printer's own)\n"
          "  -f, --font NAME                font of the chosen layout\n"
@@ -275,16 +330,22 @@ std::string UsageText() {
          "                                 counted from the start of its line\n"
          "      --no-expand-tabs           print tabs as they are\n"
          "  -y, --yes                      do not wait for Enter between the two sides\n"
+         "                                 (a booklet printed in two passes needs it when\n"
+         "                                 standard input is not a terminal)\n"
          "  -n, --count                    prepare only and print the page and sheet counts\n"
+         "                                 (and sheets per signature, when in signatures)\n"
          "  -q, --quiet                    no progress output\n"
          "      --settings FILE            read the settings from FILE (never written)\n"
          "  -h, --help                     this text\n"
          "  -V, --version                  the program's version\n"
          "\n"
-         "Exit status: 0 printed or counted, 1 bad usage, 2 the file (or a setting it needs)\n"
-         "could not be used, 3 the printer failed or refused a setting, 4 cancelled at the\n"
-         "prompt. Ended by a signal (SIGINT, SIGTERM, SIGHUP), it leaves no file behind,\n"
-         "cancels a job it was sending and ends with 128 + the signal's number.\n";
+         "Printer names are matched without regard to case.\n"
+         "\n"
+         "Exit status: 0 printed or counted, 1 bad usage, 2 a file (or a setting it needs)\n"
+         "could not be used (the other FILEs are still printed), 3 the printer failed or\n"
+         "refused a setting, or the output could not be written, 4 cancelled at the prompt.\n"
+         "Ended by a signal (SIGINT, SIGTERM, SIGHUP), it leaves no file behind, cancels a\n"
+         "job it was sending and ends with 128 + the signal's number.\n";
 }
 
 }  // namespace quireon2

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quireon2 {
@@ -15,13 +16,21 @@ struct HeaderFooterItems {
   bool date = false;
 };
 
+// Sheet or page numbers from 1, as ranges first to last ("3", "5-7", "1,4").
+using NumberList = std::vector<std::pair<long, long>>;
+
 // Every choice the command line makes; an empty optional keeps the saved setting.
 struct PrintOptions {
   std::optional<int> layout;         // layout code 0..3
   std::optional<int> signatures;     // N >= 1: booklet in N signatures; 0: no signatures
   std::optional<int> printer_mode;   // paper-feed mode 0..3
   std::optional<std::string> printer;
-  std::optional<std::string> output;  // where "Print to PDF" writes job 1
+  std::optional<std::string> output;  // where "Print to PDF" writes job 1; "-" standard output
+  std::optional<int> copies;
+  std::vector<std::pair<std::string, std::string>> job_options;  // --option KEY=VALUE, in order
+  std::optional<NumberList> sheets;  // of a booklet
+  std::optional<NumberList> pages;   // of 1, 2 and 4 up
+  std::optional<std::string> title;  // the name headers, footers and the job give the text
   std::optional<std::string> paper;   // a paper name for this run ("A4", "letter")
   std::optional<std::string> font_name;
   std::optional<int> font_size;      // points
@@ -37,7 +46,8 @@ struct PrintOptions {
   std::optional<std::string> settings_file;
   bool help = false;
   bool version = false;
-  std::string file;
+  std::vector<std::string> files;  // "-" is standard input
+  std::string file;                // the one the run prints, set by the caller
 };
 
 // The outcome of reading the command line: options, or the reason it is not usable.
@@ -47,8 +57,8 @@ struct ParsedCommandLine {
 };
 
 // Reads the arguments after the program name. Options may be given as "-l 2", "-l2",
-// "--layout 2" or "--layout=2"; "--" ends the options. Exactly one FILE is needed unless
-// --help or --version is given.
+// "--layout 2" or "--layout=2"; "--" ends the options. No FILE leaves `files` empty, for
+// the caller to read standard input or refuse.
 ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args);
 
 // The text --help prints.

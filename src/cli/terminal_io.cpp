@@ -20,6 +20,20 @@ std::string TerminalText(const std::string& text) {
   return lines;
 }
 
+PrefixedLines::PrefixedLines(std::ostream& out, std::string prefix)
+    : out_(out), prefix_(std::move(prefix)) {}
+
+PrefixedLines::int_type PrefixedLines::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  const char ch = traits_type::to_char_type(c);
+  if (line_start_ && ch != '\n' && ch != '\r') out_ << prefix_;
+  out_.put(ch);
+  line_start_ = ch == '\n' || ch == '\r';
+  return out_ ? c : traits_type::eof();
+}
+
+int PrefixedLines::sync() { return out_.flush() ? 0 : -1; }
+
 TerminalStatus::TerminalStatus(std::ostream& err, bool is_terminal, bool quiet)
     : err_(err), is_terminal_(is_terminal), quiet_(quiet) {}
 

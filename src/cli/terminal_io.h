@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <ostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,23 @@ class TerminalPrompt : public Prompt {
   bool yes_;
   bool quiet_;
   bool input_echoes_;
+};
+
+// Writes through to `out` with `prefix` at the start of every line, so that each line of
+// standard error says which program wrote it. A carriage return (a status line drawn again)
+// starts a line too.
+class PrefixedLines : public std::streambuf {
+ public:
+  PrefixedLines(std::ostream& out, std::string prefix);
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  std::ostream& out_;
+  std::string prefix_;
+  bool line_start_ = true;
 };
 
 // A message box text as terminal lines: the CR LF between its lines becomes LF.

@@ -97,6 +97,21 @@ std::optional<Paper> PaperInForce(const OpenQueue& q) {
 
 bool Failed(ipp_status_t status) { return status > IPP_STATUS_OK_EVENTS_COMPLETE; }
 
+// Whether an option of a destination is one for its jobs, such as the user's lpoptions,
+// rather than one of the facts about the printer that come with the destination.
+bool IsUserOption(const char* name) {
+  static const char* const kFacts[] = {
+      "auth-info-required",        "device-uri",          "printer-commands",
+      "printer-info",              "printer-is-accepting-jobs", "printer-is-shared",
+      "printer-is-temporary",      "printer-location",    "printer-make-and-model",
+      "printer-state",             "printer-state-change-time", "printer-state-reasons",
+      "printer-type",              "printer-uri-supported"};
+  for (const char* fact : kFacts) {
+    if (std::strcmp(name, fact) == 0) return false;
+  }
+  return std::strncmp(name, "marker-", 7) != 0;
+}
+
 }  // namespace
 
 std::vector<CupsDestination> ListCupsDestinations() {
@@ -199,8 +214,16 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   }
   OpenQueue q(queue);
   if (!q.ok()) RaisePrinterError(queue);  // gone, or no scheduler to take the job
+  // The user's own defaults for the queue (lpoptions) first, the job's over them.
   cups_option_t* job_options = nullptr;
   int option_count = 0;
+  const cups_dest_t* dest = q.dest();
+  for (int i = 0; i < dest->num_options; ++i) {
+    const cups_option_t& option = dest->options[i];
+    if (IsUserOption(option.name)) {
+      option_count = cupsAddOption(option.name, option.value, option_count, &job_options);
+    }
+  }
   for (const auto& [name, value] : options) {
     option_count = cupsAddOption(name.c_str(), value.c_str(), option_count, &job_options);
   }

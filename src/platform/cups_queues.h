@@ -59,8 +59,9 @@ int QueueCapability(const QueueFacts& facts, int query);
 // the queue is unknown or the file cannot be written.
 bool KeepQueueMedia(const std::string& queue, const std::string& media);
 
-// Sends the PDF file `pdf_path` to `queue` as one application/pdf document with these job
-// options, read and sent a piece at a time. Returns the CUPS job id. Raises RuntimeError 482
+// Sends the PDF file `pdf_path` to `queue` as one application/pdf document with the user's
+// options for the queue (lpoptions) and these job options over them, read and sent a piece
+// at a time. Returns the CUPS job id. Raises RuntimeError 482
 // with the scheduler's message when the queue refuses or the transfer fails (a job already
 // created is then cancelled), 75 when the file cannot be opened.
 int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std::string& title,

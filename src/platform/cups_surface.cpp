@@ -349,8 +349,8 @@ void CupsSurface::EndDoc() {
     pdf_folder_ = fs::absolute(fs::path(target_.pdf_path), error).parent_path().string();
     return;
   }
-  std::vector<std::pair<std::string, std::string>> options = {
-      {CUPS_SIDES, SidesKeyword(target_.duplex)}};
+  std::vector<std::pair<std::string, std::string>> options = job_options_;
+  options.emplace_back(CUPS_SIDES, SidesKeyword(target_.duplex));
   if (!target_.media.empty()) options.emplace_back(CUPS_MEDIA, target_.media);
   last_job_id_ = SendPdfFile(target_.queue, job->file().path(), target_.title, options);
 }

@@ -40,6 +40,11 @@ class CupsSurface : public PrinterSurface {
   // For callers without windows: job 1 of a run goes to `path`, job 2 to path with -2
   // before the extension, and so on.
   void SetPdfOutputPath(const std::string& path);
+  // CUPS job options every job to a queue takes from now on (copies=2, ...), on top of the
+  // user's own for the queue; the sides and paper of the layout stay the program's.
+  void SetJobOptions(std::vector<std::pair<std::string, std::string>> options) {
+    job_options_ = std::move(options);
+  }
 
   // The CUPS job id of the last job sent to a queue (0 before any), and the file the last
   // "Print to PDF" job was written to.
@@ -142,6 +147,7 @@ class CupsSurface : public PrinterSurface {
   int job_number_ = 0;  // jobs started since SetDocumentName
   PdfPathCallback pdf_path_callback_;
   std::string pdf_output_path_;
+  std::vector<std::pair<std::string, std::string>> job_options_;
   std::unique_ptr<PdfJob> job_;
   JobTarget target_;
   GlyphPen pen_;

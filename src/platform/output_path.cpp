@@ -1,6 +1,7 @@
 // Names of the files "Print to PDF" writes.
 #include "platform/output_path.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +61,28 @@ std::optional<std::string> OutputRefusal(const std::string& path) {
     default:
       return std::string("is not a regular file");
   }
+}
+
+std::optional<std::string> CopyFileTo(const std::string& path, int fd,
+                                      const std::string& fd_name) {
+  const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return path + ": " + std::strerror(errno);
+  std::optional<std::string> failure;
+  char chunk[65536];
+  while (!failure) {
+    const ssize_t got = ::read(in, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) failure = path + ": " + std::strerror(errno);
+    if (got <= 0) break;
+    for (ssize_t done = 0; done < got && !failure;) {
+      const ssize_t put = ::write(fd, chunk + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) failure = fd_name + ": " + std::strerror(errno);
+      done += put > 0 ? put : 0;
+    }
+  }
+  ::close(in);
+  return failure;
 }
 
 }  // namespace quireon2

@@ -148,7 +148,9 @@ void PrintHeaderFooter(Program& p, long page, int which) {
   }
 
   if ((header ? s.HFileTitle : s.FFileTitle) != 0) {
-    const std::string name = s.DoPath != 0 ? FileTitle(s.TextFile) : s.TextFile;
+    const std::string name = !p.prep.ShownName.empty() ? p.prep.ShownName
+                             : s.DoPath != 0              ? FileTitle(s.TextFile)
+                                                          : s.TextFile;
     surface.SetCurrentX(static_cast<double>(RoundHalfEven(width - surface.TextWidth(name)) / 2) +
                         x0);
     surface.Print(name, false);

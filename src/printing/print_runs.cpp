@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "interfaces/printer_surface.h"
 #include "interfaces/prompt.h"
@@ -73,6 +75,25 @@ class RunGuard {
   Program& p_;
   std::optional<int> saved_duplex_;
 };
+
+// Whether sheet or page `n` prints: all do unless some were chosen.
+bool Chosen(const Program& p, long n) {
+  const auto& chosen = p.print.Chosen;
+  if (chosen.empty()) return true;
+  for (const auto& [first, last] : chosen) {
+    if (n >= first && n <= last) return true;
+  }
+  return false;
+}
+
+// The sheets of a booklet of `count` sheets that print, outermost first.
+std::vector<long> ChosenSheets(const Program& p, long count) {
+  std::vector<long> sheets;
+  for (long s = 1; s <= count; ++s) {
+    if (Chosen(p, s)) sheets.push_back(s);
+  }
+  return sheets;
+}
 
 // The prompt between the passes; true to go on with the second sides.
 bool AskForSecondSides(Program& p) {
@@ -142,16 +163,29 @@ void PrintSignatureSide(Program& p, LineFileReader& file, int side, long sheet, 
 
 namespace {
 
-// Side `side` of every sheet of every signature, in stack order or, `backwards`, from the
-// last sheet of the last signature; the last side printed ends the job.
-void PrintSignaturePass(Program& p, LineFileReader& file, int side, long g_count, long s_count,
-                        bool backwards) {
-  for (long gi = 1; gi <= g_count; ++gi) {
-    for (long si = 1; si <= s_count; ++si) {
-      const long g = backwards ? g_count + 1 - gi : gi;
-      const long s = backwards ? s_count + 1 - si : si;
-      PrintSignatureSide(p, file, side, s, g, gi == g_count && si == s_count);
+// A sheet of the signatures: its signature, then its place in it.
+using SignatureSheet = std::pair<long, long>;
+
+// The sheets that print of `g_count` signatures of `s_count` sheets, in stack order; the
+// stack counts its sheets through the signatures.
+std::vector<SignatureSheet> ChosenSignatureSheets(const Program& p, long g_count, long s_count) {
+  std::vector<SignatureSheet> stack;
+  for (long g = 1; g <= g_count; ++g) {
+    for (long s = 1; s <= s_count; ++s) {
+      if (Chosen(p, (g - 1) * s_count + s)) stack.emplace_back(g, s);
     }
+  }
+  return stack;
+}
+
+// Side `side` of every sheet of the stack, in stack order or, `backwards`, from its last
+// sheet; the last side printed ends the job.
+void PrintSignaturePass(Program& p, LineFileReader& file, int side,
+                        const std::vector<SignatureSheet>& stack, bool backwards) {
+  const std::size_t n = stack.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& [g, s] = stack[backwards ? n - 1 - i : i];
+    PrintSignatureSide(p, file, side, s, g, i + 1 == n);
   }
 }
 
@@ -171,12 +205,23 @@ Outcome PrintNUp(Program& p) {
 
     LineFileReader file(p.prep.LineFilePath);
     const long total = p.prep.TotalPages;
+    // A sheet side prints when one of its pages is chosen, the others' cells left blank.
+    const long per_side = s.Layout == kLayout4Up ? 4 : s.Layout == kLayout2Up ? 2 : 1;
+    std::vector<bool> side_prints(static_cast<std::size_t>((total + per_side - 1) / per_side));
+    long last_side = -1;
     for (long page = 1; page <= total; ++page) {
+      if (!Chosen(p, page)) continue;
+      last_side = (page - 1) / per_side;
+      side_prints[static_cast<std::size_t>(last_side)] = true;
+    }
+    for (long page = 1; page <= total; ++page) {
+      const long side = (page - 1) / per_side;
+      if (!side_prints[static_cast<std::size_t>(side)]) continue;
       p.status().SetProgress(total, page);
       const NUpPlace place = NUpPlacement(s.Layout, page, total);
       p.print.CellIndex = static_cast<Integer>(place.cell);
-      RenderPage(p, file, page);
-      if (place.ends_side) EndSide(p, page == total);
+      if (Chosen(p, page)) RenderPage(p, file, page);
+      if (place.ends_side) EndSide(p, side == last_side);
     }
     file.Close();
     p.status().ShowStatus(kCompleted);
@@ -191,39 +236,41 @@ Outcome PrintBooklet(Program& p) {
     PrinterSurface& surface = p.surface();
     StatusSink& status = p.status();
     surface.SetOrientation(p.prep.PrintOrientation);
-    const long n = p.prep.SheetCount;
+    const std::vector<long> sheets = ChosenSheets(p, p.prep.SheetCount);
+    const long n = static_cast<long>(sheets.size());
+    const auto sheet = [&sheets](long i) { return sheets[static_cast<std::size_t>(i - 1)]; };
     const int mode = p.settings().PrinterMode;
     switch (mode) {
       case 0:
       case 1:
       case 3:
-        for (long s = 1; s <= n; ++s) {
-          status.SetProgress(n, s);
-          PrintBookletSide(p, file, 1, s, s == n);
+        for (long i = 1; i <= n; ++i) {
+          status.SetProgress(n, i);
+          PrintBookletSide(p, file, 1, sheet(i), i == n);
         }
         if (!AskForSecondSides(p)) return false;
         status.ShowStatus("Printing Side 2");
         surface.SetOrientation(p.prep.PrintOrientation);
         if (mode == 1) {
           // The flipped stack comes back last sheet on top.
-          for (long s = n; s >= 1; --s) {
-            PrintBookletSide(p, file, 2, s, s == 1);
-            status.SetProgress(n, n - s);
+          for (long i = n; i >= 1; --i) {
+            PrintBookletSide(p, file, 2, sheet(i), i == 1);
+            status.SetProgress(n, n - i);
           }
         } else {
-          for (long s = 1; s <= n; ++s) {
-            status.SetProgress(n, s);
-            PrintBookletSide(p, file, 2, s, s == n);
+          for (long i = 1; i <= n; ++i) {
+            status.SetProgress(n, i);
+            PrintBookletSide(p, file, 2, sheet(i), i == n);
           }
         }
         break;
       case 2:
         status.ShowStatus("Printing Duplex");
         guard.StartDuplex();
-        for (long s = 1; s <= n; ++s) {
-          status.SetProgress(n, s);
-          PrintBookletSide(p, file, 1, s, false);
-          PrintBookletSide(p, file, 2, s, s == n);
+        for (long i = 1; i <= n; ++i) {
+          status.SetProgress(n, i);
+          PrintBookletSide(p, file, 1, sheet(i), false);
+          PrintBookletSide(p, file, 2, sheet(i), i == n);
         }
         guard.EndDuplex();
         break;
@@ -241,31 +288,30 @@ Outcome PrintSignatures(Program& p) {
     const std::optional<long> per_sig = SheetsPerSignature(p.prep.SheetCount, g_count);
     if (!per_sig) RaiseFailure(kDivisionByZero);
     p.print.SheetsPerSig = CheckedInteger(*per_sig);
-    const long s_count = *per_sig;
+    const std::vector<SignatureSheet> stack = ChosenSignatureSheets(p, g_count, *per_sig);
     const int mode = p.settings().PrinterMode;
     switch (mode) {
       case 0:
       case 1:
       case 3:
-        PrintSignaturePass(p, file, 1, g_count, s_count, false);
+        PrintSignaturePass(p, file, 1, stack, false);
         if (!AskForSecondSides(p)) return false;
         status.ShowStatus("Printing Side 2");
         if (mode == 0) {
-          PrintSignaturePass(p, file, 2, g_count, s_count, false);
+          PrintSignaturePass(p, file, 2, stack, false);
         } else {
           // The stack comes back with the last sheet of the last signature on top.
           p.surface().SetOrientation(p.prep.PrintOrientation);
-          PrintSignaturePass(p, file, 2, g_count, s_count, true);
+          PrintSignaturePass(p, file, 2, stack, true);
         }
         break;
       case 2:
         status.ShowStatus("Printing Double Sided");
         guard.StartDuplex();
-        for (long g = 1; g <= g_count; ++g) {
-          for (long s = 1; s <= s_count; ++s) {
-            PrintSignatureSide(p, file, 1, s, g, false);
-            PrintSignatureSide(p, file, 2, s, g, s == s_count && g == g_count);
-          }
+        for (std::size_t i = 0; i < stack.size(); ++i) {
+          const auto& [g, s] = stack[i];
+          PrintSignatureSide(p, file, 1, s, g, false);
+          PrintSignatureSide(p, file, 2, s, g, i + 1 == stack.size());
         }
         guard.EndDuplex();
         // The message stands for each of the run's two passes, the second printing nothing.

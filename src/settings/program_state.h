@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quireon2 {
@@ -116,6 +117,9 @@ struct PrepState {
   Long TotalPages = 0;
   Integer SheetCount = 0;
   Integer PageLines = 0;
+  // The name headers, footers and the job's title give the text instead of the file's own
+  // (text read from a pipe has none worth showing); empty: the file's.
+  std::string ShownName;
 };
 
 // Values owned by the print runs.
@@ -125,6 +129,10 @@ struct PrintState {
   Integer SheetsPerSig = 0;
   Integer LeftPage = 0;
   Integer RightPage = 0;
+  // Only these sheets of a booklet (counted through its signatures) or these pages of 1, 2
+  // and 4 up print, each where the whole run puts it, in the run's order: ranges first to
+  // last, from 1. Empty: everything prints.
+  std::vector<std::pair<Long, Long>> Chosen;
 };
 
 // What the routines reach the outside world through. None is owned here.

@@ -87,7 +87,7 @@ Outcome PrePrint1(Program& p) {
   s.TextFile = TrimBlanks(p.window().Text(TextBox::kText1));
   if (s.TextFile.empty()) return Outcome::SourceFailed();
   try {
-    p.surface().SetDocumentName(s.TextFile);
+    p.surface().SetDocumentName(prep.ShownName.empty() ? s.TextFile : prep.ShownName);
   } catch (const RuntimeError&) {
     // Only the job's title depends on it.
   }

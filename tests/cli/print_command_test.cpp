@@ -64,7 +64,8 @@ class RewordingPrompt : public Prompt {
   std::string shown;
 };
 
-// One run of the command with its own surface and terminal; standard input is at its end.
+// One run of the command with its own surface and terminal; standard input is a terminal
+// at its end.
 struct CommandRun {
   RecordingSurface surface{Printers()};
   std::ostringstream out, err;
@@ -77,6 +78,7 @@ struct CommandRun {
     io.out = &out;
     io.err = &err;
     io.err_is_terminal = terminal;
+    io.input_is_terminal = true;
     io.prompt = prompt;
     io.settings_path = settings_path;
     return RunPrintCommand(args, io);
@@ -98,7 +100,9 @@ class PrintCommandTest : public ::testing::Test {
     t.program.settings_state.ini_path = WriteSettings(saved);
     LoadSettings(t.program);
     SetOptions(t.program);
-    ApplyPrintOptions(t.program, t.window, ParsePrintOptions(args).options);
+    PrintOptions options = ParsePrintOptions(args).options;
+    options.file = options.files.back();
+    ApplyPrintOptions(t.program, t.window, options);
     GetOptions(t.program);
   }
 
@@ -106,8 +110,9 @@ class PrintCommandTest : public ::testing::Test {
 };
 
 // Every way a run can go wrong gives its exit status and the reason, word for word, and no
-// job is left open or ended as if printed. The status comes from how the run ended, never
-// from the words shown: with every message reworded it stays the same.
+// job is left open or ended as if printed. Every line on standard error begins with the
+// command's name. The status comes from how the run ended, never from the words shown:
+// with every message reworded it stays the same.
 TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   std::string ini = WriteSettings({"Layout= 3", "PrinterMode= 2"});
   std::string source = dir.Write("eight.txt", MarkerPages(8));
@@ -116,7 +121,12 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   std::string three = dir.Write("three.txt", MarkerPages(3));
   std::string notes2 = dir.Write("notes-2.txt", MarkerPages(2));
   std::string limited = dir.Write("limit.ini", "[Quireon2]\nLayout= 0\nMaxPages= 2\n");
-  auto usage = [](const std::string& reason) { return "quireon2-print: " + reason + "\n"; };
+  auto usage = [](const std::string& text) {
+    std::string lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines += "quireon2-print: " + line + "\n";
+    return lines;
+  };
   auto bad = [&](const std::string& reason) {
     return usage(reason + "\nTry 'quireon2-print --help' for more information.");
   };
@@ -143,7 +153,19 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        bad("--tab-stops and --no-expand-tabs contradict each other")},
       {{"-l", "2", "-s", "2", "f"}, 1, bad("--signatures needs the booklet layout")},
       {{}, 1, bad("no FILE to print was given")},
-      {{"a", "b"}, 1, bad("only one FILE can be printed at a time, got \"a\" and \"b\"")},
+      {{"-", "a", "-"}, 1, bad("standard input (-) can be printed only once")},
+      {{"-o", "-", "a", "b"}, 1, bad("--output - writes the PDF of one FILE, not of 2")},
+      {{"--sheets", "1", "--pages", "1", "f"}, 1,
+       bad("--sheets is for the booklet and --pages for 1, 2 and 4 up: not both")},
+      {{"--sheets", "3-2", "f"}, 1,
+       bad("--sheets takes numbers and ranges from 1 separated by commas (3,5-7), not \"3-2\"")},
+      {{"--pages=1,", "f"}, 1,
+       bad("--pages takes numbers and ranges from 1 separated by commas (3,5-7), not \"1,\"")},
+      {{"--copies", "0", "f"}, 1, bad("--copies takes a whole number from 1 to 9999, not \"0\"")},
+      {{"--option", "=x", "f"}, 1, bad("--option takes KEY=VALUE, not \"=x\"")},
+      {{"--option", "Sides=one-sided", "f"}, 1,
+       bad("--option sides: the paper-feed mode (--feed) sets the sides")},
+      {{"--option", "media=A4", "f"}, 1, bad("--option media: --paper sets the paper")},
       {{"--bogus", "f"}, 1, bad("unknown option --bogus")},
       {{"-yx", "f"}, 1, bad("unknown option -x")},
       {{"f", "-z"}, 1, bad("-z needs a value")},
@@ -153,6 +175,21 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  OneSided\n  "
              "Print to PDF\n  PortraitOnly\n  FixedSize")},
       {{"-P", kPdfPrinter, source}, 1, usage("\"Print to PDF\" needs --output FILE.pdf")},
+      {{"-P", kPdfPrinter, "-o", dir.File("x.pdf"), source, three}, 1,
+       usage("with several FILEs --output names a folder, not " + dir.File("x.pdf"))},
+      {{"-P", kPdfPrinter, "-o", "x.pdf", "--copies", "2", source}, 1,
+       usage("--copies and --option go to a printer queue; \"Print to PDF\" takes neither")},
+      {{"-P", kPdfPrinter, "-o", "-", "-m", "flipped", "-y", source}, 1,
+       usage("--output - takes one PDF, and the booklet in this paper-feed mode prints two (one "
+             "per side): choose --feed duplex or a file")},
+      {{"-l", "2", "--sheets", "1", source}, 1,
+       usage("--sheets is for the booklet; 1, 2 and 4 up take --pages")},
+      {{"--pages", "1", source}, 1,
+       usage("--pages is for 1, 2 and 4 up; the booklet prints whole sheets: --sheets")},
+      {{"--sheets", "1,3", source}, 1,
+       usage("--sheets 3: the file " + source + " prints 2 sheets")},
+      {{"-l", "4", "--pages", "9", source}, 1,
+       usage("--pages 9: the file " + source + " prints 8 pages")},
       // The PDF never takes the place of the text it is made from, neither job's.
       {{"-P", kPdfPrinter, "-o", source, source}, 1,
        usage("--output would write over the file to print, " + source)},
@@ -161,23 +198,26 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
       {{"-o", "x.pdf", source}, 1,
        usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
       {{"--settings", missing, source}, 1, usage("the settings file " + missing + " doesn't exist")},
-      {{missing}, 2, "the file " + missing + " doesn't exist\n"},
-      {{empty}, 2, "Source File has 0 bytes\nthe file " + empty + " has nothing to print\n"},
-      {{"-P", "OneSided", source}, 3, "Your printer does not support\na feature Quireon II needs\n"},
+      {{missing}, 2, usage("the file " + missing + " doesn't exist")},
+      {{empty}, 2, usage("Source File has 0 bytes\nthe file " + empty + " has nothing to print")},
+      // A FILE that cannot be used does not stop the others.
+      {{missing, source}, 2, usage("the file " + missing + " doesn't exist")},
+      {{"-P", "OneSided", source}, 3,
+       usage("Your printer does not support\na feature Quireon II needs")},
       {{"-P", "PortraitOnly", source}, 3,
-       "Your printer PortraitOnly does not support features Quireon2 needs.\n"},
+       usage("Your printer PortraitOnly does not support features Quireon2 needs.")},
       // The window would go on after the refused size with stale metrics; a script stops.
       {{"-P", "FixedSize", "-z", "9", source}, 3,
-       "Your Printer - FixedSize does not support features needed for Quireon2. Please select "
-       "another printer\n"},
-      {{source}, 3, "Printer error\n", "NewPage"},
+       usage("Your Printer - FixedSize does not support features needed for Quireon2. Please "
+             "select another printer")},
+      {{source}, 3, usage("Printer error"), "NewPage"},
       // The window would go on after a refused text metric with the old ones; a script stops.
       {{source}, 3,
-       "your printer does not support features that Quireon II needs\nplease choose another "
-       "printer\n",
+       usage("your printer does not support features that Quireon II needs\nplease choose "
+             "another printer"),
        "TextWidth"},
       // The page limit is the program's rule, not a failure: the job prints up to it.
-      {{"--settings", limited, three}, 0, "Too many pages - printing only 2\n"},
+      {{"--settings", limited, three}, 0, usage("Too many pages - printing only 2")},
   };
   for (const Case& c : cases) {
     CommandRun r;
@@ -194,7 +234,9 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
     std::string label = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
     EXPECT_EQ(r.Run(args, ini), c.status) << label;
     EXPECT_EQ(r.err.str(), c.err) << label;
-    EXPECT_EQ(r.surface.jobs_ended(), c.status == 0 ? 1 : 0) << label;
+    const bool printed =
+        c.status == 0 || (c.status == kExitSourceFailed && c.args.back() == source);
+    EXPECT_EQ(r.surface.jobs_ended(), printed ? 1 : 0) << label;
     EXPECT_FALSE(r.surface.job_open()) << label;
 
     CommandRun reworded;
@@ -202,7 +244,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
     reworded.prompt = &prompt;
     arm(reworded.surface);
     EXPECT_EQ(reworded.Run(args, ini), c.status) << label << " reworded";
-    EXPECT_EQ(prompt.shown.empty(), r.err.str().rfind("quireon2-print: ", 0) == 0) << label;
+    EXPECT_EQ(prompt.shown.empty(), c.status == kExitBadUsage) << label;
   }
 }
 // The options land in the controls so that GetOptions, which the preparation run calls,
@@ -257,7 +299,8 @@ TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
 
 // The counts on standard output, nothing printed: 7 marker pages are 2 booklet sheets, 7
 // sheets 1 up, 4 sheets 2 up, 2 sheets 4 up; 30 pages are 8 booklet sheets, in 3
-// signatures of 8 / 3 rounded up = 3 sheets. A form feed that closes the text starts no page.
+// signatures of 8 / 3 rounded up = 3 sheets, which only a run in signatures reports. A form
+// feed that closes the text starts no page.
 TEST_F(PrintCommandTest, CountGivesPagesSheetsAndSheetsPerSignature) {
   std::string ini = WriteSettings({"Layout= 3", "HPgNumber= 1"});
   std::string seven = dir.Write("seven.txt", MarkerPages(7));
@@ -269,15 +312,16 @@ TEST_F(PrintCommandTest, CountGivesPagesSheetsAndSheetsPerSignature) {
     std::string counts;
   };
   const Case cases[] = {
-      {seven, {}, "pages 7, sheets 2, sheets per signature 1"},
-      {seven, {"-l", "1"}, "pages 7, sheets 7, sheets per signature 2"},
-      {seven, {"-l", "2"}, "pages 7, sheets 4, sheets per signature 1"},
-      {seven, {"-l", "4"}, "pages 7, sheets 2, sheets per signature 1"},
+      {seven, {}, "pages 7, sheets 2"},
+      {seven, {"-l", "1"}, "pages 7, sheets 7"},
+      {seven, {"-l", "2"}, "pages 7, sheets 4"},
+      {seven, {"-l", "4"}, "pages 7, sheets 2"},
       {thirty, {"-s", "3"}, "pages 30, sheets 8, sheets per signature 3"},
-      {closed, {}, "pages 4, sheets 1, sheets per signature 1"},
-      {closed, {"-l", "1"}, "pages 4, sheets 4, sheets per signature 1"},
-      {closed, {"-l", "2"}, "pages 4, sheets 2, sheets per signature 1"},
-      {closed, {"-l", "4"}, "pages 4, sheets 1, sheets per signature 1"},
+      {thirty, {"-s", "3", "--no-signatures"}, "pages 30, sheets 8"},
+      {closed, {}, "pages 4, sheets 1"},
+      {closed, {"-l", "1"}, "pages 4, sheets 4"},
+      {closed, {"-l", "2"}, "pages 4, sheets 2"},
+      {closed, {"-l", "4"}, "pages 4, sheets 1"},
   };
   for (const Case& c : cases) {
     CommandRun r;
@@ -289,8 +333,8 @@ TEST_F(PrintCommandTest, CountGivesPagesSheetsAndSheetsPerSignature) {
   }
 }
 
-// Off a terminal one line per status message; on one a single redrawn line with a bar.
-// The line file is gone afterwards.
+// Off a terminal one line per status message; on one a single redrawn line with a bar;
+// each line begins with the command's name. The line file is gone afterwards.
 TEST_F(PrintCommandTest, StatusGoesToStandardErrorAsLinesOrAsOneRedrawnLine) {
   std::string ini = WriteSettings({"Layout= 0"});
   std::string source = dir.Write("four.txt", MarkerPages(4));
@@ -298,10 +342,12 @@ TEST_F(PrintCommandTest, StatusGoesToStandardErrorAsLinesOrAsOneRedrawnLine) {
   std::filesystem::create_directory(tmp);
   ScopedEnv tmpdir("TMPDIR", tmp.c_str());
   const std::vector<std::string> expected[] = {
-      {"Creating Temp File\nIndexing File\nCount Done\npages 4, sheets 4, sheets per signature 1\n",
-       "Printing Completed\n"},
-      {"\r\033[KPrinting  1 Up ", "[#######-----------------------] 25%  1 of 4 pages",
-       "[##############################] 100%  4 of 4 pages", "\r\033[KPrinting Completed\n"}};
+      {"quireon2-print: Creating Temp File\nquireon2-print: Indexing File\nquireon2-print: Count "
+       "Done\nquireon2-print: pages 4, sheets 4\n",
+       "\nquireon2-print: Printing Completed\n"},
+      {"\rquireon2-print: \033[KPrinting  1 Up ", "[#######-----------------------] 25%  1 of 4 pages",
+       "[##############################] 100%  4 of 4 pages",
+       "\rquireon2-print: \033[KPrinting Completed\n"}};
   for (bool terminal : {false, true}) {
     CommandRun r;
     r.terminal = terminal;

@@ -1,13 +1,9 @@
 // The real quireon2-print program as a script or a person runs it: its exit statuses, PDFs
-// read back with the poppler tools, the prompt between the sides on a pipe, Ctrl-C, a real
-// CUPS queue, and the settings file left alone.
-#include <fcntl.h>
+// read back with the poppler tools, the prompt between the sides on a terminal, Ctrl-C, a
+// real CUPS queue, and the settings file left alone.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +17,7 @@
 #include <vector>
 
 #include "cli/marker_pages.h"
+#include "cli/program_run.h"
 #include "platform/surface_test_tools.h"
 #include "support/gtest_support.h"
 
@@ -28,60 +25,6 @@ namespace quireon2::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using std::chrono::milliseconds;
-constexpr int kStillRunning = -2;
-
-// The program running in the background with a pipe on its standard input and its
-// standard error going to a file.
-struct Program {
-  Program(std::vector<std::string> args, const std::string& err_path) {
-    int in[2];
-    if (::pipe(in) != 0) std::abort();
-    std::string binary = QUIREON2_PRINT_BINARY;
-    std::vector<char*> argv = {binary.data()};
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid = ::fork();
-    if (pid == 0) {
-      int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (err < 0 || ::dup2(in[0], STDIN_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0) {
-        ::_exit(127);
-      }
-      ::close(in[1]);
-      ::execv(binary.c_str(), argv.data());
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    input = in[1];
-  }
-  ~Program() {
-    CloseInput();
-    if (Wait(milliseconds(0)) == kStillRunning) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, nullptr, 0);
-    }
-  }
-  void CloseInput() {
-    if (input >= 0) ::close(input);
-    input = -1;
-  }
-  // The exit status; -1 when a signal ended it, kStillRunning when it runs past `limit`.
-  int Wait(milliseconds limit = milliseconds(20000)) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!finished) {
-      finished = ::waitpid(pid, &status, WNOHANG) == pid;
-      if (finished || std::chrono::steady_clock::now() >= end) break;
-      std::this_thread::sleep_for(milliseconds(10));
-    }
-    if (!finished) return kStillRunning;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  pid_t pid = -1;
-  int input = -1;
-  bool finished = false;
-  int status = 0;
-};
 
 // Waits until `path` holds `text`, or gives up after 20 s.
 bool WaitForText(const std::string& path, const std::string& text) {
@@ -91,18 +34,6 @@ bool WaitForText(const std::string& path, const std::string& text) {
     std::this_thread::sleep_for(milliseconds(10));
   }
   return true;
-}
-
-// Each page of a PDF as its words from left to right ("M8 M1"); none when there is no file.
-std::vector<std::string> PdfPages(const std::string& pdf) {
-  std::istringstream text(RunCommand("pdftotext -layout " + ShellQuote(pdf) + " - 2>/dev/null").value_or(""));
-  std::vector<std::string> pages;
-  for (std::string page; std::getline(text, page, '\f');) {
-    std::istringstream words(page);
-    pages.emplace_back();
-    for (std::string word; words >> word;) pages.back() += (pages.back().empty() ? "" : " ") + word;
-  }
-  return pages;
 }
 
 class Quireon2PrintTest : public ::testing::Test {
@@ -125,8 +56,9 @@ class Quireon2PrintTest : public ::testing::Test {
 
 // How a run ended is what a script sees: 0 printed or counted, 1 a command line it cannot
 // use, 2 a source (or settings that leave no room for a line) it cannot print, 3 a printer
-// that failed (here a PDF that cannot be written), 4 cancelled at the paper prompt
-// (standard input at its end). Every failure says why on standard error.
+// that failed (here a PDF that cannot be written). Every failure says why on standard
+// error. A booklet that would wait for Enter between its sides is refused up front when
+// standard input is no terminal to press it on.
 TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
   using Args = std::vector<std::string>;
   const auto pdf = [&](const std::string& file, Args extra) {
@@ -167,9 +99,9 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
       {"cell off the page", pdf(source, {}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
       {"cell off 1 up", pdf(source, {"-l", "1"}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
       {"border sum overflows", pdf(source, {}), 2, "YEdgeBorder2 = 40000", "YEdgeBorder2=20000"},
-      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3,
+      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), "-yq", source}, 3,
        "none/out.pdf", ""},
-      {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""},
+      {"no one to press Enter", pdf(source, {"-m", "flipped"}), 1, "give -y", ""},
   };
   for (const Case& c : cases) {
     if (!c.readable && ::geteuid() == 0) continue;
@@ -309,8 +241,8 @@ TEST_F(Quireon2PrintTest, ProseKeepsEveryWordWhole) {
   }
 }
 
-// At the prompt between the sides the program waits with the first sides out; Enter goes
-// on, Ctrl-C cancels with status 4 (as end of input does).
+// At the prompt between the sides the program waits on the terminal with the first sides
+// out; Enter goes on, Ctrl-C cancels with status 4.
 TEST_F(Quireon2PrintTest, ThePromptWaitsForEnterAndCancelsOtherwise) {
   enum Answer { kEnter, kInterrupt };
   const char* modes[] = {"flipped", "inkjet"};
@@ -319,7 +251,7 @@ TEST_F(Quireon2PrintTest, ThePromptWaitsForEnterAndCancelsOtherwise) {
     fs::remove(out2);
     // A fresh file each time, so one run's prompt is not taken for the next one's.
     err = dir.File("err" + std::to_string(answer) + ".txt");
-    Program program(PdfArgs({"-m", modes[answer]}), err);
+    Program program(PdfArgs({"-m", modes[answer]}), err, Input::kTerminal);
     ASSERT_TRUE(WaitForText(err, "and then press Enter")) << ReadFile(err);
     EXPECT_EQ(program.Wait(milliseconds(300)), kStillRunning) << answer;
     EXPECT_EQ(PdfPages(out).size(), 2u) << answer;
@@ -327,7 +259,8 @@ TEST_F(Quireon2PrintTest, ThePromptWaitsForEnterAndCancelsOtherwise) {
     if (answer == kInterrupt) ::kill(program.pid, SIGINT);
     EXPECT_EQ(program.Wait(), answer == kEnter ? 0 : 4) << ReadFile(err);
     EXPECT_EQ(PdfPages(out2).size(), answer == kEnter ? 2u : 0u) << answer;
-    EXPECT_EQ(ReadFile(err).find("\ncancelled\n") != std::string::npos, answer != kEnter);
+    EXPECT_EQ(ReadFile(err).find("\nquireon2-print: cancelled\n") != std::string::npos,
+              answer != kEnter);
   }
 }
 
@@ -382,7 +315,8 @@ TEST_F(Quireon2PrintTest, DuplexOnAOneSidedQueueExitsThreeWithThePrinterMessage)
   Program program({"--settings", settings, "-P", "Q2TestOneSided", "-m", "duplex", "-q", source},
                   err);
   EXPECT_EQ(program.Wait(), 3);
-  EXPECT_EQ(ReadFile(err), "Your printer does not support\na feature Quireon II needs\n");
+  EXPECT_EQ(ReadFile(err), "quireon2-print: Your printer does not support\n"
+                           "quireon2-print: a feature Quireon II needs\n");
 }
 
 // The printer side says what is wrong: with no scheduler to reach, a named printer is a
