@@ -112,6 +112,20 @@ bool IsUserOption(const char* name) {
   return std::strncmp(name, "marker-", 7) != 0;
 }
 
+// Whether a saved default would move, scale, reorder or drop the pages this program has
+// laid out (a default of two pages a side would halve every booklet page again). Such
+// defaults are left out; the same option given for the run itself still goes through.
+bool RearrangesPages(const char* name) {
+  static const char* const kLayout[] = {
+      "fit-to-page",     "landscape",  "mirror",     "number-up", "number-up-layout",
+      "orientation-requested",         "outputorder", "page-border", "page-delivery",
+      "page-ranges",     "page-set",   "position",   "scaling"};
+  for (const char* option : kLayout) {
+    if (std::strcmp(name, option) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<CupsDestination> ListCupsDestinations() {
@@ -220,7 +234,7 @@ int SendPdfFile(const std::string& queue, const std::string& pdf_path, const std
   const cups_dest_t* dest = q.dest();
   for (int i = 0; i < dest->num_options; ++i) {
     const cups_option_t& option = dest->options[i];
-    if (IsUserOption(option.name)) {
+    if (IsUserOption(option.name) && !RearrangesPages(option.name)) {
       option_count = cupsAddOption(option.name, option.value, option_count, &job_options);
     }
   }

@@ -225,8 +225,8 @@ TEST_F(TerminalHabitsTest, SheetsAndPagesPrintOnlyThoseInTheModesOrder) {
 }
 
 // Needs the test scheduler (tests/cups). The job of a lower-case queue named in capitals
-// carries the user's lpoptions for the queue, with --copies and --option over them, and
-// text from a pipe is the job "stdin".
+// carries the user's lpoptions for the queue (but not one that would lay the pages out
+// again), with --copies and --option over them, and text from a pipe is the job "stdin".
 TEST_F(TerminalHabitsTest, CopiesAndOptionsReachTheQueue) {
   const std::string queue = "q2testoffice";
   if (!RunCommand("lpadmin -p " + queue + " -E -v file:///dev/null -P " +
@@ -236,14 +236,14 @@ TEST_F(TerminalHabitsTest, CopiesAndOptionsReachTheQueue) {
   }
   const std::string home = dir.File("home");
   fs::create_directories(home + "/.cups");
-  dir.Write("home/.cups/lpoptions", "Dest " + queue + " job-priority=20\n");
+  dir.Write("home/.cups/lpoptions", "Dest " + queue + " job-priority=20 number-up=2\n");
   ScopedEnv user_home("HOME", home);
   const std::string get_jobs = dir.Write(
       "get-jobs.test",
       "{\n OPERATION Get-Jobs\n GROUP operation-attributes-tag\n"
       " ATTR charset attributes-charset utf-8\n ATTR language attributes-natural-language en\n"
       " ATTR uri printer-uri $uri\n ATTR name requesting-user-name $user\n"
-      " ATTR keyword requested-attributes job-name,copies,job-priority,multiple-document-handling\n"
+      " ATTR keyword requested-attributes job-name,copies,job-priority,multiple-document-handling,number-up\n"
       " STATUS successful-ok\n}\n");
   struct Case {
     Args args;
@@ -271,6 +271,7 @@ TEST_F(TerminalHabitsTest, CopiesAndOptionsReachTheQueue) {
     for (const std::string& attribute : c.attributes) {
       EXPECT_NE(jobs.find(attribute), std::string::npos) << attribute << " in\n" << jobs;
     }
+    EXPECT_EQ(jobs.find("number-up (integer)"), std::string::npos) << jobs;
     RunCommand("cancel -a -x " + queue + " 2>/dev/null");
   }
   RunCommand("lpadmin -x " + queue + " 2>/dev/null");
