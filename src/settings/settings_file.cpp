@@ -92,7 +92,9 @@ class SettingsReader {
 
   std::string Text(const std::string& key, const std::string& fallback, std::size_t limit) const {
     std::optional<std::string> text = ini_.Get(kProgramName, key);
-    return TrimNull(CutToLimit(text ? *text : fallback, limit));
+    // Cutting at a NUL or at the limit can leave blanks at the end that the next reading
+    // would trim away: they go now, so a saved value reads back the same.
+    return std::string(TrimBlanksAndTabs(TrimNull(CutToLimit(text ? *text : fallback, limit))));
   }
   // A font name left empty in the file names no font at all: the default stands.
   std::string FontName(const std::string& key) const {
