@@ -74,16 +74,26 @@ const std::vector<Row> kRows = {
     {"settings file missing", "eight.txt", "--settings /nonexistent/q2.ini --count", "", 1,
      "doesn't exist"},
     {"settings file is a directory", "eight.txt", "--settings / --count", "", 1, "is a directory"},
+    {"settings file unreadable", "eight.txt", "--settings {dir}/unreadable.txt --count", "", 1,
+     "Permission denied", kNotRoot},
     {"settings file of random bytes", "eight.txt", "{pdf}", "\x01\xff\xfe[x\x80=\x7f", 0, ""},
+    {"only counting", "eight.txt", "--count", "", 0, "Count Done"},
+    {"standard input at its end at the paper prompt", "eight.txt", "-P|Print to PDF|-o|{dir}/work/out.pdf|-m|flipped", "", 4,
+     "cancelled"},
+    {"line height nan", "eight.txt", "{pdf}", "LineMultiple=nan", 2, "LineMultiple= 0"},
+    {"line height .001", "eight.txt", "{pdf}", "LineMultiple=.001", 2,
+     "LineMultiple= .001 gives lines 0 twips high"},
+    {"cell off a 1 up page", "eight.txt", "{pdf} -l 1", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
+    {"cell off a booklet page", "eight.txt", "{pdf}", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
     {"output in a missing folder", "eight.txt", "-P|Print to PDF|-o|/nonexistent/out.pdf", "",
      3, "/nonexistent/out.pdf"},
     {"output is /dev/full", "eight.txt", "-P|Print to PDF|-o|/dev/full", "", 1,
      "is a character device"},
     {"output is the source", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{source}", "", 1,
      "would write over the file to print"},
-    {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{ro}/out.pdf", "", 3,
+    {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/ro/out.pdf", "", 3,
      "Permission denied", kNotRoot},
-    {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{full}/out.pdf", "", 3,
+    {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/full/out.pdf", "", 3,
      "No space left on device", kRoot},
     {"temp folder missing", "eight.txt", "{pdf}", "", 2, "no temp directory", kAny, "missing"},
     {"temp folder full", "long-line.txt", "{pdf}", "", 2, "No space left on device", kRoot, "full"},
@@ -277,7 +287,7 @@ class BadInputTable : public ::testing::Test {
     const bool root = ::geteuid() == 0;
     if (row.needs == kRoot && !root) return "needs root";
     if (row.needs == kNotRoot && root) return "root may do it";
-    if ((row.tmp == "full" || row.args.find("{full}") != std::string::npos) && !full_mounted) {
+    if ((row.tmp == "full" || row.args.find("{dir}/full") != std::string::npos) && !full_mounted) {
       return "no small file system could be mounted";
     }
     return "";
@@ -318,10 +328,8 @@ class BadInputTable : public ::testing::Test {
           continue;
         }
         std::string w = word;
-        for (const auto& [mark, path] :
-             std::map<std::string, std::string>{{"{source}", Path(row.source)},
-                                                {"{ro}", dir.File("ro")},
-                                                {"{full}", dir.File("full")}}) {
+        for (const auto& [mark, path] : std::map<std::string, std::string>{
+                 {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
           if (w.find(mark) == 0) w = path + w.substr(mark.size());
         }
         args.push_back(w);
