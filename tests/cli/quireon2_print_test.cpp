@@ -123,69 +123,6 @@ class Quireon2PrintTest : public ::testing::Test {
   std::string out2 = dir.File("out-2.pdf");
 };
 
-// How a run ended is what a script sees: 0 printed or counted, 1 a command line it cannot
-// use, 2 a source (or settings that leave no room for a line) it cannot print, 3 a printer
-// that failed (here a PDF that cannot be written), 4 cancelled at the paper prompt
-// (standard input at its end). Every failure says why on standard error.
-TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
-  using Args = std::vector<std::string>;
-  const auto pdf = [&](const std::string& file, Args extra) {
-    Args args = {"-P", "Print to PDF", "-o", out};
-    args.insert(args.end(), extra.begin(), extra.end());
-    args.push_back(file);
-    return args;
-  };
-  const std::string unreadable = dir.Write("unreadable.txt", "text");
-  ::chmod(unreadable.c_str(), 0);
-  const std::string folder = dir.path().string();
-  struct Case {
-    const char* name;
-    Args args;
-    int status;
-    std::string said;      // on stderr
-    std::string settings;  // lines added to the settings file
-    bool readable = true;  // false: root reads anything, so the case is skipped
-  };
-  const Case cases[] = {
-      {"printed", pdf(source, {"-m", "duplex"}), 0, "", ""},
-      {"counted", {"--count", source}, 0, "", ""},
-      {"size unknown", pdf("/proc/cpuinfo", {"-m", "duplex"}), 0, "", ""},
-      {"bad option", pdf(source, {"--bogus"}), 1, "--bogus", ""},
-      {"folder as settings", {"--settings", folder, "--count", source}, 1, "is a directory", ""},
-      {"unreadable settings", {"--settings", unreadable, "--count", source}, 1,
-       "Permission denied", "", false},
-      {"missing source", pdf(dir.File("missing.txt"), {}), 2, "doesn't exist", ""},
-      {"folder as source", pdf(folder, {}), 2, folder + " is a directory", ""},
-      {"unreadable source", pdf(unreadable, {}), 2, "Permission denied", "", false},
-      {"empty source", pdf(dir.Write("empty.txt", ""), {}), 2, "nothing to print", ""},
-      {"font size 0", pdf(source, {}), 2, "Layout3= 0", "Layout3= 0"},
-      {"no line height", pdf(source, {}), 2, "LineMultiple= 0", "LineMultiple= 0"},
-      {"negative lines", pdf(source, {}), 2, "LineMultiple=-3", "LineMultiple=-3"},
-      {"not a number", pdf(source, {}), 2, "LineMultiple=", "LineMultiple=nan"},
-      {"tiny lines", pdf(source, {}), 2, "LineMultiple=", "LineMultiple=.001"},
-      {"border past the page", pdf(source, {}), 2, "XEdgeBorder2= 9000", "XEdgeBorder2=9000"},
-      {"cell off the page", pdf(source, {}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
-      {"cell off 1 up", pdf(source, {"-l", "1"}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
-      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3,
-       "none/out.pdf", ""},
-      {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""},
-  };
-  for (const Case& c : cases) {
-    if (!c.readable && ::geteuid() == 0) continue;
-    std::remove(out.c_str());
-    const std::string ini = dir.Write("case.ini", ReadFile(settings) + c.settings + "\n");
-    Args args = {"--settings", ini};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    Program program(args, err);
-    program.CloseInput();
-    EXPECT_EQ(program.Wait(), c.status) << c.name << ": " << ReadFile(err);
-    const std::string said = ReadFile(err);
-    EXPECT_TRUE(c.status == 0 || !said.empty()) << c.name;
-    EXPECT_NE(said.find(c.said), std::string::npos) << c.name << ": " << said;
-    EXPECT_TRUE(c.status != 0 || c.args.front() != "-P" || !PdfPages(out).empty()) << c.name;
-  }
-}
-
 // The file type lstat sees at `path` (S_IFREG, S_IFLNK, ...); 0 when nothing is there.
 mode_t TypeAt(const std::string& path) {
   struct stat st {};
