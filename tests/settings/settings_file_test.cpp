@@ -113,6 +113,7 @@ TEST_F(SettingsFileTest, OddValuesLoadAsTheNextSaveShows) {
            // Blanks that a cut leaves at the end go, or they would be lost at the next load.
            Case{std::string("Layout 2 font=Mo \t\0no", 21), "Layout 2 font=Mo"},
            Case{"Layout 3 font=" + std::string(62, 'F') + " x", "Layout 3 font=" + std::string(62, 'F')},
+           Case{"Layout 0 font=Mono \rSans", "Layout 0 font=Mono"},  // a CR cannot be saved
        }) {
     LoadSection(c.lines + "\n");
     ASSERT_TRUE(SaveSettings(p));
