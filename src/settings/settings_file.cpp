@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -92,7 +93,12 @@ class SettingsReader {
 
   std::string Text(const std::string& key, const std::string& fallback, std::size_t limit) const {
     std::optional<std::string> text = ini_.Get(kProgramName, key);
-    return TrimNull(CutToLimit(text ? *text : fallback, limit));
+    // A lone CR cannot be saved (it would break the line): the value ends before it, as at
+    // a NUL. Cutting can leave blanks at the end that the next reading would trim away:
+    // they go now, so a saved value reads back the same.
+    std::string value = TrimNull(CutToLimit(text ? *text : fallback, limit));
+    value.erase(std::min(value.find_first_of("\r\n"), value.size()));
+    return std::string(TrimBlanksAndTabs(value));
   }
   // A font name left empty in the file names no font at all: the default stands.
   std::string FontName(const std::string& key) const {

@@ -172,7 +172,8 @@ void LineWrap::Wrap(bool at_end, std::string& out) {
     const std::size_t line_end = piece.find("\r\n");
     if (line_end != std::string_view::npos) piece = piece.substr(0, line_end + 2);
     long long avail = cell_width_ - indent_;
-    if (avail < 0) avail = 1;
+    // Blanks may have run past the cell's edge: nothing that shows may follow them there.
+    if (avail < 0) avail = 0;
 
     std::size_t len = piece.size();
     if (width_(piece) > avail) {

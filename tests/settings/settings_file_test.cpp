@@ -110,6 +110,10 @@ TEST_F(SettingsFileTest, OddValuesLoadAsTheNextSaveShows) {
            Case{"LineMultiple=wide", "LineMultiple= 0"},
            Case{"Layout 0 font=", "Layout 0 font=Times New Roman"},  // an empty name is no font
            Case{std::string("Layout 1 font=Mo\0no", 19), "Layout 1 font=Mo"},
+           // Blanks that a cut leaves at the end go, or they would be lost at the next load.
+           Case{std::string("Layout 2 font=Mo \t\0no", 21), "Layout 2 font=Mo"},
+           Case{"Layout 3 font=" + std::string(62, 'F') + " x", "Layout 3 font=" + std::string(62, 'F')},
+           Case{"Layout 0 font=Mono \rSans", "Layout 0 font=Mono"},  // a CR cannot be saved
        }) {
     LoadSection(c.lines + "\n");
     ASSERT_TRUE(SaveSettings(p));

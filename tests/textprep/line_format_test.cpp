@@ -92,6 +92,8 @@ TEST(WordWrap, ExamplesCountedByHand) {
   EXPECT_EQ(Wrap(" abcdefghij", 3, 1000), "\r\nabcdefghij\r\n");
   // A first character wider than the whole cell still gets a line and the wrap moves on.
   EXPECT_EQ(Wrap("Wab\r\nWW", 12, 1000, FixedWidth(100, 1500)), "W\r\nab\r\nW\r\nW\r\n");
+  // Blanks may run past the cell's edge, but no character that shows, however narrow.
+  EXPECT_EQ(Wrap("aa  W", 1, 250, FixedWidth(100, 1)), "aa\r\nW");
 }
 
 }  // namespace

@@ -1,0 +1,415 @@
+// Bad input thrown at the real quireon2-print, one row each: what it is given, the exit
+// status and the words it must say, and afterwards nothing left behind but the PDF it was
+// asked for, the source and the settings file as they were, and the temp folder empty.
+// Each row's outcome is also written as a Markdown table row into the build folder
+// (reliability/<test>.md); scripts/reliability-doc puts the rows into docs/reliability.md.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/marker_pages.h"
+#include "platform/surface_test_tools.h"
+#include "support/gtest_support.h"
+
+extern char** environ;
+
+namespace quireon2::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a row needs of the machine; a row that cannot run here is reported as skipped.
+enum Needs { kAny, kRoot, kNotRoot, kCups };
+
+// One bad input. `args` are words split at blanks, "{pdf}" standing for "-P 'Print to PDF'
+// -o OUT -m duplex -q" and "{out}" for OUT; `source` names a file the test makes (or is a
+// path); `settings` holds lines ('|' between them) added to the settings file; `tmp` is
+// "" for a private temp folder, "missing" or "full".
+struct Row {
+  std::string name;
+  std::string source;
+  std::string args;
+  std::string settings;
+  int status;
+  std::string said;  // on standard error
+  Needs needs = kAny;
+  std::string tmp{};
+};
+
+const std::vector<Row> kRows = {
+    {"missing source", "missing.txt", "{pdf}", "", 2, "doesn't exist"},
+    {"directory as source", "folder", "{pdf}", "", 2, "is a directory"},
+    {"FIFO as source", "fifo", "{pdf}", "", 2, "not a regular file"},
+    {"device as source", "/dev/zero", "{pdf}", "", 2, "not a regular file"},
+    {"empty source", "empty.txt", "{pdf}", "", 2, "nothing to print"},
+    {"unreadable source", "unreadable.txt", "{pdf}", "", 2, "Permission denied", kNotRoot},
+    {"size the system reports as 0", "/proc/cpuinfo", "{pdf}", "", 0, ""},
+    {"binary source", "binary.txt", "{pdf}", "", 0, ""},
+    {"NUL-filled source", "nuls.txt", "{pdf}", "", 0, ""},
+    {"invalid UTF-8", "bad-utf8.txt", "{pdf}", "", 0, ""},
+    {"UTF-16 with byte order mark", "utf16.txt", "{pdf}", "", 0, ""},
+    {"one line of 1 MB", "long-line.txt", "{pdf}", "", 0, ""},
+    {"3 MB of prose", "big.txt", "{pdf}", "", 0, ""},
+    {"200,000 form feeds", "feeds.txt", "{pdf}", "", 0, "Too many pages"},
+    {"source through a symlink", "link.txt", "{pdf}", "", 0, ""},
+    {"name with blanks and UTF-8", "n\xC3\xA4me with blanks.txt", "{pdf}", "", 0, ""},
+    {"unknown option", "eight.txt", "{pdf} --bogus", "", 1, "--bogus"},
+    {"option taking the file as its value", "eight.txt", "{pdf} --size", "", 1, "--size"},
+    {"font size 0 on the command line", "eight.txt", "{pdf} --size 0", "", 1, "--size"},
+    {"tab width 100", "eight.txt", "{pdf} --tab 100", "", 1, "--tab"},
+    {"two files", "eight.txt", "{pdf} other.txt", "", 1, "only one FILE"},
+    {"signatures on 2 up", "eight.txt", "{pdf} -l 2 -s 3", "", 1, "booklet layout"},
+    {"settings file missing", "eight.txt", "--settings /nonexistent/q2.ini --count", "", 1,
+     "doesn't exist"},
+    {"settings file is a directory", "eight.txt", "--settings / --count", "", 1, "is a directory"},
+    {"settings file unreadable", "eight.txt", "--settings {dir}/unreadable.txt --count", "", 1,
+     "Permission denied", kNotRoot},
+    {"settings file of random bytes", "eight.txt", "{pdf}", "\x01\xff\xfe[x\x80=\x7f", 0, ""},
+    {"only counting", "eight.txt", "--count", "", 0, "Count Done"},
+    {"standard input at its end at the paper prompt", "eight.txt", "-P|Print to PDF|-o|{dir}/work/out.pdf|-m|flipped", "", 4,
+     "cancelled"},
+    {"line height nan", "eight.txt", "{pdf}", "LineMultiple=nan", 2, "LineMultiple= 0"},
+    {"line height .001", "eight.txt", "{pdf}", "LineMultiple=.001", 2,
+     "LineMultiple= .001 gives lines 0 twips high"},
+    {"cell off a 1 up page", "eight.txt", "{pdf} -l 1", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
+    {"cell off a booklet page", "eight.txt", "{pdf}", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
+    {"output in a missing folder", "eight.txt", "-P|Print to PDF|-o|/nonexistent/out.pdf", "",
+     3, "/nonexistent/out.pdf"},
+    {"output is /dev/full", "eight.txt", "-P|Print to PDF|-o|/dev/full", "", 1,
+     "is a character device"},
+    {"output is the source", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{source}", "", 1,
+     "would write over the file to print"},
+    {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/ro/out.pdf", "", 3,
+     "Permission denied", kNotRoot},
+    {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/full/out.pdf", "", 3,
+     "No space left on device", kRoot},
+    {"temp folder missing", "eight.txt", "{pdf}", "", 2, "no temp directory", kAny, "missing"},
+    {"temp folder full", "long-line.txt", "{pdf}", "", 2, "No space left on device", kRoot, "full"},
+    {"print service not running", "eight.txt", "-P office -q", "", 3, "is not running", kAny,
+     "no-cups"},
+    {"queue that does not exist", "eight.txt", "-P Q2TestNoSuchQueue -q", "", 1,
+     "Q2TestNoSuchQueue", kCups},
+    {"queue rejecting jobs", "eight.txt", "-P Q2TestRejecting -l 1 -q", "", 3, "Q2TestRejecting",
+     kCups},
+    {"queue disabled", "eight.txt", "-P Q2TestDisabled -l 1 -q", "", 0, "is paused", kCups},
+};
+
+// A settings key given a value out of its range, a word and 300 digits: each makes three
+// rows, with the exit status and words expected for each of the three.
+struct KeyRow {
+  std::string key;
+  std::string out_of_range;
+  int status[3];
+  std::string said[3]{};
+};
+
+const std::vector<KeyRow> kKeyRows = {
+    {"HCurDate", "7", {0, 0, 0}, {}},
+    {"HFileTitle", "-1", {0, 0, 0}, {}},
+    {"HPgNumber", "2", {0, 0, 0}, {}},
+    {"FCurDate", "-7", {0, 0, 0}, {}},
+    {"FFileTitle", "9", {0, 0, 0}, {}},
+    {"FPgNumber", "3", {0, 0, 0}, {}},
+    {"WidthFudge", "-30000", {0, 0, 0}, {}},
+    {"LineLen", "-1", {0, 0, 0}, {}},
+    {"DoSig", "5", {0, 0, 0}, {}},
+    {"ExpandTab", "-2", {0, 0, 0}, {}},
+    {"TCount", "100", {2, 0, 0}, {"not \"100\""}},
+    {"WordWrap", "4", {0, 0, 0}, {}},
+    {"PrinterMode", "9", {0, 0, 0}, {}},
+    {"Layout", "-1", {0, 0, 0}, {}},
+    {"DoBox", "3", {0, 0, 0}, {}},
+    {"DoBook", "-3", {0, 0, 0}, {}},
+    {"MaxPages", "0", {0, 0, 0}, {}},
+    {"LineMultiple", "-3", {2, 2, 3}, {"LineMultiple=-3", "LineMultiple= 0", "Overflow"}},
+    {"Layout0", "-5", {0, 0, 0}, {}},
+    {"Layout3", "-5", {2, 2, 0}, {"Layout3=-5 is no font size", "Layout3= 0 is no font size"}},
+    {"DefTab", "40000", {0, 0, 0}, {}},
+    {"Lineweight", "-30000", {0, 0, 0}, {}},
+    {"Linecolor", "-1", {0, 0, 0}, {}},
+    {"OffsetTop", "30000", {2, 0, 0}, {"OffsetTop= 30000 leave a cell"}},
+    {"OffsetLeft", "30000", {2, 0, 0}, {"OffsetLeft= 30000 leave a cell"}},
+    {"OffsetRight", "-30000", {2, 0, 0}, {"OffsetRight=-30000 put a cell off the page"}},
+    {"OffsetBottom", "30000", {2, 0, 0}, {"OffsetBottom= 30000 leave a cell"}},
+    {"XEdgeBorder1", "30000", {3, 0, 0}, {"2 x XEdgeBorder1 in the settings is out of range"}},
+    {"YEdgeBorder1", "-30000", {3, 0, 0}, {"2 x YEdgeBorder1 in the settings is out of range"}},
+    {"XEdgeBorder2", "30000", {2, 0, 0}, {"XEdgeBorder2= 30000"}},
+    {"YEdgeBorder2", "30000", {3, 0, 0}, {"2 x YEdgeBorder2 in the settings is out of range"}},
+    {"XEdgeBorder4", "30000", {0, 0, 0}, {}},
+    {"YEdgeBorder4", "-30000", {0, 0, 0}, {}},
+    {"BookletGutter", "30000", {2, 0, 0}, {"BookletGutter= 30000 leave a cell"}},
+    {"TwoUpGutter", "30000", {0, 0, 0}, {}},
+    {"FourUpGutter", "-30000", {0, 0, 0}, {}},
+    {"BoxToText", "-30000", {0, 0, 0}, {}},
+    {"PdfPaper", "9999", {0, 0, 0}, {}},
+    {"DoPath", "-4", {0, 0, 0}, {}},
+    {"Layout 3 font", "\x01\x02", {0, 0, 0}, {}},
+    {"CurrentFont", "-1", {0, 0, 0}, {}},
+    {"LastPrinter", "-1", {0, 0, 0}, {"\"-1\" is not available", "\"abc\" is not available",
+                                      "\"999999999"}},
+    {"TextFile", "/nonexistent", {0, 0, 0}, {}},
+    {"LastTempFile", "/etc/passwd", {0, 0, 0}, {}},
+};
+
+std::vector<Row> AllRows() {
+  std::vector<Row> rows = kRows;
+  const std::string values[3] = {"", "abc", std::string(300, '9')};
+  const char* kinds[3] = {"out of range", "not a number", "300 digits"};
+  for (const KeyRow& k : kKeyRows) {
+    for (int i = 0; i < 3; ++i) {
+      const std::string value = i == 0 ? k.out_of_range : values[i];
+      rows.push_back({k.key + " " + kinds[i], "eight.txt", "{pdf}", k.key + "=" + value,
+                      k.status[i], k.said[i]});
+    }
+  }
+  return rows;
+}
+
+// Every file and folder under `root` (not following links), relative to it.
+std::set<std::string> Listing(const fs::path& root) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(root, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    names.insert(fs::relative(it->path(), root).string());
+  }
+  return names;
+}
+
+std::string Hash(const std::string& path) {
+  if (!fs::is_regular_file(path)) return "";
+  const std::string bytes = ReadFile(path);
+  return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>()(bytes));
+}
+
+std::vector<std::string> Split(const std::string& text, char at) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; std::getline(in, word, at);) {
+    if (!word.empty()) words.push_back(word);
+  }
+  return words;
+}
+
+// Runs the program with standard input at its end and standard error into `err`; TMPDIR
+// set to `tmp` (unset when empty) and CUPS_SERVER to `cups_server` when that is given. The
+// exit status, or -1 when a signal ended it.
+int RunProgram(const std::vector<std::string>& args, const std::string& err, const std::string& tmp,
+        const std::string& cups_server) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string var = *e;
+    if (var.rfind("TMPDIR=", 0) != 0 && (cups_server.empty() || var.rfind("CUPS_SERVER=", 0) != 0)) {
+      env.push_back(var);
+    }
+  }
+  if (!tmp.empty()) env.push_back("TMPDIR=" + tmp);
+  if (!cups_server.empty()) env.push_back("CUPS_SERVER=" + cups_server);
+  std::string binary = QUIREON2_PRINT_BINARY;
+  std::vector<std::string> words = args;
+  std::vector<char*> argv = {binary.data()};
+  for (auto& a : words) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDERR_FILENO) < 0) {
+      ::_exit(127);
+    }
+    ::execve(binary.c_str(), argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The files the rows use, made once in a scratch folder, and the rows run against them.
+class BadInputTable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("eight.txt", MarkerPages(8));
+    dir.Write("other.txt", "x");
+    dir.Write("empty.txt", "");
+    dir.Write("unreadable.txt", "text");
+    ::chmod(dir.File("unreadable.txt").c_str(), 0);
+    fs::create_directories(dir.File("folder"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    std::string binary;
+    for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
+    dir.Write("binary.txt", binary);
+    dir.Write("nuls.txt", std::string(20000, '\0'));
+    dir.Write("bad-utf8.txt", "caf\xC3 \xFF\xFE \xE2\x28\xA1 \xF4\x90\x80\x80 \xC0\xAF end\n");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("hello, world\r\nsecond line\r\n")) utf16 += std::string{c, '\0'};
+    dir.Write("utf16.txt", utf16);
+    dir.Write("long-line.txt", std::string(1 << 20, 'x') + "\n");
+    std::string prose;
+    static const char* const kWords[] = {"lorem", "ipsum", "dolor", "sit", "amet", "elit"};
+    for (unsigned i = 0; prose.size() < (3u << 20); ++i) {
+      prose += kWords[(i * 7 + i / 5) % 6];
+      prose += i % 13 == 12 ? "\n" : " ";
+    }
+    dir.Write("big.txt", prose);
+    dir.Write("feeds.txt", std::string(200000, '\f'));
+    fs::create_symlink(dir.File("eight.txt"), dir.File("link.txt"));
+    dir.Write("n\xC3\xA4me with blanks.txt", MarkerPages(2));
+    fs::create_directories(dir.File("ro"));
+    ::chmod(dir.File("ro").c_str(), 0555);
+    fs::create_directories(dir.File("full"));
+    full_mounted = ::geteuid() == 0 &&
+                   ::mount("tmpfs", dir.File("full").c_str(), "tmpfs", 0, "size=4k") == 0;
+    fs::create_directories(dir.File("work"));
+    fs::create_directories(dir.File("tmp"));
+  }
+  void TearDown() override {
+    if (full_mounted) ::umount(dir.File("full").c_str());
+  }
+
+  // Why `row` cannot run here; empty when it can.
+  std::string Unmet(const Row& row) const {
+    const bool root = ::geteuid() == 0;
+    if (row.needs == kRoot && !root) return "needs root";
+    if (row.needs == kNotRoot && root) return "root may do it";
+    if ((row.tmp == "full" || row.args.find("{dir}/full") != std::string::npos) && !full_mounted) {
+      return "no small file system could be mounted";
+    }
+    return "";
+  }
+
+  std::string Path(const std::string& name) const {
+    return name.front() == '/' ? name : dir.File(name);
+  }
+
+  // Runs every row whose needs `pick` accepts and writes their outcomes to
+  // reliability/<file>.md in the build folder.
+  void RunRows(const std::function<bool(const Row&)>& pick, const std::string& file) {
+    std::ostringstream doc;
+    const std::string out = dir.File("work/out.pdf");
+    const std::string tmp = dir.File("tmp");
+    const std::string err = dir.File("err.txt");
+    const std::string ini = dir.File("settings.ini");
+    int ran = 0;
+    for (const Row& row : AllRows()) {
+      if (!pick(row)) continue;
+      ++ran;
+      std::string args_shown = row.args;
+      const std::string unmet = Unmet(row);
+      if (!unmet.empty()) {
+        doc << "| " << row.name << " | " << row.status << " | " << row.said << " | skipped: "
+            << unmet << " |\n";
+        continue;
+      }
+      const std::string settings_bytes =
+          "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n";
+      dir.Write("settings.ini", settings_bytes);
+      std::vector<std::string> args = {"--settings", ini};
+      const char at = row.args.find('|') != std::string::npos ? '|' : ' ';
+      for (const std::string& word : Split(row.args, at)) {
+        if (word == "{pdf}") {
+          for (const char* w : {"-P", "Print to PDF", "-o", "", "-m", "duplex", "-q"}) {
+            args.push_back(*w != '\0' ? w : out);
+          }
+          continue;
+        }
+        std::string w = word;
+        for (const auto& [mark, path] : std::map<std::string, std::string>{
+                 {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
+          if (w.find(mark) == 0) w = path + w.substr(mark.size());
+        }
+        args.push_back(w);
+      }
+      args.push_back(Path(row.source));
+      const std::string source_hash = Hash(Path(row.source));
+      fs::remove(out);
+      const std::set<std::string> before = Listing(dir.path());
+      const std::string tmp_dir = row.tmp == "missing" ? dir.File("no-such-folder")
+                                  : row.tmp == "full"  ? dir.File("full")
+                                                       : tmp;
+      const std::set<std::string> tmp_before = Listing(tmp_dir);
+      const int status =
+          RunProgram(args, err, tmp_dir, row.tmp == "no-cups" ? dir.File("nothing-listens") : "");
+      const std::string said = ReadFile(err);
+
+      std::vector<std::string> faults;
+      if (status != row.status) faults.push_back("exit status " + std::to_string(status));
+      if (said.find(row.said) == std::string::npos) faults.push_back("message not said");
+      if (status != 0 && said.empty()) faults.push_back("failed without a word");
+      if (Hash(Path(row.source)) != source_hash) faults.push_back("source changed");
+      if (ReadFile(ini) != settings_bytes) faults.push_back("settings file changed");
+      std::set<std::string> left = Listing(dir.path());
+      for (const std::string& name : before) left.erase(name);
+      left.erase("work/out.pdf");
+      left.erase("work/out-2.pdf");
+      left.erase("err.txt");
+      for (const std::string& name : left) faults.push_back("left " + name);
+      for (const std::string& name : Listing(tmp_dir)) {
+        if (tmp_before.count(name) == 0) faults.push_back("left temp " + name);
+      }
+      if (status == 0 && args.size() > 5 && args[3] == "Print to PDF" && args[5] == out &&
+          ReadFile(out).rfind("%PDF", 0) != 0) {
+        faults.push_back("no PDF");
+      }
+      std::string outcome = "as expected";
+      for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
+      EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
+      // The line saying the expected words, else the last one said.
+      std::string line;
+      for (const std::string& l : Split(said, '\n')) {
+        if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
+      }
+      // The scratch folder's name changes with every run; the page shows it as DIR.
+      for (std::size_t at; (at = line.find(dir.path().string())) != std::string::npos;) {
+        line.replace(at, dir.path().string().size(), "DIR");
+      }
+      for (char& c : line) {
+        if (c == '|') c = '/';
+      }
+      doc << "| " << row.name << " | " << row.status << " | " << row.said << " | " << outcome
+          << " (exit " << status << (line.empty() ? "" : ": " + line) << ") |\n";
+    }
+    EXPECT_GT(ran, 0);
+    fs::create_directories(QUIREON2_RELIABILITY_DIR);
+    std::ofstream(std::string(QUIREON2_RELIABILITY_DIR) + "/" + file + ".md") << doc.str();
+  }
+
+  ScratchDir dir;
+  bool full_mounted = false;
+};
+
+TEST_F(BadInputTable, NothingHarmfulHiddenOrLeft) {
+  EXPECT_GE(AllRows().size(), 60u);
+  RunRows([](const Row& row) { return row.needs != kCups; }, "local");
+}
+
+// Needs the test scheduler (tests/cups): the queues are the test's own.
+TEST_F(BadInputTable, QueuesThatCannotTakeTheJob) {
+  if (!RunCommand("lpstat -r 2>/dev/null | grep -q 'is running'")) {
+    GTEST_SKIP() << "no test CUPS scheduler (tests/cups)";
+  }
+  const std::string ppd = " -v file:///dev/null -P /usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd";
+  ASSERT_TRUE(RunCommand("lpadmin -p Q2TestRejecting -E" + ppd + " && cupsreject Q2TestRejecting"));
+  ASSERT_TRUE(RunCommand("lpadmin -p Q2TestDisabled -E" + ppd + " && cupsdisable Q2TestDisabled"));
+  RunRows([](const Row& row) { return row.needs == kCups; }, "queues");
+  RunCommand("for q in Q2TestRejecting Q2TestDisabled; do cancel -a -x $q; lpadmin -x $q; done "
+             "2>/dev/null");
+}
+
+}  // namespace
+}  // namespace quireon2::testing
