@@ -13,6 +13,7 @@
 #include "cli/print_command.h"
 #include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
+#include "platform/image_surface.h"
 #include "platform/pdf_job.h"
 #include "platform/settings_path.h"
 
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
       std::memcpy(g_line_file, path.c_str(), path.size() + 1);
     }
   };
+  io.write_picture = quireon2::WritePicturePng;
   io.pdf_printer_name = quireon2::kPrintToPdf;
   io.print_service_running = quireon2::PrintServiceRunning;
   io.settings_path =

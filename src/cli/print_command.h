@@ -41,6 +41,9 @@ struct CommandIo {
   // Whether the print service answers; asked when the printer named on the command line
   // is not in the list. Unset: it is taken to answer.
   std::function<bool()> print_service_running;
+  // Writes a sheet's picture (--preview) to a PNG file; false with the reason in `failure`.
+  std::function<bool(const Picture& picture, const std::string& path, std::string& failure)>
+      write_picture;
   // Told the line file's path once it exists, so an interrupt can remove it.
   std::function<void(const std::string& path)> line_file_made;
   std::string pdf_printer_name = "Print to PDF";

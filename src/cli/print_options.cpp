@@ -57,6 +57,7 @@ constexpr KnownOption kOptions[] = {
     {0, "no-expand-tabs", false}, {'y', "yes", false},        {'n', "count", false},
     {'q', "quiet", false},       {0, "settings", true},       {'h', "help", false},
     {'V', "version", false},     {0, "no-signatures", false}, {0, "paper", true},
+    {0, "preview", true},
 };
 
 // Applies one recognised option; returns an error text or empty.
@@ -122,6 +123,9 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
     o.no_expand_tabs = true;
   } else if (name == "yes") {
     o.yes = true;
+  } else if (name == "preview") {
+    o.preview_sheet = WholeNumberIn(value, 1, 32767);
+    if (!o.preview_sheet) return "--preview takes a sheet number from 1, not \"" + value + "\"";
   } else if (name == "count") {
     o.count_only = true;
   } else if (name == "quiet") {
@@ -231,6 +235,10 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
 
   if (o.tab_width && o.no_expand_tabs) {
     result.error = "--tab and --no-expand-tabs contradict each other";
+  } else if (o.preview_sheet && !o.output) {
+    result.error = "--preview needs --output FILE.png";
+  } else if (o.preview_sheet && o.count_only) {
+    result.error = "--preview and --count contradict each other";
   } else if (o.signatures && *o.signatures > 0 && o.layout && *o.layout != 3) {
     result.error = "--signatures needs the booklet layout";
   } else if (files.empty()) {
@@ -269,6 +277,9 @@ std::string UsageText() {
          "      --no-expand-tabs           print tabs as they are\n"
          "  -y, --yes                      do not wait for Enter between the two sides\n"
          "  -n, --count                    prepare only and print the page and sheet counts\n"
+         "      --preview SHEET            print nothing; write the picture of sheet SHEET\n"
+         "                                 (its front, its back beside it) to the --output\n"
+         "                                 FILE.png, as the printer would print it\n"
          "  -q, --quiet                    no progress output\n"
          "      --settings FILE            read the settings from FILE (never written)\n"
          "  -h, --help                     this text\n"

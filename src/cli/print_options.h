@@ -32,6 +32,7 @@ struct PrintOptions {
   bool no_expand_tabs = false;
   bool yes = false;
   bool count_only = false;
+  std::optional<int> preview_sheet;  // write the picture of this sheet to `output` instead
   bool quiet = false;
   std::optional<std::string> settings_file;
   bool help = false;

@@ -35,6 +35,10 @@ class FrmStatus : public QDialog, public StatusSink {
   // is going on.
   void PrintBook_Click(int index);
 
+  // "Pre&view": the sheet preview over this window, sheet 1 first. Nothing while a run or
+  // the preparation is going on.
+  void ShowPreview();
+
   // True while the preparation or a print run is going on.
   bool busy() const { return busy_; }
 
@@ -62,6 +66,7 @@ class FrmStatus : public QDialog, public StatusSink {
   QLabel* total_page_signature_;
   QLabel* label3_[3];
   QPushButton* print_book_[2];
+  QPushButton* preview_button_;
 };
 
 }  // namespace quireon2::ui
