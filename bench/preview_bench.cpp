@@ -1,8 +1,8 @@
-// Times the sheet preview on the real printer surface ("Print to PDF"): the text is counted
-// as the status window counts it, then the preview window is opened (it draws sheet 1) and
-// moved to the middle and the last sheet. The preview draws only the sheet it shows, so its
-// times do not grow with the text. Usage: q2_preview_bench TEXT [RUNS]; exits 1 when the
-// window takes a second or more to open.
+// Times the sheet preview on the real printer surface ("Print to PDF"): the text is counted as the
+// status window counts it, then the preview window is opened (it draws sheet 1) and moved to the
+// middle and the last sheet. The preview draws only the sheet it shows, so its times do not grow
+// with the text. Usage: q2_preview_bench TEXT [RUNS]; exits 1 when the window takes a second or
+// more to open.
 #include <QApplication>
 
 #include <chrono>
@@ -77,10 +77,11 @@ int main(int argc, char** argv) {
     preview.ShowSheet(preview.sheet_count());
     const double last = Seconds(start);
     slowest_open = std::max(slowest_open, opened);
-    std::printf("%s: %ld pages, %ld sheet(s): counted in %.3f s; preview opened in %.3f s, "
-                "middle sheet %.3f s, last sheet %.3f s\n",
-                source.c_str(), static_cast<long>(p.prep.TotalPages), preview.sheet_count(),
-                counted, opened, middle, last);
+    std::printf(
+        "%s: %ld pages, %ld sheet(s): counted in %.3f s; preview opened in %.3f s, "
+        "middle sheet %.3f s, last sheet %.3f s\n",
+        source.c_str(), static_cast<long>(p.prep.TotalPages), preview.sheet_count(), counted,
+        opened, middle, last);
   }
   DeleteLineFile(p);
   std::printf("slowest opening: %.3f s (%s a second)\n", slowest_open,

@@ -11,9 +11,8 @@
 
 namespace quireon2 {
 
-void DrawSideText(const SideCanvas &canvas, GlyphPen &pen, FontFace &face,
-                  double size, double &x, double &y, std::string_view text,
-                  bool line_end) {
+void DrawSideText(const SideCanvas& canvas, GlyphPen& pen, FontFace& face, double size, double& x,
+                  double& y, std::string_view text, bool line_end) {
   const double twips_per_milli = size / 1000 * kTwipsPerPoint;
   const double line_height = SideLineHeight(face, size);
   const std::vector<std::string_view> lines = PrinterTextLines(text);
@@ -32,8 +31,7 @@ void DrawSideText(const SideCanvas &canvas, GlyphPen &pen, FontFace &face,
   }
 }
 
-double SideTextWidth(GlyphPen &pen, FontFace &face, double size,
-                     std::string_view text) {
+double SideTextWidth(GlyphPen& pen, FontFace& face, double size, std::string_view text) {
   double widest = 0;
   for (std::string_view line : PrinterTextLines(text)) {
     widest = std::max(widest, pen.Measure(face, line));
@@ -41,20 +39,16 @@ double SideTextWidth(GlyphPen &pen, FontFace &face, double size,
   return widest * size / 1000 * kTwipsPerPoint;
 }
 
-double SideLineHeight(const FontFace &face, double size) {
-  return (face.ascent_units() + face.descent_units()) / face.units_per_em() *
-         size * kTwipsPerPoint;
+double SideLineHeight(const FontFace& face, double size) {
+  return (face.ascent_units() + face.descent_units()) / face.units_per_em() * size * kTwipsPerPoint;
 }
 
-void DrawSideLine(const SideCanvas &canvas, GlyphPen &pen, double width,
-                  double x1, double y1, double x2, double y2, Rgb colour,
-                  bool box) {
-  cairo_t *cr = canvas.cr;
-  if (cr == nullptr)
-    return;
+void DrawSideLine(const SideCanvas& canvas, GlyphPen& pen, double width, double x1, double y1,
+                  double x2, double y2, Rgb colour, bool box) {
+  cairo_t* cr = canvas.cr;
+  if (cr == nullptr) return;
   const double ox = canvas.origin_x, oy = canvas.origin_y;
-  cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0,
-                       colour.blue / 255.0);
+  cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
   pen.SourceSet(colour == Rgb{});
   cairo_set_line_width(cr, width);
   if (box) {
@@ -65,7 +59,7 @@ void DrawSideLine(const SideCanvas &canvas, GlyphPen &pen, double width,
     cairo_line_to(cr, ox + x2 / kTwipsPerPoint, oy + y2 / kTwipsPerPoint);
   }
   cairo_stroke(cr);
-  pen.EndTextObject(); // the stroke ended cairo's text object
+  pen.EndTextObject();  // the stroke ended cairo's text object
 }
 
-} // namespace quireon2
+}  // namespace quireon2

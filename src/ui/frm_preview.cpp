@@ -16,28 +16,24 @@
 namespace quireon2::ui {
 namespace {
 
-// A screen's worth of paper: a Letter side is 660 by 510 dots at this
-// resolution.
+// A screen's worth of paper: a Letter side is 660 by 510 dots at this resolution.
 constexpr double kPreviewDotsPerInch = 60;
 
-QImage ToImage(const Picture &picture) {
+QImage ToImage(const Picture& picture) {
   QImage image(picture.width, picture.height, QImage::Format_RGB32);
   for (int row = 0; row < picture.height; ++row) {
-    const auto from = picture.pixels.begin() +
-                      static_cast<std::ptrdiff_t>(row) * picture.width;
-    std::transform(
-        from, from + picture.width,
-        reinterpret_cast<std::uint32_t *>(image.scanLine(row)),
-        [](std::uint32_t rgb) { return rgb | 0xFF000000u; }); // opaque
+    const auto from = picture.pixels.begin() + static_cast<std::ptrdiff_t>(row) * picture.width;
+    std::transform(from, from + picture.width,
+                   reinterpret_cast<std::uint32_t*>(image.scanLine(row)),
+                   [](std::uint32_t rgb) { return rgb | 0xFF000000u; });  // opaque
   }
   return image;
 }
 
-} // namespace
+}  // namespace
 
-FrmPreview::FrmPreview(Program &program, QWidget *parent)
-    : QDialog(parent), program_(program),
-      sheet_count_(PreviewSheetCount(program)) {
+FrmPreview::FrmPreview(Program& program, QWidget* parent)
+    : QDialog(parent), program_(program), sheet_count_(PreviewSheetCount(program)) {
   setWindowTitle("Sheet Preview");
   setObjectName("FrmPreview");
 
@@ -47,7 +43,7 @@ FrmPreview::FrmPreview(Program &program, QWidget *parent)
   picture_label_ = new QLabel(this);
   picture_label_->setObjectName("PreviewPicture");
   picture_label_->setAlignment(Qt::AlignCenter);
-  auto *scroll = new QScrollArea(this);
+  auto* scroll = new QScrollArea(this);
   scroll->setWidget(picture_label_);
   scroll->setWidgetResizable(true);
   scroll->setMinimumSize(720, 560);
@@ -56,22 +52,19 @@ FrmPreview::FrmPreview(Program &program, QWidget *parent)
   back_->setObjectName("PreviewBack");
   next_ = new QPushButton("&Next", this);
   next_->setObjectName("PreviewNext");
-  auto *close = new QPushButton("&Close", this);
+  auto* close = new QPushButton("&Close", this);
   close->setObjectName("PreviewClose");
-  for (QPushButton *button : {back_, next_, close})
-    button->setAutoDefault(false);
-  connect(back_, &QPushButton::clicked, this,
-          [this] { ShowSheet(sheet_ - 1); });
-  connect(next_, &QPushButton::clicked, this,
-          [this] { ShowSheet(sheet_ + 1); });
+  for (QPushButton* button : {back_, next_, close}) button->setAutoDefault(false);
+  connect(back_, &QPushButton::clicked, this, [this] { ShowSheet(sheet_ - 1); });
+  connect(next_, &QPushButton::clicked, this, [this] { ShowSheet(sheet_ + 1); });
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
-  auto *buttons = new QHBoxLayout;
+  auto* buttons = new QHBoxLayout;
   buttons->addWidget(back_);
   buttons->addWidget(next_);
   buttons->addStretch();
   buttons->addWidget(close);
-  auto *layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(this);
   layout->addWidget(caption_);
   layout->addWidget(scroll, 1);
   layout->addLayout(buttons);
@@ -91,13 +84,11 @@ void FrmPreview::ShowSheet(long sheet) {
   next_->setEnabled(sheet_ < sheet_count_);
   QString text = QString::fromStdString(DescribeSheet(program_, sheet_));
   const qreal ratio = devicePixelRatioF();
-  const SheetPicture drawn =
-      DrawSheet(program_, sheet_, kPreviewDotsPerInch * ratio);
+  const SheetPicture drawn = DrawSheet(program_, sheet_, kPreviewDotsPerInch * ratio);
   picture_ = ToImage(drawn.picture);
   picture_.setDevicePixelRatio(ratio);
   if (drawn.failure) {
-    text += "\nThe sheet cannot be drawn: " +
-            QString::fromStdString(drawn.failure->description);
+    text += "\nThe sheet cannot be drawn: " + QString::fromStdString(drawn.failure->description);
   }
   caption_->setText(text);
   picture_label_->setPixmap(QPixmap::fromImage(picture_));
@@ -105,4 +96,4 @@ void FrmPreview::ShowSheet(long sheet) {
 
 QString FrmPreview::caption() const { return caption_->text(); }
 
-} // namespace quireon2::ui
+}  // namespace quireon2::ui

@@ -1,6 +1,6 @@
-// The sheets of a prepared job, one at a time before anything is printed: both
-// sides of a sheet as pictures drawn by the page drawing that prints them, the
-// line saying what each side holds, and buttons to move through the sheets.
+// The sheets of a prepared job, one at a time before anything is printed: both sides of a sheet as
+// pictures drawn by the page drawing that prints them, the line saying what each side holds, and
+// buttons to move through the sheets.
 #pragma once
 
 #include <QDialog>
@@ -16,9 +16,9 @@ namespace quireon2::ui {
 class FrmPreview : public QDialog {
   Q_OBJECT
 
-public:
+ public:
   // Shows sheet 1 of the job `program` has prepared.
-  explicit FrmPreview(Program &program, QWidget *parent = nullptr);
+  explicit FrmPreview(Program& program, QWidget* parent = nullptr);
 
   // Draws sheet `sheet` (kept within the job's sheets) and says what it holds.
   void ShowSheet(long sheet);
@@ -26,17 +26,17 @@ public:
   long sheet() const { return sheet_; }
   long sheet_count() const { return sheet_count_; }
   QString caption() const;
-  const QImage &picture() const { return picture_; }
+  const QImage& picture() const { return picture_; }
 
-private:
-  Program &program_;
+ private:
+  Program& program_;
   long sheet_ = 0;
   long sheet_count_ = 0;
   QImage picture_;
-  QLabel *caption_;
-  QLabel *picture_label_;
-  QPushButton *back_;
-  QPushButton *next_;
+  QLabel* caption_;
+  QLabel* picture_label_;
+  QPushButton* back_;
+  QPushButton* next_;
 };
 
-} // namespace quireon2::ui
+}  // namespace quireon2::ui

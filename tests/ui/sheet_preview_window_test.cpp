@@ -1,6 +1,6 @@
-// The sheet preview from the status window, offscreen: after the count it shows
-// a 10-page booklet's sheets one at a time, each side drawn with the pages the
-// booklet puts on it, and says which pass feeds each side.
+// The sheet preview from the status window, offscreen: after the count it shows a 10-page booklet's
+// sheets one at a time, each side drawn with the pages the booklet puts on it, and says which pass
+// feeds each side.
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -22,52 +22,49 @@ using namespace quireon2::testing;
 namespace {
 
 // The pages drawn on a side, as "LEFT|RIGHT" with "blank" for an empty cell.
-QString Cells(const std::vector<SurfaceCall> &side, double right_cell_x) {
+QString Cells(const std::vector<SurfaceCall>& side, double right_cell_x) {
   QString left = "blank", right = "blank";
-  for (const SurfaceCall &c : side) {
-    if (c.op == "Print")
-      (c.x < right_cell_x ? left : right) = QString::fromStdString(c.text);
+  for (const SurfaceCall& c : side) {
+    if (c.op == "Print") (c.x < right_cell_x ? left : right) = QString::fromStdString(c.text);
   }
   return left + "|" + right;
 }
 
-} // namespace
+}  // namespace
 
 class SheetPreviewWindowTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void showsEachSheetsSidesAsTheBookletOrdersThem() {
     TestProgram t;
-    Program &p = t.program;
+    Program& p = t.program;
     QTemporaryDir dir;
     const std::string path = dir.filePath("ten.txt").toStdString();
     std::ofstream(path, std::ios::binary) << MarkerPages(10);
     t.window.SetText(TextBox::kText1, path);
     t.window.SelectLayoutOption(1);
     t.window.SetCheckValue(CheckBox::kDoBooklet, 1);
-    t.window.SetPrinterMode(
-        1); // flipped: the second pass feeds the last sheet first
+    t.window.SetPrinterMode(1);  // flipped: the second pass feeds the last sheet first
     ComputeLayoutMetrics(p, 0);
 
     ui::FrmStatus status(p);
-    auto *open = status.findChild<QPushButton *>("PreviewButton");
-    QVERIFY(!open->isEnabled()); // nothing to show before the count
+    auto* open = status.findChild<QPushButton*>("PreviewButton");
+    QVERIFY(!open->isEnabled());  // nothing to show before the count
     status.show();
-    QTRY_COMPARE(status.findChild<QLabel *>("Label1")->text(),
-                 QString("Count Done"));
+    QTRY_COMPARE(status.findChild<QLabel*>("Label1")->text(), QString("Count Done"));
     QVERIFY(open->isEnabled());
     open->click();
-    auto *preview = status.findChild<ui::FrmPreview *>();
+    auto* preview = status.findChild<ui::FrmPreview*>();
     QVERIFY(preview != nullptr);
-    auto *back = preview->findChild<QPushButton *>("PreviewBack");
-    auto *next = preview->findChild<QPushButton *>("PreviewNext");
+    auto* back = preview->findChild<QPushButton*>("PreviewBack");
+    auto* next = preview->findChild<QPushButton*>("PreviewNext");
 
     const double right_cell_x = CurrentLayout(p).x[2];
     struct Sheet {
-      const char *front;
-      const char *back;
-      const char *caption;
+      const char* front;
+      const char* back;
+      const char* caption;
     };
     const Sheet sheets[] = {
         {"blank|M1", "M2|blank",
@@ -78,17 +75,15 @@ private slots:
          "side 2 pages 4 | 9 (second pass, 2nd sheet fed)"},
     };
     for (int i = 0; i < 2; ++i) {
-      if (i > 0)
-        next->click();
+      if (i > 0) next->click();
       QCOMPARE(preview->sheet(), long(i + 1));
       QCOMPARE(preview->caption(), QString(sheets[i].caption));
       QVERIFY(!preview->picture().isNull());
-      const auto &pictures = t.surface.pictures();
+      const auto& pictures = t.surface.pictures();
       QCOMPARE(pictures.size(),
-               std::size_t(2 * (i + 1))); // only this sheet was drawn
+               std::size_t(2 * (i + 1)));  // only this sheet was drawn
       QCOMPARE(Cells(pictures[2 * i], right_cell_x), QString(sheets[i].front));
-      QCOMPARE(Cells(pictures[2 * i + 1], right_cell_x),
-               QString(sheets[i].back));
+      QCOMPARE(Cells(pictures[2 * i + 1], right_cell_x), QString(sheets[i].back));
     }
     QVERIFY(back->isEnabled() && next->isEnabled());
     next->click();
@@ -96,7 +91,7 @@ private slots:
     back->click();
     back->click();
     QVERIFY(!back->isEnabled());
-    QCOMPARE(t.surface.jobs_started(), 0); // no paper was spent
+    QCOMPARE(t.surface.jobs_started(), 0);  // no paper was spent
     DeleteLineFile(p);
   }
 };
