@@ -160,7 +160,7 @@ void FrmStatus::PrintBook_Click(int index) {
 void FrmStatus::ShowPreview() {
   if (busy_) return;
   auto* preview = new FrmPreview(program_, this);
-  preview->setAttribute(Qt::WA_DeleteOnClose);
+  connect(preview, &QDialog::finished, preview, &QObject::deleteLater);
   preview->open();
 }
 
