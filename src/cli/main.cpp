@@ -13,6 +13,7 @@
 #include "cli/print_command.h"
 #include "platform/cups_queues.h"
 #include "platform/cups_surface.h"
+#include "platform/image_surface.h"
 #include "platform/interruption.h"
 #include "platform/output_path.h"
 #include "platform/pdf_job.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   io.set_job_options = [&surface](const std::vector<std::pair<std::string, std::string>>& o) {
     surface.SetJobOptions(o);
   };
+  io.write_picture = quireon2::WritePicturePng;
   io.pdf_printer_name = quireon2::kPrintToPdf;
   io.print_service_running = quireon2::PrintServiceRunning;
   io.settings_path =

@@ -21,6 +21,7 @@
 #include "printing/page_order.h"
 #include "printing/print_request.h"
 #include "printing/print_runs.h"
+#include "printing/sheet_preview.h"
 #include "printing/startup.h"
 #include "settings/memory_controls.h"
 #include "settings/outcome.h"
@@ -38,6 +39,7 @@ namespace quireon2 {
 namespace {
 
 constexpr char kCommandName[] = "quireon2-print";
+constexpr double kPreviewDotsPerInch = 96;  // a sheet picture's resolution
 
 // The exit status of every way a run can end. A run that went on past a printer failure
 // it showed (the window carries on with the numbers it had) stops a script before
@@ -257,6 +259,7 @@ class Command {
       p_.prompt().Show(Named() + " has nothing to print");
       return ExitStatusOf(Outcome::SourceFailed());
     }
+    if (o_.preview_sheet) return Preview(*o_.preview_sheet);
     status = CheckChosenNumbers();
     if (status != kExitPrinted) return status;
     // Without a terminal to answer it, the prompt between the sides would cancel the run
@@ -413,7 +416,7 @@ class Command {
     if (is_pdf && !output_ && !o_.count_only) {
       return Usage("\"" + io_.pdf_printer_name + "\" needs --output FILE.pdf");
     }
-    if (is_pdf && output_ != "-" && output_ && !o_.count_only) {
+    if (is_pdf && output_ != "-" && output_ && !o_.count_only && !o_.preview_sheet) {
       if (const auto over = OutputOverSource(*output_, o_.file)) {
         return Usage("--output would write over the file to print, " + *over);
       }
@@ -424,7 +427,14 @@ class Command {
         }
       }
     }
-    if (!is_pdf && o_.output) {
+    if (o_.preview_sheet) {
+      if (const auto over = OutputOverSource(*o_.output, o_.file)) {
+        return Usage("--output would write over the file to print, " + *over);
+      }
+      if (const auto refusal = OutputRefusal(*o_.output)) {
+        return Usage("--output " + *o_.output + ": " + *refusal);
+      }
+    } else if (!is_pdf && o_.output) {
       return Usage("--output is for \"" + io_.pdf_printer_name + "\" only; the printer is \"" +
                    surface.DeviceName() + "\"");
     }
@@ -466,6 +476,29 @@ class Command {
       status_.EndLine();
       err_ << "the font \"" << *o_.font_name << "\" is printed as \"" << used << "\"\n";
     }
+  }
+
+  // The picture of one sheet instead of printing: nothing goes to the printer.
+  int Preview(long sheet) {
+    const long count = PreviewSheetCount(p_);
+    if (sheet > count) {
+      return Usage("--preview " + std::to_string(sheet) + ": the job has " +
+                   std::to_string(count) + (count == 1 ? " sheet" : " sheets"));
+    }
+    const SheetPicture drawn = DrawSheet(p_, sheet, kPreviewDotsPerInch);
+    if (drawn.failure) {
+      p_.prompt().Show(drawn.failure->description);
+      return ExitStatusOf(Outcome::PrinterFailed(drawn.failure));
+    }
+    const Picture& picture = drawn.picture;
+    std::string failure = "the printer \"" + p_.surface().DeviceName() + "\" draws no pictures";
+    if (!picture.pixels.empty() && io_.write_picture &&
+        io_.write_picture(picture, *o_.output, failure)) {
+      if (!o_.quiet) err_ << DescribeSheet(p_, sheet) << '\n' << std::flush;
+      return kExitPrinted;
+    }
+    p_.prompt().Show("--output " + *o_.output + ": " + failure);
+    return ExitStatusOf(Outcome::PrinterFailed());
   }
 
   int Print() {

@@ -51,6 +51,9 @@ struct CommandIo {
   // Gives the printer the job options of the run's jobs (--copies, --option).
   std::function<void(const std::vector<std::pair<std::string, std::string>>& options)>
       set_job_options;
+  // Writes a sheet's picture (--preview) to a PNG file; false with the reason in `failure`.
+  std::function<bool(const Picture& picture, const std::string& path, std::string& failure)>
+      write_picture;
   std::string pdf_printer_name = "Print to PDF";
   std::string settings_path;  // the program's settings file, used without --settings
   std::string today;          // MM-DD-YYYY, for headers and footers

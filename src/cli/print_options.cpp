@@ -80,6 +80,7 @@ constexpr KnownOption kOptions[] = {
     {'V', "version", false},     {0, "no-signatures", false}, {0, "paper", true},
     {0, "tab-stops", false},     {0, "copies", true},         {0, "option", true},
     {0, "sheets", true},         {0, "pages", true},          {0, "title", true},
+    {0, "preview", true},
 };
 
 // Applies one recognised option; returns an error text or empty.
@@ -169,6 +170,9 @@ std::string Apply(const std::string& name, const std::string& value, PrintOption
     o.tab_stops = true;
   } else if (name == "yes") {
     o.yes = true;
+  } else if (name == "preview") {
+    o.preview_sheet = WholeNumberIn(value, 1, 32767);
+    if (!o.preview_sheet) return "--preview takes a sheet number from 1, not \"" + value + "\"";
   } else if (name == "count") {
     o.count_only = true;
   } else if (name == "quiet") {
@@ -280,6 +284,12 @@ ParsedCommandLine ParsePrintOptions(const std::vector<std::string>& args) {
     result.error = "--tab and --no-expand-tabs contradict each other";
   } else if (o.tab_stops && o.no_expand_tabs) {
     result.error = "--tab-stops and --no-expand-tabs contradict each other";
+  } else if (o.preview_sheet && !o.output) {
+    result.error = "--preview needs --output FILE.png";
+  } else if (o.preview_sheet && o.count_only) {
+    result.error = "--preview and --count contradict each other";
+  } else if (o.preview_sheet && files.size() > 1) {
+    result.error = "--preview draws a sheet of one FILE, not of " + std::to_string(files.size());
   } else if (o.signatures && *o.signatures > 0 && o.layout && *o.layout != 3) {
     result.error = "--signatures needs the booklet layout";
   } else if (std::count(files.begin(), files.end(), "-") > 1) {
@@ -334,6 +344,9 @@ std::string UsageText() {
          "                                 standard input is not a terminal)\n"
          "  -n, --count                    prepare only and print the page and sheet counts\n"
          "                                 (and sheets per signature, when in signatures)\n"
+         "      --preview SHEET            print nothing; write the picture of sheet SHEET\n"
+         "                                 (its front, its back beside it) to the --output\n"
+         "                                 FILE.png, as the printer would print it\n"
          "  -q, --quiet                    no progress output\n"
          "      --settings FILE            read the settings from FILE (never written)\n"
          "  -h, --help                     this text\n"

@@ -42,6 +42,7 @@ struct PrintOptions {
   bool tab_stops = false;            // tabs to the next multiple of the tab width
   bool yes = false;
   bool count_only = false;
+  std::optional<int> preview_sheet;  // write the picture of this sheet to `output` instead
   bool quiet = false;
   std::optional<std::string> settings_file;
   bool help = false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,8 @@ struct PrinterPapers {
   std::vector<int> offered;  // paper codes
   int in_force = 0;          // the paper code a job on it is printed on; 0 when unknown
 };
+
+class PictureSurface;
 
 // Duplex values.
 enum DuplexValue : int { kDuplexSimplex = 1, kDuplexLongEdge = 2, kDuplexShortEdge = 3 };
@@ -139,6 +142,29 @@ class PrinterSurface {
   // The source file the next jobs print, for the job title and the default output name.
   // Job numbering within a run starts again from here.
   virtual void SetDocumentName(const std::string& source_path) = 0;
+
+  // A surface that draws one sheet side of this printer's current paper, orientation and
+  // font as a picture, `dots_per_inch` dots to the inch, measuring text exactly as this
+  // surface does; nothing for a printer that cannot draw pictures. It must not outlive
+  // this surface.
+  virtual std::unique_ptr<PictureSurface> OpenPicture(double dots_per_inch);
 };
+
+// The pixels of a picture, row by row from the top, each 0xRRGGBB.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+// A printer surface whose drawing makes a picture of one side of the paper, the whole
+// sheet with its margins, white where nothing is drawn. NewPage and EndDoc leave the
+// picture as it is; AbortDoc wipes it.
+class PictureSurface : public PrinterSurface {
+ public:
+  virtual Picture TakePicture() = 0;
+};
+
+inline std::unique_ptr<PictureSurface> PrinterSurface::OpenPicture(double) { return nullptr; }
 
 }  // namespace quireon2

@@ -9,8 +9,10 @@
 
 #include "interfaces/units.h"
 #include "platform/font_cache.h"
+#include "platform/image_surface.h"
 #include "platform/output_path.h"
 #include "platform/pdf_job.h"
+#include "platform/side_drawing.h"
 #include "platform/surface_text.h"
 #include "settings/runtime_failure.h"
 
@@ -253,40 +255,17 @@ void CupsSurface::EnsurePage() {
 void CupsSurface::Print(std::string_view text, bool line_end) {
   FontFace& face = CurrentFace();
   EnsurePage();
-  const double twips_per_milli = font_size_ / 1000 * kTwipsPerPoint;
-  const double line_height = LineHeight(face);
-  const std::vector<std::string_view> lines = PrinterTextLines(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) {
-      x_ = 0;
-      y_ += line_height;
-    }
-    x_ += pen_.Draw(job_->cr(), face, font_size_, job_->origin_x + x_ / kTwipsPerPoint,
-                    job_->origin_y + y_ / kTwipsPerPoint, lines[i]) *
-          twips_per_milli;
-  }
-  if (line_end) {
-    x_ = 0;
-    y_ += line_height;
-  }
+  DrawSideText({job_->cr(), job_->origin_x, job_->origin_y}, pen_, face, font_size_, x_, y_,
+               text, line_end);
 }
 
 double CupsSurface::TextWidth(std::string_view text) {
-  FontFace& face = CurrentFace();
-  double widest = 0;
-  for (std::string_view line : PrinterTextLines(text)) {
-    widest = std::max(widest, pen_.Measure(face, line));
-  }
-  return widest * font_size_ / 1000 * kTwipsPerPoint;
-}
-
-double CupsSurface::LineHeight(FontFace& face) const {
-  return (face.ascent_units() + face.descent_units()) / face.units_per_em() * font_size_ *
-         kTwipsPerPoint;
+  return SideTextWidth(pen_, CurrentFace(), font_size_, text);
 }
 
 double CupsSurface::TextHeight(std::string_view text) {
-  return static_cast<double>(PrinterTextLines(text).size()) * LineHeight(CurrentFace());
+  return static_cast<double>(PrinterTextLines(text).size()) *
+         SideLineHeight(CurrentFace(), font_size_);
 }
 
 void CupsSurface::SetDrawWidth(int pixels) {
@@ -296,22 +275,24 @@ void CupsSurface::SetDrawWidth(int pixels) {
 
 void CupsSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) {
   EnsurePage();
-  cairo_t* cr = job_->cr();
-  if (cr == nullptr) return;
-  const int dpi = current_is_pdf_ ? kPdfResolutionDpi : facts_.resolution_dpi;
-  const double ox = job_->origin_x, oy = job_->origin_y;
-  cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
-  pen_.SourceSet(colour == Rgb{});
-  cairo_set_line_width(cr, draw_width_ * kPointsPerInch / dpi);
-  if (box) {
-    cairo_rectangle(cr, ox + x1 / kTwipsPerPoint, oy + y1 / kTwipsPerPoint,
-                    (x2 - x1) / kTwipsPerPoint, (y2 - y1) / kTwipsPerPoint);
-  } else {
-    cairo_move_to(cr, ox + x1 / kTwipsPerPoint, oy + y1 / kTwipsPerPoint);
-    cairo_line_to(cr, ox + x2 / kTwipsPerPoint, oy + y2 / kTwipsPerPoint);
-  }
-  cairo_stroke(cr);
-  pen_.EndTextObject();  // the stroke ended cairo's text object
+  DrawSideLine({job_->cr(), job_->origin_x, job_->origin_y}, pen_,
+               draw_width_ * kPointsPerInch / ResolutionDpi(), x1, y1, x2, y2, colour, box);
+}
+
+int CupsSurface::ResolutionDpi() const {
+  return current_is_pdf_ ? kPdfResolutionDpi : facts_.resolution_dpi;
+}
+
+std::unique_ptr<PictureSurface> CupsSurface::OpenPicture(double dots_per_inch) {
+  PictureSetup setup;
+  setup.paper = CurrentPaper();
+  setup.orientation = orientation_;
+  setup.font_name = requested_font_;
+  setup.font_size = font_size_;
+  setup.draw_width = draw_width_;
+  setup.printer_dpi = ResolutionDpi();
+  setup.dots_per_inch = dots_per_inch;
+  return std::make_unique<ImageSurface>(*this, *fonts_, setup);
 }
 
 void CupsSurface::NewPage() {

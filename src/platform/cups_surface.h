@@ -100,6 +100,7 @@ class CupsSurface : public PrinterSurface {
   void SetDuplex(int value) override;
   void SetColorMode(int mode) override;
   void SetDocumentName(const std::string& source_path) override;
+  std::unique_ptr<PictureSurface> OpenPicture(double dots_per_inch) override;
 
  private:
   // Where the open job goes.
@@ -120,7 +121,7 @@ class CupsSurface : public PrinterSurface {
   FontFace& CurrentFace() const;
   void StartJob();
   void EnsurePage();
-  double LineHeight(FontFace& face) const;  // twips
+  int ResolutionDpi() const;  // of the current printer's output
 
   mutable std::unique_ptr<FontCache> fonts_;
   mutable FontFace* face_ = nullptr;  // matched lazily for the requested name

@@ -141,16 +141,20 @@ void EndSide(Program& p, bool last) {
 }
 
 void DrawSide(Program& p, LineFileReader& file, SidePages pages, bool last) {
+  RenderBookletSide(p, file, pages);
+  EndSide(p, last);
+}
+
+}  // namespace
+
+void RenderBookletSide(Program& p, LineFileReader& file, SidePages pages) {
   p.print.LeftPage = SideRecord(pages.left);
   p.print.RightPage = SideRecord(pages.right);
   p.print.CellIndex = 2;
   RenderPage(p, file, pages.right);
   p.print.CellIndex = 1;
   RenderPage(p, file, pages.left);
-  EndSide(p, last);
 }
-
-}  // namespace
 
 void PrintBookletSide(Program& p, LineFileReader& file, int side, long sheet, bool last) {
   DrawSide(p, file, BookletSide(p.prep.SheetCount, sheet, side), last);

@@ -3,6 +3,7 @@
 // between the two passes of a manual two-sided job and the run's status and progress.
 #pragma once
 
+#include "printing/page_order.h"
 #include "printing/page_render.h"
 #include "settings/outcome.h"
 #include "settings/program_state.h"
@@ -27,6 +28,10 @@ Outcome PrintBooklet(Program& p);
 // The booklet cut into SigCount signatures of SheetsPerSig sheets (set here); the same
 // modes as PrintBooklet. 0 signatures fail as a division by zero.
 Outcome PrintSignatures(Program& p);
+
+// Draws the two pages of a booklet side into its cells, the right page first, without
+// ending the side. Sets LeftPage, RightPage and CellIndex.
+void RenderBookletSide(Program& p, LineFileReader& file, SidePages pages);
 
 // Draws side `side` of booklet sheet `sheet` (right page first, then left) and ends it:
 // with EndDoc when `last`, else NewPage. Sets LeftPage, RightPage and CellIndex. Raises

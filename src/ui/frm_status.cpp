@@ -13,6 +13,7 @@
 
 #include "printing/print_runs.h"
 #include "textprep/prep_run.h"
+#include "ui/frm_preview.h"
 
 namespace quireon2::ui {
 namespace {
@@ -69,6 +70,13 @@ FrmStatus::FrmStatus(Program& program, QWidget* parent)
     connect(print_book_[i], &QPushButton::clicked, this, [this, i] { PrintBook_Click(i); });
     buttons->addWidget(print_book_[i]);
   }
+
+  // The sheets can be looked at once the preparation has counted them.
+  preview_button_ = new QPushButton("Pre&view", this);
+  preview_button_->setObjectName("PreviewButton");
+  preview_button_->setAutoDefault(false);
+  connect(preview_button_, &QPushButton::clicked, this, &FrmStatus::ShowPreview);
+  buttons->insertWidget(1, preview_button_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label1_);
@@ -159,6 +167,13 @@ void FrmStatus::PrintBook_Click(int index) {
   }
 }
 
+void FrmStatus::ShowPreview() {
+  if (busy_) return;
+  auto* preview = new FrmPreview(program_, this);
+  connect(preview, &QDialog::finished, preview, &QObject::deleteLater);
+  preview->open();
+}
+
 void FrmStatus::reject() {
   if (!busy_) QDialog::reject();
 }
@@ -178,6 +193,7 @@ void FrmStatus::closeEvent(QCloseEvent* event) {
 void FrmStatus::SetButtonsEnabled(bool enabled) {
   print_book_[0]->setEnabled(enabled);
   print_book_[1]->setEnabled(enabled);
+  preview_button_->setEnabled(enabled);
 }
 
 }  // namespace quireon2::ui

@@ -35,6 +35,10 @@ class FrmStatus : public QDialog, public StatusSink {
   // is going on.
   void PrintBook_Click(int index);
 
+  // "Pre&view": the sheet preview over this window, sheet 1 first. Nothing while a run or
+  // the preparation is going on.
+  void ShowPreview();
+
   // True while the preparation or a print run is going on.
   bool busy() const { return busy_; }
 
@@ -63,6 +67,7 @@ class FrmStatus : public QDialog, public StatusSink {
   QLabel* label3_[3];
   QLabel* tab_rule_ = nullptr;  // how tabs print in this run
   QPushButton* print_book_[2];
+  QPushButton* preview_button_;
 };
 
 }  // namespace quireon2::ui

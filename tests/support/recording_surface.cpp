@@ -55,6 +55,28 @@ RecordingSurface::RecordingSurface() : RecordingSurface({RecordedPrinter{}}, 0) 
 RecordingSurface::RecordingSurface(std::vector<RecordedPrinter> printers, std::size_t current)
     : printers_(std::move(printers)), current_(current) {}
 
+RecordingSurface::~RecordingSurface() {
+  if (picture_of_ != nullptr) picture_of_->pictures_.push_back(calls_);
+}
+
+std::unique_ptr<PictureSurface> RecordingSurface::OpenPicture(double) {
+  auto picture = std::make_unique<RecordingSurface>(*this);
+  picture->calls_.clear();
+  picture->pictures_.clear();
+  picture->fail_on_call_.clear();
+  picture->job_open_ = false;
+  picture->picture_of_ = this;
+  return picture;
+}
+
+Picture RecordingSurface::TakePicture() {
+  Picture picture;
+  picture.width = static_cast<int>(ScaleWidth() / 1440);
+  picture.height = static_cast<int>(ScaleHeight() / 1440);
+  picture.pixels.assign(static_cast<std::size_t>(picture.width) * picture.height, 0xFFFFFFu);
+  return picture;
+}
+
 std::string RecordingSurface::DeviceName() const { return printers_[current_].name; }
 
 std::string RecordingSurface::Port() const { return printers_[current_].port; }

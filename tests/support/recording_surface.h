@@ -56,10 +56,15 @@ struct SurfaceCall {
   int page = 0;
 };
 
-class RecordingSurface : public PrinterSurface {
+// It is a picture surface too: OpenPicture gives a surface like it (printer, metrics, font,
+// orientation) whose log, when it goes, is kept as one entry of pictures(); its picture is
+// one white dot per 1440 twips of the page.
+class RecordingSurface : public PictureSurface {
  public:
   RecordingSurface();
   explicit RecordingSurface(std::vector<RecordedPrinter> printers, std::size_t current = 0);
+  ~RecordingSurface() override;
+  RecordingSurface(const RecordingSurface&) = default;
 
   std::string DeviceName() const override;
   std::string Port() const override;
@@ -100,6 +105,8 @@ class RecordingSurface : public PrinterSurface {
   void SetDuplex(int value) override;
   void SetColorMode(int mode) override;
   void SetDocumentName(const std::string& source_path) override;
+  std::unique_ptr<PictureSurface> OpenPicture(double dots_per_inch) override;
+  Picture TakePicture() override;
 
   // Test controls.
   SurfaceMetrics& metrics() { return metrics_; }
@@ -126,6 +133,8 @@ class RecordingSurface : public PrinterSurface {
   bool job_open() const { return job_open_; }
   std::string document_name() const { return document_name_; }
   int scale_mode() const { return scale_mode_; }
+  // The logs of the pictures opened on this surface and gone since, in order.
+  const std::vector<std::vector<SurfaceCall>>& pictures() const { return pictures_; }
 
  private:
   void MaybeFail(const std::string& op);
@@ -154,6 +163,8 @@ class RecordingSurface : public PrinterSurface {
   int page_ = 0;
   std::vector<SentJob> sent_jobs_;
   std::string document_name_;
+  RecordingSurface* picture_of_ = nullptr;
+  std::vector<std::vector<SurfaceCall>> pictures_;
 };
 
 }  // namespace quireon2::testing
