@@ -28,13 +28,15 @@ _quireon2_print() {
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       compopt -o filenames 2>/dev/null
       return ;;
-    -s | --signatures | -f | --font | -z | --size | --tab)
+    -s | --signatures | -f | --font | -z | --size | --tab | --copies | --option | --sheets | \
+      --pages | --title | --preview)
       return ;;
   esac
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W '--layout --signatures --no-signatures --feed
       --printer --output --paper --font --size --header --footer --outlines --no-outlines
-      --tab --tab-stops --no-expand-tabs --yes --count --quiet --settings --help --version' -- "$cur")
+      --tab --tab-stops --no-expand-tabs --yes --count --preview --quiet --settings --copies
+      --option --sheets --pages --title --help --version' -- "$cur")
     return
   fi
   mapfile -t COMPREPLY < <(compgen -f -- "$cur")
