@@ -138,25 +138,31 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
       {{"a", "b"}, 1, bad("only one FILE can be printed at a time, got \"a\" and \"b\"")},
       {{"-yx", "f"}, 1, bad("unknown option -x")}, {{"f", "-z"}, 1, bad("-z needs a value")},
       {{"--yes=1", "f"}, 1, bad("--yes takes no value")},
-      {{"-P", "Nowhere", source}, 1, usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  "
-                                           "OneSided\n  Print to PDF\n  PortraitOnly\n  FixedSize")},
+      {{"-P", "Nowhere", source}, 1,
+       usage("no printer is called \"Nowhere\"; the printers are:\n  Office\n  OneSided\n  "
+             "Print to PDF\n  PortraitOnly\n  FixedSize")},
       {{"-P", kPdfPrinter, source}, 1, usage("\"Print to PDF\" needs --output FILE.pdf")},
       // The PDF never takes the place of the text it is made from, neither job's.
-      {{"-P", kPdfPrinter, "-o", source, source}, 1, usage("--output would write over the file to print, " + source)},
+      {{"-P", kPdfPrinter, "-o", source, source}, 1,
+       usage("--output would write over the file to print, " + source)},
       {{"-P", kPdfPrinter, "-o", dir.File("notes.txt"), notes2}, 1,
        usage("--output would write over the file to print, " + notes2)},
-      {{"-o", "x.pdf", source}, 1, usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
+      {{"-o", "x.pdf", source}, 1,
+       usage("--output is for \"Print to PDF\" only; the printer is \"Office\"")},
       {{"--settings", missing, source}, 1, usage("the settings file " + missing + " doesn't exist")},
       {{empty}, 2, "Source File has 0 bytes\nthe file " + empty + " has nothing to print\n"},
       {{"-P", "OneSided", source}, 3, "Your printer does not support\na feature Quireon II needs\n"},
-      {{"-P", "PortraitOnly", source}, 3, "Your printer PortraitOnly does not support features Quireon2 needs.\n"},
+      {{"-P", "PortraitOnly", source}, 3,
+       "Your printer PortraitOnly does not support features Quireon2 needs.\n"},
       // The window would go on after the refused size with stale metrics; a script stops.
       {{"-P", "FixedSize", "-z", "9", source}, 3,
-       "Your Printer - FixedSize does not support features needed for Quireon2. Please select another printer\n"},
+       "Your Printer - FixedSize does not support features needed for Quireon2. Please select "
+       "another printer\n"},
       {{source}, 3, "Printer error\n", "NewPage"},
       // The window would go on after a refused text metric with the old ones; a script stops.
-      {{source}, 3, "your printer does not support features that Quireon II needs\nplease choose another printer\n",
-       "TextWidth"},
+      {{source}, 3,
+       "your printer does not support features that Quireon II needs\nplease choose another "
+       "printer\n", "TextWidth"},
       // The page limit is the program's rule, not a failure: the job prints up to it.
       {{"--settings", limited, three}, 0, "Too many pages - printing only 2\n"}};
   for (const Case& c : cases) {

@@ -94,7 +94,8 @@ bool WaitForText(const std::string& path, const std::string& text) {
 
 // Each page of a PDF as its words from left to right ("M8 M1"); none when there is no file.
 std::vector<std::string> PdfPages(const std::string& pdf) {
-  std::istringstream text(RunCommand("pdftotext -layout " + ShellQuote(pdf) + " - 2>/dev/null").value_or(""));
+  std::istringstream text(
+      RunCommand("pdftotext -layout " + ShellQuote(pdf) + " - 2>/dev/null").value_or(""));
   std::vector<std::string> pages;
   for (std::string page; std::getline(text, page, '\f');) {
     std::istringstream words(page);

@@ -209,7 +209,8 @@ TEST_F(CupsQueues, AQueuePrintsOnItsOwnPaperUntilTheUserKeepsAnother) {
   RunCommand(std::string("lpoptions -p ") + kA4 + " -r media");  // what a failed run kept
   // The queue, the paper in force, the job's media, the page in points (1/72 in: Letter
   // 8.5 x 11 in, A4 210 x 297 mm, A5 148 x 210 mm), the queue's output, the job's sides.
-  struct Case { const char* queue; int paper; const char* media; double width, height; const char* out; int duplex; };
+  struct Case { const char* queue; int paper; const char* media; double width, height;
+                const char* out; int duplex; };
   const Case letter = {kDuplexPdf, kPaperLetter, "na_letter_8.5x11in", 612, 792, "duplex-pdf",
                        kDuplexSimplex};
   Case two_sided = letter;

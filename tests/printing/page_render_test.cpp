@@ -68,7 +68,8 @@ TEST_F(RenderTest, TextLinesStartAtTheCellOriginAndStopAtAFormFeed) {
 // Header, footer and outline of one page. "Page 2" is 600 twips wide and the date 1000.
 TEST_F(RenderTest, HeaderFooterAndOutline) {
   using F = Integer Settings::*;
-  struct Case { std::vector<F> flags; std::vector<std::string> pages; int layout, cell; long page; const char* drawn; };
+  struct Case { std::vector<F> flags; std::vector<std::string> pages; int layout, cell; long page;
+                const char* drawn; };
   const std::vector<F> all = {&Settings::DoBox,     &Settings::HPgNumber, &Settings::DoHeader,
                               &Settings::FPgNumber, &Settings::DoFooter};
   const std::vector<F> head = {&Settings::HPgNumber, &Settings::HCurDate, &Settings::DoHeader};
@@ -123,8 +124,9 @@ TEST_F(RenderTest, HeaderFooterAndOutline) {
 TEST_F(RenderTest, OutlineWeightAndColour) {
   p.settings().DoBox = 1;
   struct Case { int weight; long colour; const char* drawn; };
-  for (const Case& c : {Case{3, 4, " weight 3 colour 128,0,0"}, Case{1, 15, " weight 1 colour 255,255,255"},
-                        Case{0, 16, " weight 1"}, Case{-2, -1, " weight 1"}, Case{1, 0x00FF00, " weight 1"}}) {
+  for (const Case& c : {Case{3, 4, " weight 3 colour 128,0,0"}, Case{0, 16, " weight 1"},
+                        Case{1, 15, " weight 1 colour 255,255,255"}, Case{-2, -1, " weight 1"},
+                        Case{1, 0x00FF00, " weight 1"}}) {
     p.settings().Lineweight = static_cast<Integer>(c.weight);
     p.settings().Linecolor = c.colour;
     EXPECT_EQ(Render({"\f"}, kLayout2Up, 1, 1), "Box 450,450 to 7470,11790" + std::string(c.drawn) + "\n")

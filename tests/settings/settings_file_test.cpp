@@ -135,8 +135,9 @@ TEST(SettingsFilePrinter, TheLastPrinterIsMadeCurrentOnlyWhenInstalled) {
   std::vector<RecordedPrinter> printers(3);
   printers[0].name = "Office", printers[1].name = "Laser", printers[2].name = "laser";
   struct Case { std::string line, want_current; bool selected; };
-  for (const Case& c : {Case{"LastPrinter=laser\n", "laser", true}, Case{"LastPrinter=Laser\n", "Laser", true},
-                        Case{"LastPrinter=Gone\n", "Office", false}, Case{"", "Office", false}}) {
+  for (const Case& c : {Case{"LastPrinter=laser\n", "laser", true}, Case{"", "Office", false},
+                        Case{"LastPrinter=Laser\n", "Laser", true},
+                        Case{"LastPrinter=Gone\n", "Office", false}}) {
     TestProgram t(printers, 0);
     t->settings_state.ini_path = dir.Write("q.ini", "[Quireon2]\n" + c.line);
     ASSERT_TRUE(LoadSettings(*t));

@@ -119,7 +119,8 @@ class TextMetrics : public testing::ProgramTest {
 // Each row starts from CharsPerLine 7 and LinesPerPage 9; a zero measure ends the
 // computation and keeps what is not yet computed.
 TEST_F(TextMetrics, LineHeightCharactersAndLinesOfTheCell) {
-  struct Case { double char_twips; float multiple; Integer header, footer; Long line, width, chars, lines; };
+  struct Case { double char_twips; float multiple; Integer header, footer;
+                Long line, width, chars, lines; };
   for (const Case& c : {
            // 184 x 1.25 = 230 a line; 6820 \ 62 = 110 a character; 5760 \ 110 + 10 = 62
            // characters; 10800 \ 230 - 3 - 2 = 41 lines.
