@@ -75,18 +75,39 @@ class PrintToPdf : public ::testing::Test {
   CupsSurface surface;
 };
 
-// "Print to PDF" starts on the system's paper. (Pages of the paper chosen for a run, and
-// the page size after a change of orientation, are read back in the terminal command's
-// and the end-to-end tests.)
-TEST_F(PrintToPdf, StartsOnTheSystemsPaper) {
+// "Print to PDF" starts on the system's paper; each page takes the paper and orientation
+// in force at its start, the whole page printable. A4: 210 x 297 mm = 595.28 x 841.89 pt.
+TEST_F(PrintToPdf, EachPageTakesThePaperAndOrientationInForceAtItsStart) {
   const char* old = std::getenv("PAPERSIZE");
   const std::string kept = old != nullptr ? old : "";
   setenv("PAPERSIZE", "a5", 1);
   CupsSurface system_paper;
   old != nullptr ? setenv("PAPERSIZE", kept.c_str(), 1) : unsetenv("PAPERSIZE");
   system_paper.SelectPrinter(system_paper.Printers().size() - 1);
-  EXPECT_EQ(system_paper.PaperSize(), 11);
   EXPECT_EQ(system_paper.Papers(kPrintToPdf).in_force, 11);
+  // Paper, orientation, the page's width and height in points.
+  const std::tuple<int, int, double, double> cases[] = {
+      {kPaperLetter, kPortrait, 612, 792}, {kPaperA4, kLandscape, 841.89, 595.28}};
+  for (const auto& [paper, orientation, width, height] : cases) {
+    if (paper != kPaperLetter) surface.NewPage();
+    surface.SetPaperSize(paper);
+    surface.SetOrientation(orientation);
+    EXPECT_NEAR(surface.ScaleWidth(), width * 20, 0.1) << width;
+    EXPECT_NEAR(surface.ScaleHeight(), height * 20, 0.1) << width;
+    At(1440, 2880, "Corner");
+    At(width * 20 - 2000, height * 20 - 1000, "Far");  // lost from a page cut too small
+  }
+  surface.EndDoc();
+  const std::vector<testing::PdfPageText> pages = ReadPdfPages(Out());
+  ASSERT_EQ(pages.size(), std::size(cases));
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const auto& [paper, orientation, width, height] = cases[i];
+    EXPECT_NEAR(pages[i].width, width, 0.5) << i;
+    EXPECT_NEAR(pages[i].height, height, 0.5) << i;
+    const PdfWords words(pages[i].words.begin(), pages[i].words.end());
+    EXPECT_TRUE(WordAt(words, "Corner", 72, 144)) << i;
+    EXPECT_TRUE(WordAt(words, "Far", width - 100, height - 50)) << i;
+  }
 }
 
 // One page a font and size, each measured and then drawn where it measured.
@@ -248,6 +269,7 @@ TEST_F(PrintToPdf, TakesEveryValidSettingAndRefusesOthersWith380) {
   CupsSurface& s = surface;
   const std::pair<const char*, std::function<void()>> refused[] = {
       {"orientation 3", [&] { s.SetOrientation(3); }}, {"paper 2", [&] { s.SetPaperSize(2); }},
+      {"paper 0", [&] { s.SetPaperSize(0); }},       {"size 0", [&] { s.SetFontSize(0); }},
       {"duplex 4", [&] { s.SetDuplex(4); }},         {"size 5000", [&] { s.SetFontSize(5000); }},
       {"width 0", [&] { s.SetDrawWidth(0); }},       {"scale 3", [&] { s.SetScaleMode(3); }},
       {"colour 0", [&] { s.SetColorMode(0); }},      {"printer 99", [&] { s.SelectPrinter(99); }},
