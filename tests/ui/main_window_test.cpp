@@ -328,6 +328,39 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadLines(source), QString("keep me\n"));
   }
 
+  // The system's date, month first, for headers and footers; one About box, brought
+  // forward when asked again; Help opens the help page.
+  void dateAboutAndHelp() {
+    Harness h;
+    h.env.today.clear();
+    std::string opened;
+    h.env.open_help = [&opened](const std::string& path) { opened = path; };
+    h.Start();
+    QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
+    Click(h.Find("AboutHelpExit_0"));
+    Click(h.Find("AboutHelpExit_0"));
+    const QList<QDialog*> boxes = h.window->findChildren<QDialog*>("frmAbout");
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.front()->isVisible() && !boxes.front()->isModal());
+    Click(h.Find("AboutHelpExit_1"));
+    QCOMPARE(opened, h.env.help_path);
+  }
+
+  // A refused font ends the print request, or leaves the layout rule's own changes, and is
+  // reported once.
+  void refusedFontOnPrintOrLayoutClickIsReportedOnce() {
+    for (bool on_print : {true, false}) {
+      Harness h;
+      h.Start(h.File("a.txt", "a\r\n"));
+      h.surface.printer().refuses = {"FontName"};
+      h.prompt.Expect("Your Printer - Test Printer does not support features needed for Quireon2. "
+                      "Please select another printer");
+      Click(h.Find(on_print ? "P_0" : "LayoutSelection_2"));
+      QCOMPARE(h.status_windows, 0);
+      if (!on_print) QVERIFY(h.State().startsWith("layout 2, option 2, book ticked greyed"));
+      QCOMPARE(h.prompt.shown().size(), std::size_t{1});
+    }
+  }
 };
 
 QTEST_MAIN(MainWindowTest)
