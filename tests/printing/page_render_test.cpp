@@ -63,6 +63,10 @@ TEST_F(RenderTest, TextLinesStartAtTheCellOriginAndStopAtAFormFeed) {
   EXPECT_EQ(Render({"one\r\ntwo\fthree\r\nfour\r\n", "next\r\n"}, kLayout2Up, 2, 1),
             "Print \"one\" at 8640,720\n"
             "Print \"two\" at 8640,920\n");
+  // A cell no layout has is "Subscript out of range".
+  for (int cell : {0, 5}) {
+    EXPECT_THROW(Render(NumberedPages(1), kLayout4Up, cell, 1), RuntimeError) << cell;
+  }
 }
 
 // Header, footer and outline of one page. "Page 2" is 600 twips wide and the date 1000.
