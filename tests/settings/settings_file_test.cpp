@@ -185,6 +185,8 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReplacedLosesNothing) {
   }));
   EXPECT_NE(written.find("\nLayout= 0\n"), std::string::npos);
   EXPECT_EQ(Ini(), old_file);
+  p.settings_state.ini_path = dir.path().string();  // a file that cannot be read is kept
+  EXPECT_FALSE(SaveSettings(p));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 

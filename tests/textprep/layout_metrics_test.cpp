@@ -57,6 +57,9 @@ TEST(CellGeometry, HalvesRoundTheAreaFirstAndCutTheRemainder) {
   s.FourUpGutter = -1441;  // cut toward zero: -720
   ComputeCellGeometry(kLayout4Up, 12240, 15840, s, r);
   EXPECT_EQ(r.x[2], 6120 - 720);
+  s.XEdgeBorder1 = -16384;  // twice is -32768, the last sum that fits the settings' range
+  ComputeCellGeometry(kLayout1Up, 12240, 15840, s, r);
+  EXPECT_EQ(r.cell_width, 12240 + 32768);
 }
 
 TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
@@ -88,6 +91,20 @@ TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
     }
     EXPECT_EQ(t->settings_state.layouts[3].font_size, 8) << c.what;  // ended before the size
     EXPECT_EQ(t.prompt.Problems(), "") << c.what;
+  }
+}
+
+// Settings that leave the booklet's cell no width, or whose sums leave the 16-bit range
+// (those of the width and of the height), are named before anything prints.
+TEST_F(LayoutMetrics, SettingsThatLeaveNoRoomAreNamed) {
+  ComputeLayoutMetrics(p, 0);
+  struct Case { Integer x_edge2, y_edge2; std::string why; };
+  for (const Case& c : {Case{7200, 720, "XEdgeBorder2= 7200, BookletGutter= 1440 leave a cell 0 twips wide"},
+                        Case{720, 20000, "XEdgeBorder2= 720, BookletGutter= 1440, YEdgeBorder2= 20000 "
+                                         "overflow the cell's sums"}}) {
+    p.settings().XEdgeBorder2 = c.x_edge2, p.settings().YEdgeBorder2 = c.y_edge2;
+    t.prompt.Expect("The settings leave no room for a line: " + c.why);
+    EXPECT_EQ(CheckRoomForLines(p).kind, OutcomeKind::kSourceFailed) << c.why;
   }
 }
 
