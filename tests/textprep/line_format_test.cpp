@@ -77,6 +77,11 @@ TEST(WordWrap, ExamplesCountedByHand) {
     for (char byte : c.in) bytewise.Add(std::string_view(&byte, 1), out);
     bytewise.Finish(out);
     EXPECT_EQ(out, c.want) << "byte by byte: " << c.in;
+    // Finished, it starts afresh.
+    out.clear();
+    bytewise.Add(c.in, out);
+    bytewise.Finish(out);
+    EXPECT_EQ(out, c.want) << "again: " << c.in;
   }
   // 50 twips a character: a full piece fits and the next one fills the rest of the line.
   EXPECT_EQ(Wrap("abcdefghijklmnopqrstuvwxyz\r\n", 12, 1000, FixedWidth(50)),
