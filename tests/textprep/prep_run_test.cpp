@@ -161,6 +161,16 @@ TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
   }
   EXPECT_EQ(fs::path(p.prep.LineFilePath).filename().string().rfind("QRN", 0), 0u);
   EXPECT_EQ(ReadFile(p.prep.LineFilePath), Repeat("xx\r\n", 100));
+  // Without the wrap the tabs are expanded, unless the tab box is cleared: then the bytes
+  // are copied as they are.
+  p.settings().WordWrap = 0;
+  t.window.SetText(TextBox::kTCount, "4");
+  for (int expand : {1, 0}) {
+    Source("a\tb\r\n");
+    t.window.SetCheckValue(CheckBox::kDoTabEx, expand);
+    ASSERT_TRUE(PrePrint1(p));
+    EXPECT_EQ(ReadFile(p.prep.LineFilePath), expand ? "a    b\r\n" : "a\tb\r\n") << expand;
+  }
 }
 
 TEST_F(PrepRun, EachRunRemovesThePreviousLineFileButNeverTheSource) {
