@@ -122,21 +122,13 @@ app_pid=""
 [ "$rc" -eq 0 ] || { cat "$work/app.log" >&2; fail "the program ended with $rc"; }
 
 [ -f "$ini" ] || fail "no Quireon2.ini in the user's config folder"
-# A fresh install's keys, in the order they are written, with the file from the command line.
-printf '%s\n' '[Quireon2]' 'HCurDate= 0' 'HFileTitle= 0' 'HPgNumber= 0' 'FCurDate= 0' \
-  'FFileTitle= 0' 'FPgNumber= 0' 'WidthFudge= 10' 'LineLen= 80' 'DoSig= 0' 'ExpandTab= 1' \
-  'TCount= 5' 'WordWrap= 1' 'PrinterMode= 1' 'LastTempFile=' 'Layout= 3' 'DoBox= 0' \
-  'DoBook= 1' 'FirstTime=1' "TextFile=$work/other.txt" 'LineMultiple= 1.25' \
-  'MaxPages= 2024' 'Layout0= 8' 'Layout1= 6' 'Layout2= 4' 'Layout3= 8' 'DefTab= 0' \
-  'Lineweight= 1' 'Linecolor= 0' 'OffsetTop= 0' 'OffsetLeft= 0' 'OffsetRight= 0' \
-  'OffsetBottom= 0' 'XEdgeBorder1= 720' 'YEdgeBorder1= 720' 'XEdgeBorder2= 720' \
-  'YEdgeBorder2= 720' 'XEdgeBorder4= 720' 'YEdgeBorder4= 720' 'BookletGutter= 1440' \
-  'TwoUpGutter= 1440' 'FourUpGutter= 1440' 'BoxToText= 270' \
-  'Layout 0 font=Times New Roman' 'Layout 1 font=Times New Roman' \
-  'Layout 2 font=Times New Roman' 'Layout 3 font=Times New Roman' 'DoPath= 1' \
-  'LastPrinter=Print to PDF' >"$work/expected.ini"
+# A fresh install's file (its every key and their order are the settings tests' business),
+# with the file handed over last and the only printer there is.
 tr -d '\r' <"$ini" >"$work/actual.ini"
-diff -u "$work/expected.ini" "$work/actual.ini" || fail "settings file differs from a fresh install's"
+for line in '[Quireon2]' "TextFile=$work/other.txt" 'LastPrinter=Print to PDF' 'Layout= 3'; do
+  grep -qxF "$line" "$work/actual.ini" || { cat "$work/actual.ini" >&2; fail "no line $line"; }
+done
+[ "$(wc -l <"$work/actual.ini")" -eq 49 ] || fail "the settings file has not every key once"
 [ ! -e "$work/app/Quireon2.ini" ] || fail "an installed copy wrote beside itself"
 # A logout's SIGTERM ends the program as "E&xit" does, without a question: the settings
 # saved, the lock given up, and the signal's own status.

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -138,42 +137,6 @@ TEST_F(Quireon2PrintTest, ACommaLocaleReadsStoredNumbersAlike) {
     EXPECT_EQ(count("de_DE.UTF-8", stored), count("C", stored)) << stored;
   }
   EXPECT_NE(count("de_DE.UTF-8", " 1.25"), count("C", " 1")) << "the fraction was lost";
-}
-
-// About 100 KB of prose, in paragraphs of up to a few thousand characters, printed 1 up:
-// the PDF holds exactly the source's words in order, none split over two printed lines,
-// both with the first piece of a line overshooting the cell (WidthFudge 10) and with
-// pieces short enough to fit whole, which later pieces of the line continue (-60).
-TEST_F(Quireon2PrintTest, ProseKeepsEveryWordWhole) {
-  const std::vector<std::string> vocabulary = {
-      "the", "of", "and", "a", "to", "in", "was", "that", "for", "with", "his", "on",
-      "river", "lantern", "afterwards", "unremarkable", "quietly", "northern", "harbour",
-      "winter", "notwithstanding", "Mühlbacher", "Scardovi", "café", "naïve", "über",
-      "déjà", "I", "extraordinarily", "we", "mountains", "it", "is", "fox", "lazy", "dog"};
-  std::mt19937 random(42);
-  std::string prose;
-  std::string words;
-  while (prose.size() < 100000) {
-    const std::string& word = vocabulary[random() % vocabulary.size()];
-    prose += word + (random() % 400 == 0 ? "\n" : " ");
-    words += (words.empty() ? "" : " ") + word;
-  }
-  source = dir.Write("prose.txt", prose);
-  for (int fudge : {10, -60}) {
-    settings = dir.Write("settings.ini", "[Quireon2]\nLayout= 0\nWidthFudge= " +
-                                             std::to_string(fudge) + "\n");
-    ASSERT_EQ(Program(PdfArgs({"-m", "duplex", "-yq", "--header", "none", "--footer", "none"}), err)
-                  .Wait(),
-              0)
-        << ReadFile(err);
-    std::string printed;
-    for (const std::string& page : PdfPages(out)) printed += (printed.empty() ? "" : " ") + page;
-    const std::size_t at = static_cast<std::size_t>(
-        std::mismatch(words.begin(), words.end(), printed.begin(), printed.end()).first -
-        words.begin());
-    EXPECT_EQ(printed.substr(at > 20 ? at - 20 : 0, 60), words.substr(at > 20 ? at - 20 : 0, 60))
-        << "WidthFudge " << fudge << ", at byte " << at << " of " << words.size();
-  }
 }
 
 // At the prompt between the sides the program waits on the terminal with the first sides

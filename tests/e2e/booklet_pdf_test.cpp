@@ -95,9 +95,7 @@ struct PdfJob {
 // sheets, stacked one after the other. Folded, a gathering of k sheets is 2k leaves; leaf i
 // (from 0) carries pages 2i + 1 on its front and 2i + 2 on its back, and its sheet s (from
 // 0, the outermost first) makes leaves s and 2k - 1 - s.
-struct SheetFaces {
-  std::string outside, inside;
-};
+struct SheetFaces { std::string outside, inside; };
 std::vector<SheetFaces> BoundStack(int pages, int gatherings) {
   const int sheets = (pages + 3) / 4;
   const int per_gathering = (sheets + gatherings - 1) / gatherings;

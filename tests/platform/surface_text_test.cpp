@@ -43,11 +43,7 @@ TEST(PaperTable, CodeOfASizeAsCupsReportsIt) {
 TEST(PaperTable, SystemDefaultFromPapersizeThenLocaleThenFileThenA4) {
   testing::ScratchDir dir;
   // $PAPERSIZE, LC_ALL, LC_PAPER, LANG, /etc/papersize (null: no file), the paper.
-  struct Case {
-    const char* env[4];
-    const char* file;
-    int paper;
-  };
+  struct Case { const char* env[4]; const char* file; int paper; };
   const Case cases[] = {
       {{"", "", "", ""}, "# the paper\n\nletter\n", 1},
       {{"", "", "", ""}, "  Legal  \n", 5},

@@ -16,22 +16,13 @@ TEST(PageText, FileTitleAndLineBreaks) {
   EXPECT_EQ(FileTitle("/home/ann/notes/book.txt"), "book.txt");
   EXPECT_EQ(FileTitle("book.txt"), "book.txt");
   EXPECT_EQ(FileTitle("/srv/dir/"), "");
-  struct Case {
-    std::string text;
-    std::vector<std::string> lines;
-  };
-  const Case cases[] = {
-      {"one\r\ntwo\r\n", {"one", "two"}},
-      {"one\r\ntwo", {"one", "two"}},  // the last line needs no break
-      {"one\r\n\r\ntwo", {"one", "", "two"}},
-      {"one\ntwo\n", {"one", "two"}},  // LF alone ends a line too
-      {"a\rb\r\n", {"a\rb"}},          // a lone CR is an ordinary character
-      {"a\032b\r\n", {"a", "b"}},      // character 26 ends a line
-      {"a\032\r\n", {"a", ""}},        // 26 comes first, then the CR LF ends an empty line
-      {"", {}},
-      {"\r\n", {""}},
-  };
-  for (const Case& c : cases) {
+  // The last line needs no break; LF alone ends a line too; a lone CR is an ordinary
+  // character; character 26 ends a line, and a CR LF after it an empty one.
+  struct Case { std::string text; std::vector<std::string> lines; };
+  for (const Case& c : {Case{"one\r\ntwo\r\n", {"one", "two"}}, Case{"one\r\ntwo", {"one", "two"}},
+                        Case{"one\r\n\r\ntwo", {"one", "", "two"}}, Case{"one\ntwo\n", {"one", "two"}},
+                        Case{"a\rb\r\n", {"a\rb"}}, Case{"a\032b\r\n", {"a", "b"}},
+                        Case{"a\032\r\n", {"a", ""}}, Case{"", {}}, Case{"\r\n", {""}}}) {
     std::vector<std::string> got;
     for (auto line : SplitPageLines(c.text)) got.emplace_back(line);
     EXPECT_EQ(got, c.lines) << '"' << c.text << '"';
@@ -72,18 +63,17 @@ TEST_F(RenderTest, TextLinesStartAtTheCellOriginAndStopAtAFormFeed) {
   EXPECT_EQ(Render({"one\r\ntwo\fthree\r\nfour\r\n", "next\r\n"}, kLayout2Up, 2, 1),
             "Print \"one\" at 8640,720\n"
             "Print \"two\" at 8640,920\n");
+  // A cell no layout has is "Subscript out of range".
+  for (int cell : {0, 5}) {
+    EXPECT_THROW(Render(NumberedPages(1), kLayout4Up, cell, 1), RuntimeError) << cell;
+  }
 }
 
 // Header, footer and outline of one page. "Page 2" is 600 twips wide and the date 1000.
 TEST_F(RenderTest, HeaderFooterAndOutline) {
   using F = Integer Settings::*;
-  struct Case {
-    std::vector<F> flags;
-    std::vector<std::string> pages;
-    int layout, cell;
-    long page;
-    const char* drawn;
-  };
+  struct Case { std::vector<F> flags; std::vector<std::string> pages; int layout, cell; long page;
+                const char* drawn; };
   const std::vector<F> all = {&Settings::DoBox,     &Settings::HPgNumber, &Settings::DoHeader,
                               &Settings::FPgNumber, &Settings::DoFooter};
   const std::vector<F> head = {&Settings::HPgNumber, &Settings::HCurDate, &Settings::DoHeader};
@@ -137,22 +127,14 @@ TEST_F(RenderTest, HeaderFooterAndOutline) {
 // A weight below 1 draws 1; a colour outside the palette draws black.
 TEST_F(RenderTest, OutlineWeightAndColour) {
   p.settings().DoBox = 1;
-  struct Case {
-    int weight;
-    long colour;
-    const char* box;
-  };
-  const Case cases[] = {
-      {3, 4, "Box 450,450 to 7470,11790 weight 3 colour 128,0,0\n"},
-      {1, 15, "Box 450,450 to 7470,11790 weight 1 colour 255,255,255\n"},
-      {0, 16, "Box 450,450 to 7470,11790 weight 1\n"},
-      {-2, -1, "Box 450,450 to 7470,11790 weight 1\n"},
-      {1, 0x00FF00, "Box 450,450 to 7470,11790 weight 1\n"},
-  };
-  for (const Case& c : cases) {
+  struct Case { int weight; long colour; const char* drawn; };
+  for (const Case& c : {Case{3, 4, " weight 3 colour 128,0,0"}, Case{0, 16, " weight 1"},
+                        Case{1, 15, " weight 1 colour 255,255,255"}, Case{-2, -1, " weight 1"},
+                        Case{1, 0x00FF00, " weight 1"}}) {
     p.settings().Lineweight = static_cast<Integer>(c.weight);
     p.settings().Linecolor = c.colour;
-    EXPECT_EQ(Render({"\f"}, kLayout2Up, 1, 1), c.box) << c.weight << " " << c.colour;
+    EXPECT_EQ(Render({"\f"}, kLayout2Up, 1, 1), "Box 450,450 to 7470,11790" + std::string(c.drawn) + "\n")
+        << c.weight << " " << c.colour;
   }
 }
 

@@ -55,15 +55,10 @@ struct Job : PrintJob {
 // here the outcome, the prompt, the status messages, the progress bar, each job's pages,
 // and duplex: 3 from the first drawing to the end of a two-sided job, then the old value.
 TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
-  struct Case {
-    const char* name;
-    int pages, layout, mode, signatures;
-    const char* prompt;  // the paper prompt, answered with `answer`, or none
-    Answer answer;
-    const char* jobs;    // the pages of each job sent
-    const char* status;  // the status messages, joined by '|'
-    const char* bar;     // every value the progress bar was set to
-  };
+  // The paper prompt, answered with `answer`, or none; the pages of each job sent; the
+  // status messages, joined by '|'; every value the progress bar was set to.
+  struct Case { const char* name; int pages, layout, mode, signatures; const char* prompt; Answer answer;
+                const char* jobs; const char* status; const char* bar; };
   const Answer ok = Answer::kOk;
   const int booklet = kLayoutBooklet;
   const Case cases[] = {
@@ -121,16 +116,9 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
 // of its own.
 TEST(PrintRuns, FailuresEndTheRunWithTheirOutcomeAndMessages) {
   enum Fault { kOneSided, kFailThirdLine, kFailSecondPage, kNoLineFile, kZeroSignatures };
-  struct Case {
-    int pages, layout, mode, signatures;
-    Fault fault;
-    OutcomeKind kind;
-    int number;
-    std::vector<std::string> messages;
-    const char* transcript;
-    const char* status;
-    const char* retry;  // the transcript of the next run, or none
-  };
+  // The last: the transcript of the next run, or none.
+  struct Case { int pages, layout, mode, signatures; Fault fault; OutcomeKind kind; int number;
+                std::vector<std::string> messages; const char* transcript, *status, *retry; };
   const std::string unsupported = "Your printer does not support\r\na feature Quireon II needs";
   const OutcomeKind printer = OutcomeKind::kPrinterFailed;
   const Case cases[] = {

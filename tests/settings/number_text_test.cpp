@@ -38,7 +38,7 @@ TEST(LeadingNumber, TakesTheNumberAtTheStart) {
   struct Case { const char* text; double want; };
   for (const Case& c : {Case{"  -3", -3}, Case{"4abc", 4}, Case{"", 0}, Case{"x1", 0},
                         Case{"1.12", 1.12}, Case{".5", 0.5}, Case{"-", 0}, Case{"+7", 7},
-                        Case{"5.", 5}, Case{"1,5", 1}, Case{"-.", 0}}) {
+                        Case{"5.", 5}, Case{"1,5", 1}, Case{"-.", 0}, Case{"2e3", 2}}) {
     EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.want) << c.text;
   }
   EXPECT_EQ(LeadingNumber("-" + std::string(400, '9')), -HUGE_VAL);

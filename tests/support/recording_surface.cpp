@@ -17,12 +17,9 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
   return n;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 // The text split into lines at CR LF and at a lone LF.
@@ -30,22 +27,12 @@ std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      std::size_t end = i > start && text[i - 1] == '\r' ? i - 1 : i;
-      lines.push_back(text.substr(start, end - start));
-      start = i + 1;
-    }
+    if (text[i] != '\n') continue;
+    lines.push_back(text.substr(start, (i > start && text[i - 1] == '\r' ? i - 1 : i) - start));
+    start = i + 1;
   }
   if (start < text.size() || lines.empty()) lines.push_back(text.substr(start));
   return lines;
-}
-
-SurfaceCall MakeCall(std::string op, std::string text = {}, double value = 0) {
-  SurfaceCall call;
-  call.op = std::move(op);
-  call.text = std::move(text);
-  call.value = value;
-  return call;
 }
 
 }  // namespace
@@ -77,19 +64,15 @@ Picture RecordingSurface::TakePicture() {
   return picture;
 }
 
-std::string RecordingSurface::DeviceName() const { return printers_[current_].name; }
-
-std::string RecordingSurface::Port() const { return printers_[current_].port; }
-
 std::vector<PrinterInfo> RecordingSurface::Printers() {
   std::vector<PrinterInfo> list;
-  for (const auto& p : printers_) list.push_back({p.name, p.port});
+  for (const auto& p : printers_) list.push_back({p.name, Port()});
   return list;
 }
 
 void RecordingSurface::SelectPrinter(std::size_t index) {
   if (index < printers_.size()) current_ = index;
-  Log(MakeCall("select printer", DeviceName()));
+  Log("select printer", DeviceName());
 }
 
 int RecordingSurface::DeviceCapabilities(const std::string& device_name, const std::string&,
@@ -97,19 +80,9 @@ int RecordingSurface::DeviceCapabilities(const std::string& device_name, const s
   MaybeFail("DeviceCapabilities");
   for (const auto& p : printers_) {
     if (p.name != device_name) continue;
-    if (query == kCapabilityDuplex) return p.two_sided;
-    if (query == kCapabilityOrientation) return p.landscape;
-    return -1;
+    return query == kCapabilityDuplex ? p.two_sided : query == kCapabilityOrientation ? p.landscape : -1;
   }
   return -1;
-}
-
-std::vector<FontFamily> RecordingSurface::FontFamilies() { return printer().fonts; }
-
-void RecordingSurface::SetScaleMode(int mode) {
-  CheckRefused("ScaleMode", mode);
-  scale_mode_ = mode;
-  Log(MakeCall("set ScaleMode", {}, static_cast<double>(mode)));
 }
 
 void RecordingSurface::SetOrientation(int orientation) {
@@ -119,7 +92,7 @@ void RecordingSurface::SetOrientation(int orientation) {
     RaiseFailure(kInvalidPropertyValue);
   }
   orientation_ = orientation;
-  Log(MakeCall("set Orientation", {}, static_cast<double>(orientation)));
+  Log("set Orientation", {}, orientation);
 }
 
 double RecordingSurface::ScaleWidth() const {
@@ -136,16 +109,16 @@ void RecordingSurface::SetFontName(const std::string& name) {
   CheckRefused("FontName", 0);
   font_name_ = name;
   for (const auto& f : FontFamilies()) {
-    if (SameIgnoringCase(f.name, name)) font_name_ = f.name;
+    if (Lower(f.name) == Lower(name)) font_name_ = f.name;
   }
-  Log(MakeCall("set FontName", font_name_));
+  Log("set FontName", font_name_);
 }
 
 void RecordingSurface::SetFontSize(double size_points) {
   CheckRefused("FontSize", size_points);
   if (size_points <= 0) RaiseFailure(kInvalidPropertyValue);
   font_size_ = size_points;
-  Log(MakeCall("set FontSize", {}, size_points));
+  Log("set FontSize", {}, size_points);
 }
 
 int RecordingSurface::PaperSize() const {
@@ -159,7 +132,7 @@ void RecordingSurface::SetPaperSize(int code) {
     RaiseFailure(kInvalidPropertyValue);
   }
   paper_override_ = code;
-  Log(MakeCall("set PaperSize", {}, static_cast<double>(code)));
+  Log("set PaperSize", {}, code);
 }
 
 PrinterPapers RecordingSurface::Papers(const std::string& device_name) {
@@ -171,23 +144,17 @@ PrinterPapers RecordingSurface::Papers(const std::string& device_name) {
   return {};
 }
 
-void RecordingSurface::KeepPaperSize() {
-  Log(MakeCall("keep PaperSize", {}, static_cast<double>(PaperSize())));
-}
-
 void RecordingSurface::SetPdfPaperSize(int code) {
   CheckRefused("PaperSize", code);
   pdf_paper_ = code;
-  Log(MakeCall("set PdfPaperSize", {}, static_cast<double>(code)));
 }
 
 void RecordingSurface::Print(std::string_view text, bool line_end) {
   MaybeFail("Print");
   EnsureJob();
-  SurfaceCall call = MakeCall("Print", std::string(text), line_end ? 1.0 : 0.0);
+  SurfaceCall& call = Log("Print", std::string(text), line_end ? 1.0 : 0.0);
   call.x = x_;
   call.y = y_;
-  Log(call);
   if (line_end) {
     x_ = 0;
     y_ += TextHeight(text);
@@ -196,20 +163,15 @@ void RecordingSurface::Print(std::string_view text, bool line_end) {
   }
 }
 
-double RecordingSurface::CharWidth(std::string_view character) const {
-  auto it = metrics_.char_widths.find(std::string(character));
-  return it != metrics_.char_widths.end() ? it->second : metrics_.char_width_twips;
-}
-
 double RecordingSurface::TextWidth(std::string_view text) {
   MaybeFail("TextWidth");
   double widest = 0;
   for (std::string_view line : Lines(text)) {
     double width = 0;
-    for (std::size_t i = 0; i < line.size();) {
-      std::size_t n = SequenceLength(line, i);
-      width += CharWidth(line.substr(i, n));
-      i += n;
+    for (std::size_t i = 0, n; i < line.size(); i += n) {
+      n = SequenceLength(line, i);
+      auto it = metrics_.char_widths.find(std::string(line.substr(i, n)));
+      width += it != metrics_.char_widths.end() ? it->second : metrics_.char_width_twips;
     }
     widest = std::max(widest, width);
   }
@@ -224,40 +186,34 @@ double RecordingSurface::TextHeight(std::string_view text) {
 void RecordingSurface::SetDrawWidth(int pixels) {
   CheckRefused("DrawWidth", pixels);
   draw_width_ = pixels;
-  Log(MakeCall("set DrawWidth", {}, static_cast<double>(pixels)));
 }
 
 void RecordingSurface::Line(double x1, double y1, double x2, double y2, Rgb colour, bool box) {
   MaybeFail("Line");
   EnsureJob();
-  SurfaceCall call = MakeCall(box ? "Box" : "Line", {}, draw_width_);
-  call.x = x1;
-  call.y = y1;
-  call.x2 = x2;
-  call.y2 = y2;
+  SurfaceCall& call = Log(box ? "Box" : "Line", {}, draw_width_);
+  call.x = x1, call.y = y1, call.x2 = x2, call.y2 = y2;
   call.colour = colour;
-  Log(call);
 }
 
 void RecordingSurface::NewPage() {
   MaybeFail("NewPage");
   EnsureJob();
-  Log(MakeCall("NewPage"));
+  Log("NewPage");
   ++page_;
 }
 
 void RecordingSurface::EndDoc() {
   MaybeFail("EndDoc");
   EnsureJob();  // an ended job with no drawing still feeds one blank page
-  Log(MakeCall("EndDoc"));
+  Log("EndDoc");
   sent_jobs_.push_back({jobs_started_, page_});
   job_open_ = false;
-  ++jobs_ended_;
 }
 
 void RecordingSurface::AbortDoc() {
   if (!job_open_) return;
-  Log(MakeCall("AbortDoc"));
+  Log("AbortDoc");
   job_open_ = false;
 }
 
@@ -265,28 +221,7 @@ void RecordingSurface::SetDuplex(int value) {
   CheckRefused("Duplex", value);
   if (value != kDuplexSimplex && printer().two_sided == 0) RaiseFailure(kInvalidPropertyValue);
   duplex_ = value;
-  Log(MakeCall("set Duplex", {}, static_cast<double>(value)));
-}
-
-void RecordingSurface::SetColorMode(int mode) { CheckRefused("ColorMode", mode); }
-
-void RecordingSurface::SetDocumentName(const std::string& source_path) {
-  document_name_ = source_path;
-}
-
-void RecordingSurface::FailOnCall(const std::string& op, int n, RuntimeFailure failure) {
-  fail_on_call_[op] = {n, std::move(failure)};
-}
-
-std::vector<std::string> RecordingSurface::PrintedTexts() const {
-  std::vector<std::string> texts;
-  for (const auto& c : calls_) {
-    if (c.op == "Print") {
-      texts.push_back("job " + std::to_string(c.job) + " page " + std::to_string(c.page) +
-                      ": " + c.text);
-    }
-  }
-  return texts;
+  Log("set Duplex", {}, value);
 }
 
 void RecordingSurface::MaybeFail(const std::string& op) {
@@ -309,10 +244,15 @@ void RecordingSurface::CheckRefused(const std::string& property, double value) {
   }
 }
 
-void RecordingSurface::Log(SurfaceCall call) {
+SurfaceCall& RecordingSurface::Log(std::string op, std::string text, double value) {
+  SurfaceCall call;
+  call.op = std::move(op);
+  call.text = std::move(text);
+  call.value = value;
   call.job = job_open_ ? jobs_started_ : 0;
   call.page = job_open_ ? page_ : 0;
   calls_.push_back(std::move(call));
+  return calls_.back();
 }
 
 void RecordingSurface::EnsureJob() {

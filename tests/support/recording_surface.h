@@ -10,7 +10,6 @@
 // Defaults: 100 twips per character, 200 twips per line.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -24,7 +23,6 @@ namespace quireon2::testing {
 
 struct RecordedPrinter {
   std::string name = "Test Printer";
-  std::string port = "file:///dev/null";
   int two_sided = 1;   // answer to capability 7
   int landscape = 90;  // answer to capability 17
   int paper_size = kPaperLetter;
@@ -47,7 +45,7 @@ struct SurfaceMetrics {
 
 // One logged call. `job` and `page` count from 1 and say where a drawing landed.
 struct SurfaceCall {
-  std::string op;  // "Print", "Line", "Box", "NewPage", "EndDoc", "AbortDoc", "set X"
+  std::string op;  // "Print", "Line", "Box", "NewPage", "EndDoc", "AbortDoc", "set X", ...
   std::string text;
   double x = 0, y = 0, x2 = 0, y2 = 0;
   double value = 0;
@@ -66,15 +64,15 @@ class RecordingSurface : public PictureSurface {
   ~RecordingSurface() override;
   RecordingSurface(const RecordingSurface&) = default;
 
-  std::string DeviceName() const override;
-  std::string Port() const override;
+  std::string DeviceName() const override { return printers_[current_].name; }
+  std::string Port() const override { return "file:///dev/null"; }
   std::vector<PrinterInfo> Printers() override;
   void SelectPrinter(std::size_t index) override;
   int DeviceCapabilities(const std::string& device_name, const std::string& port,
                          int query) override;
-  std::vector<FontFamily> FontFamilies() override;
+  std::vector<FontFamily> FontFamilies() override { return printer().fonts; }
 
-  void SetScaleMode(int mode) override;
+  void SetScaleMode(int mode) override { CheckRefused("ScaleMode", mode); }
   int Orientation() const override { return orientation_; }
   void SetOrientation(int orientation) override;
   double ScaleWidth() const override;
@@ -86,7 +84,7 @@ class RecordingSurface : public PictureSurface {
   int PaperSize() const override;
   void SetPaperSize(int code) override;
   PrinterPapers Papers(const std::string& device_name) override;
-  void KeepPaperSize() override;  // logged as "keep PaperSize" with the code
+  void KeepPaperSize() override { Log("keep PaperSize", {}, PaperSize()); }
   int PdfPaperSize() const override { return pdf_paper_; }
   void SetPdfPaperSize(int code) override;
   double CurrentX() const override { return x_; }
@@ -103,8 +101,8 @@ class RecordingSurface : public PictureSurface {
   void AbortDoc() override;
   int Duplex() const override { return duplex_; }
   void SetDuplex(int value) override;
-  void SetColorMode(int mode) override;
-  void SetDocumentName(const std::string& source_path) override;
+  void SetColorMode(int mode) override { CheckRefused("ColorMode", mode); }
+  void SetDocumentName(const std::string& source_path) override { document_name_ = source_path; }
   std::unique_ptr<PictureSurface> OpenPicture(double dots_per_inch) override;
   Picture TakePicture() override;
 
@@ -115,33 +113,27 @@ class RecordingSurface : public PictureSurface {
   // The n-th (from 1) call of `op` from now raises `failure` instead of doing its work;
   // with n = 0 every call does. Besides the drawing and "set X" calls, `op` may be
   // "TextWidth", "TextHeight" or "DeviceCapabilities".
-  void FailOnCall(const std::string& op, int n, RuntimeFailure failure);
+  void FailOnCall(const std::string& op, int n, RuntimeFailure failure) {
+    fail_on_call_[op] = {n, std::move(failure)};
+  }
 
   // The log.
   const std::vector<SurfaceCall>& calls() const { return calls_; }
   void ClearLog() { calls_.clear(); }
-  // Texts printed, in order, each as "job J page P: text".
-  std::vector<std::string> PrintedTexts() const;
   // The jobs EndDoc sent, in order: each one's number (as SurfaceCall::job) and pages.
-  struct SentJob {
-    int number = 0;
-    int pages = 0;
-  };
+  struct SentJob { int number = 0; int pages = 0; };
   const std::vector<SentJob>& sent_jobs() const { return sent_jobs_; }
   int jobs_started() const { return jobs_started_; }
-  int jobs_ended() const { return jobs_ended_; }
   bool job_open() const { return job_open_; }
   std::string document_name() const { return document_name_; }
-  int scale_mode() const { return scale_mode_; }
   // The logs of the pictures opened on this surface and gone since, in order.
   const std::vector<std::vector<SurfaceCall>>& pictures() const { return pictures_; }
 
  private:
   void MaybeFail(const std::string& op);
   void CheckRefused(const std::string& property, double value);
-  void Log(SurfaceCall call);
+  SurfaceCall& Log(std::string op, std::string text = {}, double value = 0);
   void EnsureJob();
-  double CharWidth(std::string_view character) const;
 
   std::vector<RecordedPrinter> printers_;
   std::size_t current_ = 0;
@@ -154,12 +146,10 @@ class RecordingSurface : public PictureSurface {
   double x_ = 0, y_ = 0;
   int duplex_ = kDuplexSimplex;
   int draw_width_ = 1;
-  int scale_mode_ = 1;
   int paper_override_ = 0;
   int pdf_paper_ = 0;
   bool job_open_ = false;
   int jobs_started_ = 0;
-  int jobs_ended_ = 0;
   int page_ = 0;
   std::vector<SentJob> sent_jobs_;
   std::string document_name_;

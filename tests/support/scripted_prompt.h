@@ -11,11 +11,7 @@
 
 namespace quireon2::testing {
 
-struct ShownMessage {
-  std::string text;
-  Buttons buttons;
-  Answer answer;
-};
+struct ShownMessage { std::string text; Buttons buttons; Answer answer; };
 
 class ScriptedPrompt : public Prompt {
  public:
@@ -32,11 +28,7 @@ class ScriptedPrompt : public Prompt {
   std::string Problems() const;
 
  private:
-  struct Expected {
-    std::string text;
-    bool prefix;
-    Answer answer;
-  };
+  struct Expected { std::string text; bool prefix; Answer answer; };
   std::deque<Expected> script_;
   std::vector<ShownMessage> shown_;
   std::vector<std::string> unexpected_;

@@ -2,6 +2,7 @@
 // the text metrics of the current layout and their failure paths.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "support/gtest_support.h"
@@ -56,16 +57,14 @@ TEST(CellGeometry, HalvesRoundTheAreaFirstAndCutTheRemainder) {
   s.FourUpGutter = -1441;  // cut toward zero: -720
   ComputeCellGeometry(kLayout4Up, 12240, 15840, s, r);
   EXPECT_EQ(r.x[2], 6120 - 720);
+  s.XEdgeBorder1 = -16384;  // twice is -32768, the last sum that fits the settings' range
+  ComputeCellGeometry(kLayout1Up, 12240, 15840, s, r);
+  EXPECT_EQ(r.cell_width, 12240 + 32768);
 }
 
 TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
-  struct Case {
-    const char* what;
-    Integer y_edge2, four_up_gutter, x_edge4;
-    int landscape;
-    const char* message;
-    Long want_width[4];
-  };
+  struct Case { const char* what; Integer y_edge2, four_up_gutter, x_edge4; int landscape;
+                const char* message; Long want_width[4]; };
   const char* refused =
       "Your Printer - Test Printer does not support features needed for Quireon2. Please "
       "select another printer";
@@ -92,6 +91,20 @@ TEST(LayoutMetricsFailure, RecordsBeforeTheFailureAreFilledAndLaterOnesKept) {
     }
     EXPECT_EQ(t->settings_state.layouts[3].font_size, 8) << c.what;  // ended before the size
     EXPECT_EQ(t.prompt.Problems(), "") << c.what;
+  }
+}
+
+// Settings that leave the booklet's cell no width, or whose sums leave the 16-bit range
+// (those of the width and of the height), are named before anything prints.
+TEST_F(LayoutMetrics, SettingsThatLeaveNoRoomAreNamed) {
+  ComputeLayoutMetrics(p, 0);
+  struct Case { Integer x_edge2, y_edge2; std::string why; };
+  for (const Case& c : {Case{7200, 720, "XEdgeBorder2= 7200, BookletGutter= 1440 leave a cell 0 twips wide"},
+                        Case{720, 20000, "XEdgeBorder2= 720, BookletGutter= 1440, YEdgeBorder2= 20000 "
+                                         "overflow the cell's sums"}}) {
+    p.settings().XEdgeBorder2 = c.x_edge2, p.settings().YEdgeBorder2 = c.y_edge2;
+    t.prompt.Expect("The settings leave no room for a line: " + c.why);
+    EXPECT_EQ(CheckRoomForLines(p).kind, OutcomeKind::kSourceFailed) << c.why;
   }
 }
 
@@ -123,12 +136,8 @@ class TextMetrics : public testing::ProgramTest {
 // Each row starts from CharsPerLine 7 and LinesPerPage 9; a zero measure ends the
 // computation and keeps what is not yet computed.
 TEST_F(TextMetrics, LineHeightCharactersAndLinesOfTheCell) {
-  struct Case {
-    double char_twips;
-    float multiple;
-    Integer header, footer;
-    Long line, width, chars, lines;
-  };
+  struct Case { double char_twips; float multiple; Integer header, footer;
+                Long line, width, chars, lines; };
   for (const Case& c : {
            // 184 x 1.25 = 230 a line; 6820 \ 62 = 110 a character; 5760 \ 110 + 10 = 62
            // characters; 10800 \ 230 - 3 - 2 = 41 lines.
@@ -138,23 +147,19 @@ TEST_F(TextMetrics, LineHeightCharactersAndLinesOfTheCell) {
            Case{0.5, 1.25f, 1, 1, 230, 0, 7, 9},  // 31 twips for 62 characters
            Case{110, 0, 1, 1, 0, 110, 62, 9},
        }) {
-    p.prep.CharsPerLine = 7;
-    p.prep.LinesPerPage = 9;
+    p.prep.CharsPerLine = 7, p.prep.LinesPerPage = 9;
     t.surface.metrics().char_width_twips = c.char_twips;
     p.settings().LineMultiple = c.multiple;
-    p.settings().DoHeader = c.header;
-    p.settings().DoFooter = c.footer;
+    p.settings().DoHeader = c.header, p.settings().DoFooter = c.footer;
     SetTextMetrics(p);
-    const Long got[] = {p.settings_state.layouts[3].line_height, p.prep.CharWidth,
-                        p.prep.CharsPerLine, p.prep.LinesPerPage};
-    EXPECT_EQ(std::vector<Long>(got, got + 4),
+    EXPECT_EQ((std::vector<Long>{p.settings_state.layouts[3].line_height, p.prep.CharWidth,
+                                 p.prep.CharsPerLine, p.prep.LinesPerPage}),
               (std::vector<Long>{c.line, c.width, c.chars, c.lines}))
         << c.char_twips << " " << c.multiple << " " << c.header << c.footer;
   }
-  EXPECT_EQ(p.prep.PrintOrientation, 2);
-  EXPECT_EQ(t.surface.Orientation(), kLandscape);
-  EXPECT_EQ(t.surface.FontName(), "Courier New");
-  EXPECT_EQ(t.surface.FontSize(), 9);
+  EXPECT_EQ(std::make_tuple(p.prep.PrintOrientation, t.surface.Orientation(), t.surface.FontName(),
+                            t.surface.FontSize()),
+            std::make_tuple(2, kLandscape, "Courier New", 9.0));
   // A record without orientation takes the surface's.
   p.settings_state.layouts[3].orientation = 0;
   t.surface.SetOrientation(kPortrait);

@@ -50,19 +50,16 @@ TEST(WordWrap, ExamplesCountedByHand) {
   for (const Case& c : {
            // 100 twips a character and a cell of 1000: 10 characters a line.
            Case{"the quick brown fox\r\n", 12, 1000, "the quick\r\nbrown fox\r\n"},
-           Case{"ab   \r\n", 12, 1000, "ab   \r\n"},  // fits: kept as it is
-           Case{"abc  ", 12, 1000, "abc\r\n"},        // no line end: trimmed and ended
-           Case{"\x1a", 12, 1000, "\x1a\r\n"},        // a lone end-of-file character
-           Case{"line\r\n\x1a", 12, 1000, "line\r\n\x1a\r\n"},
+           // Fits: kept as it is; no line end: trimmed and ended; a lone end-of-file character.
+           Case{"ab   \r\n", 12, 1000, "ab   \r\n"}, Case{"abc  ", 12, 1000, "abc\r\n"},
+           Case{"\x1a", 12, 1000, "\x1a\r\n"}, Case{"line\r\n\x1a", 12, 1000, "line\r\n\x1a\r\n"},
            Case{"\r\n\r\n", 12, 1000, "\r\n\r\n"},
            // Words wider than the cell are cut where the cell ends.
            Case{"abcdefghijklmnopqrstuvwxy\r\n", 12, 1000, "abcdefghij\r\nklmnopqrst\r\nuvwxy\r\n"},
            // No room at all: one character a line, nothing lost.
-           Case{"abc", 12, 0, "a\r\nb\r\nc\r\n"},
-           Case{"abc", 12, -500, "a\r\nb\r\nc\r\n"},
+           Case{"abc", 12, 0, "a\r\nb\r\nc\r\n"}, Case{"abc", 12, -500, "a\r\nb\r\nc\r\n"},
            // Fewer than one character a piece counts as one: the text is still written.
-           Case{"ab\r\n", 0, 1000, "ab\r\n"},
-           Case{"abc\r\n", -7, 200, "ab\r\nc\r\n"},
+           Case{"ab\r\n", 0, 1000, "ab\r\n"}, Case{"abc\r\n", -7, 200, "ab\r\nc\r\n"},
            Case{"abc\r\ndef\r\n", 2, 300, "abc\r\ndef\r\n"},  // no piece splits a line end
            // Pieces of 12 bytes are 6 é; 10 fit the cell. Shifted by one byte, the first
            // piece would end inside a character: it takes all of it.
@@ -80,6 +77,11 @@ TEST(WordWrap, ExamplesCountedByHand) {
     for (char byte : c.in) bytewise.Add(std::string_view(&byte, 1), out);
     bytewise.Finish(out);
     EXPECT_EQ(out, c.want) << "byte by byte: " << c.in;
+    // Finished, it starts afresh.
+    out.clear();
+    bytewise.Add(c.in, out);
+    bytewise.Finish(out);
+    EXPECT_EQ(out, c.want) << "again: " << c.in;
   }
   // 50 twips a character: a full piece fits and the next one fills the rest of the line.
   EXPECT_EQ(Wrap("abcdefghijklmnopqrstuvwxyz\r\n", 12, 1000, FixedWidth(50)),

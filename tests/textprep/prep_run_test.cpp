@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "support/gtest_support.h"
 #include "textprep/layout_metrics.h"
@@ -22,24 +23,16 @@ using testing::ScratchDir;
 namespace fs = std::filesystem;
 
 TEST(PageScanner, LinesAndFormFeedsEndPages) {
-  struct Case {
-    std::string bytes;
-    long page_lines;
-    long max_pages;
-    std::vector<long long> starts;  // every page's first byte, then the length + 1 (or,
-                                    // when cut, the first page left out)
-    bool cut;
-  };
+  // Every page's first byte, then the length + 1 (or, when cut, the first page left out).
+  struct Case { std::string bytes; long page_lines, max_pages; std::vector<long long> starts; bool cut; };
   for (const Case& c : {
            Case{Repeat("xx\r\n", 120), 50, 100, {1, 201, 401, 481}, false},
            Case{Repeat("xx\r\n", 100), 50, 100, {1, 201, 401}, false},  // no empty last page
            Case{Repeat("xx\n", 100) + "tail", 50, 100, {1, 151, 301, 305}, false},
-           Case{"a\r\n\fb\r\n", 50, 100, {1, 5, 8}, false},
-           Case{"a\r\n\f\fb\r\n", 50, 100, {1, 5, 6, 9}, false},
+           Case{"a\r\n\fb\r\n", 50, 100, {1, 5, 8}, false}, Case{"a\r\n\f\fb\r\n", 50, 100, {1, 5, 6, 9}, false},
            Case{Repeat("x\r\n", 50) + "\f" + "y\r\n", 50, 100, {1, 151, 152, 155}, false},
            Case{"ab\fcd\r\n", 50, 100, {1, 4, 8}, false},  // a form feed inside a line ends it
-           Case{"abc", 50, 100, {1, 4}, false},
-           Case{"", 50, 100, {1}, false},
+           Case{"abc", 50, 100, {1, 4}, false}, Case{"", 50, 100, {1}, false}, Case{"x", 50, 100, {1, 2}, false},
            Case{Repeat("x\r\n", 200) + "\f" + "y", -1, 100, {1, 602, 603}, false},  // form feeds only
            // A closing form feed starts no page, whatever line ends or blanks follow it;
            // one at the start or two in a row still give their blank pages.
@@ -47,18 +40,14 @@ TEST(PageScanner, LinesAndFormFeedsEndPages) {
            Case{Repeat("x\f", 5) + "\r\n", 50, 100, {1, 3, 5, 7, 9, 13}, false},
            Case{Repeat("x\f", 5) + "  \n", 50, 100, {1, 3, 5, 7, 9, 14}, false},
            Case{"x\f" + Repeat("\r\n", 120) + "\x1a\t", 50, 100, {1, 245}, false},
-           Case{"x\f\r\n\f\r\n", 50, 100, {1, 3, 8}, false},
-           Case{"x\f\r\n y", 50, 100, {1, 3, 7}, false},
-           Case{"\fx", 50, 100, {1, 2, 3}, false},
-           Case{"\f\r\n", 50, 100, {1, 4}, false},
+           Case{"x\f\r\n\f\r\n", 50, 100, {1, 3, 8}, false}, Case{"x\f\r\n y", 50, 100, {1, 3, 7}, false},
+           Case{"\fx", 50, 100, {1, 2, 3}, false}, Case{"\f\r\n", 50, 100, {1, 4}, false},
            Case{"x\f\fy", 50, 100, {1, 3, 4, 5}, false},
-           Case{"x", 50, 100, {1, 2}, false},
            // The page limit: the entry after the last page is where the text goes on.
            Case{Repeat("xx\r\n", 120), 50, 2, {1, 201, 401}, true},
            Case{Repeat("xx\r\n", 100), 50, 2, {1, 201, 401}, false},
            Case{"x\fy\f\r\n" + Repeat("\r\n", 60), 50, 2, {1, 3, 127}, false},
-           Case{"x\fy\f\f", 50, 2, {1, 3, 5}, true},  // a third, blank page is left out
-       }) {
+           Case{"x\fy\f\f", 50, 2, {1, 3, 5}, true}}) {  // a third, blank page is left out
     // The pages do not depend on how the text is cut into pieces.
     for (std::size_t piece : {c.bytes.size() + 1, std::size_t{1}, std::size_t{7}}) {
       PageScanner scanner(c.page_lines, c.max_pages);
@@ -158,13 +147,11 @@ TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
   EXPECT_EQ(p.prep.LinesPerPage, 43);
   EXPECT_EQ(p.settings().TextFile, source);
   EXPECT_EQ(t.surface.document_name(), source);
+  // Pages of 43 + 43 + 14 lines, one sheet, one a signature; the printer and the font size.
   const StatusCounts c = t.status.counts.at(0);
-  EXPECT_EQ(c.total_pages, 3);  // 43 + 43 + 14 lines
-  EXPECT_EQ(c.sheet_count, 1);
-  EXPECT_EQ(c.sheets_per_signature, 1);
-  EXPECT_EQ(p.print.SigCount, 2);
-  EXPECT_EQ(c.printer, "Test Printer");
-  EXPECT_EQ(c.font_size, 8);
+  EXPECT_EQ(std::make_tuple(c.total_pages, c.sheet_count, c.sheets_per_signature, p.print.SigCount),
+            std::make_tuple(3, 1, 1, 2));
+  EXPECT_EQ(c.printer + " " + std::to_string(c.font_size), "Test Printer 8");
   // The signature box is read as the number at its start, rounded half to even.
   for (const auto& [text, sigs] : {std::pair{"3.5 sigs", 4}, {"x", 0}, {"99999", 0}}) {
     t.window.SetText(TextBox::kSigNum, text);
@@ -174,6 +161,16 @@ TEST_F(PrepRun, WrapsCountsAndShowsTheTotals) {
   }
   EXPECT_EQ(fs::path(p.prep.LineFilePath).filename().string().rfind("QRN", 0), 0u);
   EXPECT_EQ(ReadFile(p.prep.LineFilePath), Repeat("xx\r\n", 100));
+  // Without the wrap the tabs are expanded, unless the tab box is cleared: then the bytes
+  // are copied as they are.
+  p.settings().WordWrap = 0;
+  t.window.SetText(TextBox::kTCount, "4");
+  for (int expand : {1, 0}) {
+    Source("a\tb\r\n");
+    t.window.SetCheckValue(CheckBox::kDoTabEx, expand);
+    ASSERT_TRUE(PrePrint1(p));
+    EXPECT_EQ(ReadFile(p.prep.LineFilePath), expand ? "a    b\r\n" : "a\tb\r\n") << expand;
+  }
 }
 
 TEST_F(PrepRun, EachRunRemovesThePreviousLineFileButNeverTheSource) {

@@ -25,7 +25,6 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/single_copy_lock.h"
 #include "platform/temp_file.h"
 #include "settings/program_state.h"
 #include "settings/settings_file.h"
@@ -72,20 +71,6 @@ void Click(QAbstractButton* button) {
 
 void ClickTab(QTabBar* bar, int index) {
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-}
-
-// Hands the modal window to `act` until it returns true (it is done with the window).
-// After ten seconds the window is closed, so a test fails instead of hanging.
-void WhenModal(std::function<bool(QWidget*)> act) {
-  auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, [poll, act, started = QTime::currentTime()] {
-    QWidget* modal = QApplication::activeModalWidget();
-    const bool late = started.msecsTo(QTime::currentTime()) > 10000;
-    if (modal == nullptr || !(act(modal) || late)) return;
-    if (late) modal->close();
-    poll->deleteLater();
-  });
-  poll->start(20);
 }
 
 constexpr char kUnsuitable[] =
@@ -185,133 +170,55 @@ class MainWindowTest : public QObject {
   // The stored settings, the printer's two-sided answer, the clicks on the window (option
   // names, "Image..." pictures) and the state that results. Leaving 2 up greys the
   // signature box but not the count.
-  void optionRules_data() {
-    QTest::addColumn<QString>("ini");
-    QTest::addColumn<int>("two_sided");
-    QTest::addColumn<QString>("clicks_line");
-    QTest::addColumn<QString>("state");
-    const QString courier = "Layout 2 font=Courier New\nLayout2= 5\n";
-    const QString booklet = "layout 3, option 1, book ticked, sigs on/on, mode 1 of 0123";
-    QTest::newRow("stored 1 up") << "Layout= 0\nDoBook= 1\n" << 1 << ""
-        << "layout 0, option 0, book clear greyed, sigs off/off, mode 1 of 0123, Times New Roman 8";
-    QTest::newRow("stored 2 up") << "Layout= 1\nDoBook= 0\n" << 1 << ""
-        << "layout 1, option 1, book clear, sigs off/off, mode 1 of 0123, Times New Roman 6";
-    QTest::newRow("stored 4 up") << "Layout= 2\nDoBook= 1\n" << 1 << ""
-        << "layout 2, option 2, book clear greyed, sigs off/off, mode 1 of 0123, Times New Roman 4";
-    QTest::newRow("stored booklet") << "Layout= 3\nDoBook= 0\n" << 1 << ""
-        << booklet + ", Times New Roman 8";
-    // The booklet box switches between 2 up and the booklet, and leaves the preview alone.
-    QTest::newRow("booklet box off") << "" << 1 << "DoBooklet"
-        << "layout 1, option 1, book clear, sigs off/off, mode 1 of 0123, Times New Roman 8";
-    QTest::newRow("booklet box on again") << "" << 1 << "DoBooklet DoBooklet"
-        << booklet + ", Times New Roman 8";
-    // 1 up keeps the tick, greyed; back on 2 up it makes the booklet again.
-    QTest::newRow("1 up") << "" << 1 << "LayoutSelection_0"
-        << "layout 0, option 0, book ticked greyed, sigs off/on, mode 1 of 0123, Times New Roman 8";
-    QTest::newRow("1 up then 2 up") << "" << 1 << "LayoutSelection_0 LayoutSelection_1"
-        << booklet + ", Times New Roman 8";
-    // A layout click shows that layout's font.
-    QTest::newRow("4 up font") << courier << 1 << "LayoutSelection_2"
-        << "layout 2, option 2, book ticked greyed, sigs off/on, mode 1 of 0123, Courier New 5";
-    QTest::newRow("4 up, 2 up, box") << courier << 1
-        << "LayoutSelection_2 LayoutSelection_1 DoBooklet"
-        << "layout 1, option 1, book clear, sigs off/off, mode 1 of 0123, Times New Roman 8";
-    // Pictures select their option, unless it is greyed: a one-sided printer has no mode 2.
-    QTest::newRow("pictures") << "" << 1 << "Image1_2 Image2_0"
-        << "layout 2, option 2, book ticked greyed, sigs off/on, mode 0 of 0123, Times New Roman 4";
-    QTest::newRow("greyed picture") << "" << 0 << "Image2_2"
-        << booklet.left(booklet.size() - 4) + "01-3, Times New Roman 8";
-  }
-
   void optionRules() {
-    QFETCH(QString, ini);
-    QFETCH(int, two_sided);
-    QFETCH(QString, clicks_line);
-    QFETCH(QString, state);
-    const QStringList clicks = clicks_line.split(' ', Qt::SkipEmptyParts);
-    Harness h({Printer("Test Printer", two_sided)});
-    if (!ini.isEmpty()) h.Ini(ini.toStdString());
-    h.Start();
-    QCOMPARE(h.window->windowTitle(), QString("Quireon2"));
-    for (const QString& name : clicks) {
-      if (name.startsWith("Image")) {
-        QTest::mouseClick(h.Find<Picture>(name), Qt::LeftButton);
-      } else {
-        Click(h.Find(name));
+    struct Case { const char* ini; int two_sided; const char* clicks; QString state; };
+    const char* courier = "Layout 2 font=Courier New\nLayout2= 5\n";
+    const QString booklet = "layout 3, option 1, book ticked, sigs on/on, mode 1 of 0123";
+    const QString base = ", sigs off/off, mode 1 of 0123, ", greyed = ", sigs off/on, mode 1 of 0123, ";
+    const Case cases[] = {
+        {"Layout= 0\nDoBook= 1\n", 1, "", "layout 0, option 0, book clear greyed" + base + "Times New Roman 8"},
+        {"Layout= 1\nDoBook= 0\n", 1, "", "layout 1, option 1, book clear" + base + "Times New Roman 6"},
+        {"Layout= 2\nDoBook= 1\n", 1, "", "layout 2, option 2, book clear greyed" + base + "Times New Roman 4"},
+        {"Layout= 3\nDoBook= 0\n", 1, "", booklet + ", Times New Roman 8"},
+        // The booklet box switches between 2 up and the booklet, and leaves the preview alone.
+        {"", 1, "DoBooklet", "layout 1, option 1, book clear" + base + "Times New Roman 8"},
+        {"", 1, "DoBooklet DoBooklet", booklet + ", Times New Roman 8"},
+        // 1 up keeps the tick, greyed; back on 2 up it makes the booklet again.
+        {"", 1, "LayoutSelection_0", "layout 0, option 0, book ticked greyed" + greyed + "Times New Roman 8"},
+        {"", 1, "LayoutSelection_0 LayoutSelection_1", booklet + ", Times New Roman 8"},
+        // A layout click shows that layout's font.
+        {courier, 1, "LayoutSelection_2", "layout 2, option 2, book ticked greyed" + greyed + "Courier New 5"},
+        {courier, 1, "LayoutSelection_2 LayoutSelection_1 DoBooklet",
+         "layout 1, option 1, book clear" + base + "Times New Roman 8"},
+        // Pictures select their option, unless it is greyed: a one-sided printer has no mode 2.
+        {"", 1, "Image1_2 Image2_0",
+         "layout 2, option 2, book ticked greyed, sigs off/on, mode 0 of 0123, Times New Roman 4"},
+        {"", 0, "Image2_2", booklet.left(booklet.size() - 4) + "01-3, Times New Roman 8"}};
+    for (const Case& c : cases) {
+      const QStringList clicks = QString(c.clicks).split(' ', Qt::SkipEmptyParts);
+      Harness h({Printer("Test Printer", c.two_sided)});
+      if (*c.ini) h.Ini(c.ini);
+      h.Start();
+      QCOMPARE(h.window->windowTitle(), QString("Quireon2"));
+      for (const QString& name : clicks) {
+        name.startsWith("Image") ? QTest::mouseClick(h.Find<Picture>(name), Qt::LeftButton)
+                                 : Click(h.Find(name));
       }
+      QCOMPARE(h.State(), c.state);
+      // A layout click prepares the sheet's orientation: landscape for 2 up and the booklet.
+      if (!clicks.isEmpty() && clicks.back().startsWith("LayoutSelection")) {
+        QCOMPARE(int{h.program.prep.PrintOrientation}, clicks.back().endsWith('1') ? 2 : 1);
+      }
+      // The preview draws in the font its caption names (at a legible size), and so does
+      // the printer.
+      const QFont preview = h.Find<QLabel>("FontPreview")->font();
+      QVERIFY(c.state.endsWith(preview.family() + ' ' + c.state.section(' ', -1)));
+      QCOMPARE(preview.pointSizeF(), std::clamp(c.state.section(' ', -1).toDouble(),
+                                                FrmMain::kSmallestPreviewPoints,
+                                                FrmMain::kLargestPreviewPoints));
+      QCOMPARE(Q(h.surface.FontName()), preview.family());
+      QVERIFY(!h.Find("P_0")->isEnabled());  // no source file
     }
-    QCOMPARE(h.State(), state);
-    // A layout click prepares the sheet's orientation: landscape for 2 up and the booklet.
-    if (!clicks.isEmpty() && clicks.back().startsWith("LayoutSelection")) {
-      QCOMPARE(int{h.program.prep.PrintOrientation}, clicks.back().endsWith('1') ? 2 : 1);
-    }
-    // The preview draws in the font its caption names (at a legible size), and so does
-    // the printer.
-    const QFont preview = h.Find<QLabel>("FontPreview")->font();
-    QVERIFY(state.endsWith(preview.family() + ' ' + state.section(' ', -1)));
-    QCOMPARE(preview.pointSizeF(), std::clamp(state.section(' ', -1).toDouble(),
-                                              FrmMain::kSmallestPreviewPoints,
-                                              FrmMain::kLargestPreviewPoints));
-    QCOMPARE(Q(h.surface.FontName()), preview.family());
-    QVERIFY(!h.Find("P_0")->isEnabled());  // no source file
-  }
-
-  void tabStripShowsOnePageAndIgnoresTheShownTab() {
-    Harness h;
-    h.Ini("DefTab= 1\n");
-    h.Start();
-    // The tab clicked, whether the handler runs again on the shown tab, the page shown.
-    for (auto [tab, again, page] :
-         {std::tuple{0, true, 1}, std::tuple{1, true, 2}, std::tuple{0, false, 1}}) {
-      ClickTab(h.Tabs(), tab);
-      if (again) h.window->TabStrip1_Click();
-      QCOMPARE(h.window->shown_page(), page);
-      QCOMPARE(h.Find<QFrame>("Frame10_0")->isVisible(), page == 1);
-      QCOMPARE(h.Find<QFrame>("Frame10_1")->isVisible(), page == 2);
-    }
-    // The stored tab number is kept as it was read.
-    Click(h.Find("AboutHelpExit_2"));
-    QVERIFY(h.Saved().contains("\nDefTab= 1\n"));
-  }
-
-  void printerModeWithNothingSelectedIsZero() {
-    Harness h;
-    h.Start();
-    h.window->SetPrinterMode(7);  // names no option: none is selected
-    QCOMPARE(h.window->GetPrinterMode(), 0);
-    h.program.settings().PrinterMode = 2;
-    quireon2::GetOptions(h.program);
-    QCOMPARE(int{h.program.settings().PrinterMode}, 0);
-  }
-
-  void signatureBoxFeedsTheCounts() {
-    Harness h;
-    h.Start();
-    ClickTab(h.Tabs(), 1);
-    QLineEdit* box = h.Find<QLineEdit>("SigNum");
-    // The box holds two characters: "123" is 12 signatures, 25 sheets make 3 a signature.
-    box->selectAll();
-    QTest::keyClicks(box, "123");
-    h.program.prep.SheetCount = 25;
-    quireon2::UpdateCounts(h.program);
-    QCOMPARE(h.status.counts.back().sheets_per_signature, 3);
-  }
-
-  void secondCopyEndsSilently() {
-    QTemporaryDir lock_dir;
-    const std::string folder = lock_dir.path().toStdString();
-    auto running = std::make_unique<quireon2::SingleCopyLock>(folder);
-    QVERIFY(running->Acquire() && running->Acquire());  // asking again keeps it
-    QVERIFY(Q(running->path()).contains(QString("-%1.lock").arg(::getuid())));
-    quireon2::SingleCopyLock mine(folder);
-    Harness h;
-    h.env.another_copy_running = [&mine] { return !mine.Acquire(); };
-    h.Start();
-    QCOMPARE(h.result, FrmMain::LoadResult::kEndProcess);
-    QVERIFY(h.prompt.shown().empty() && h.surface.calls().empty());
-    QVERIFY(!Exists(h.env.ini_path));
-    running.reset();  // once the first copy is gone, the lock is free
-    QVERIFY(mine.Acquire());
   }
 
   void startUpEndsWhenThereIsNoSuitablePrinter() {
@@ -341,52 +248,24 @@ class MainWindowTest : public QObject {
     }
   }
 
-  void unsuitablePrinterYesOpensThePrinterDialog() {
-    Harness h({Printer("Flat Printer", 1, /*landscape=*/0), Printer("Wide Printer")});
-    h.prompt.Expect(kUnsuitable, Answer::kYes);
-    // Start-up must wait in the dialog: the person picks "Wide Printer" and presses OK.
-    WhenModal([](QWidget* dialog) {
-      auto* name = dialog->findChild<QComboBox*>("Combo1");
-      auto* ok = dialog->findChild<QAbstractButton*>("Command1_0");
-      if (dialog->objectName() != "PrtDlg" || name == nullptr || ok == nullptr) return false;
-      name->setEditText("Wide Printer");
-      ok->click();
-      return true;
-    });
-    h.Start();
-    QCOMPARE(h.result, FrmMain::LoadResult::kShow);
-    QCOMPARE(Q(h.surface.DeviceName()), QString("Wide Printer"));
-  }
-
   // The command line ("NEW" the new file's path), whether the stored file exists, the file
   // shown ("STORED" the stored one's path).
-  void commandLineFileWinsOverTheStoredOne_data() {
-    QTest::addColumn<QString>("command_line");
-    QTest::addColumn<bool>("stored_exists");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("new") << "NEW" << true << "NEW";
-    QTest::newRow("missing") << "NEW-missing" << true << "STORED";
-    QTest::newRow("quoted") << "\"NEW\"" << true << "STORED";
-    QTest::newRow("none") << "" << true << "STORED";
-    QTest::newRow("both missing") << "NEW-missing" << false << "";
-  }
-
   void commandLineFileWinsOverTheStoredOne() {
-    QFETCH(QString, command_line);
-    QFETCH(bool, stored_exists);
-    QFETCH(QString, shown);
-    Harness h;
-    const std::string fresh = h.File("new file.txt", "new\r\n");
-    const std::string stored = h.Path("stored.txt");
-    if (stored_exists) h.File("stored.txt", "stored\r\n");
-    h.Ini("TextFile=" + stored + "\n");
-    auto resolve = [&](QString text) {
-      return text.replace("STORED", Q(stored)).replace("NEW", Q(fresh));
-    };
-    h.Start(resolve(command_line).toStdString());
-    QCOMPARE(h.Find<QLineEdit>("Text1")->text(), resolve(shown));
-    QCOMPARE(Q(h.program.settings().TextFile), resolve(shown));
-    QCOMPARE(h.Find("P_0")->isEnabled(), !shown.isEmpty());
+    struct Case { QString command_line; bool stored_exists; QString shown; };
+    for (const Case& c : {Case{"NEW", true, "NEW"}, Case{"NEW-missing", true, "STORED"},
+                          Case{"\"NEW\"", true, "STORED"}, Case{"", true, "STORED"},
+                          Case{"NEW-missing", false, ""}}) {
+      Harness h;
+      const std::string fresh = h.File("new file.txt", "new\r\n");
+      const std::string stored = h.Path("stored.txt");
+      if (c.stored_exists) h.File("stored.txt", "stored\r\n");
+      h.Ini("TextFile=" + stored + "\n");
+      auto resolve = [&](QString text) { return text.replace("STORED", Q(stored)).replace("NEW", Q(fresh)); };
+      h.Start(resolve(c.command_line).toStdString());
+      QCOMPARE(h.Find<QLineEdit>("Text1")->text(), resolve(c.shown));
+      QCOMPARE(Q(h.program.settings().TextFile), resolve(c.shown));
+      QCOMPARE(h.Find("P_0")->isEnabled(), !c.shown.isEmpty());
+    }
   }
 
   void exitAndClosingTheWindowSaveTheSameFile() {
@@ -453,35 +332,34 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadLines(source), QString("keep me\n"));
   }
 
+  // The system's date, month first, for headers and footers; one About box, brought
+  // forward when asked again; Help opens the help page.
   void dateAboutAndHelp() {
     Harness h;
-    h.env.today.clear();  // the system's date, month first
+    h.env.today.clear();
     std::string opened;
     h.env.open_help = [&opened](const std::string& path) { return !(opened = path).empty(); };
     h.Start();
     QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
     Click(h.Find("AboutHelpExit_0"));
-    Click(h.Find("AboutHelpExit_0"));  // brings the open box forward, no second one
+    Click(h.Find("AboutHelpExit_0"));
     const QList<QDialog*> boxes = h.window->findChildren<QDialog*>("frmAbout");
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.front()->isVisible() && !boxes.front()->isModal());
-    QTest::keyClick(boxes.front(), Qt::Key_Escape);
-    QVERIFY(!boxes.front()->isVisible());
     Click(h.Find("AboutHelpExit_1"));
     QCOMPARE(opened, h.env.help_path);
   }
 
+  // A refused font ends the print request, or leaves the layout rule's own changes, and is
+  // reported once.
   void refusedFontOnPrintOrLayoutClickIsReportedOnce() {
     for (bool on_print : {true, false}) {
       Harness h;
       h.Start(h.File("a.txt", "a\r\n"));
       h.surface.printer().refuses = {"FontName"};
-      h.prompt.Expect(
-          "Your Printer - Test Printer does not support features needed for Quireon2. Please "
-          "select another printer");
+      h.prompt.Expect("Your Printer - Test Printer does not support features needed for Quireon2. "
+                      "Please select another printer");
       Click(h.Find(on_print ? "P_0" : "LayoutSelection_2"));
-      // The print request ends; the layout rule's own changes before the printer was asked
-      // stand.
       QCOMPARE(h.status_windows, 0);
       if (!on_print) QVERIFY(h.State().startsWith("layout 2, option 2, book ticked greyed"));
       QCOMPARE(h.prompt.shown().size(), std::size_t{1});

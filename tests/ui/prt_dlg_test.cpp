@@ -96,15 +96,9 @@ class PrtDlgTest : public QObject {
     const QString a4 = QStringLiteral("A4 210 x 297 mm");
     const QString a5 = QStringLiteral("A5 148 x 210 mm");
     // The current printer, the papers it offers, the one in force; the list, its selection.
-    struct Case {
-      std::size_t printer;
-      std::vector<int> offered;
-      int in_force;
-      QStringList entries;
-      QString selected;
-    };
-    const Case cases[] = {{3, {1, 9}, 1, {letter, a4}, letter},
-                          {3, {1, 9}, 9, {letter, a4}, a4},
+    struct Case { std::size_t printer; std::vector<int> offered; int in_force;
+                  QStringList entries; QString selected; };
+    const Case cases[] = {{3, {1, 9}, 1, {letter, a4}, letter}, {3, {1, 9}, 9, {letter, a4}, a4},
                           {0, {11, 9, 1}, 11, {letter, a4, a5}, a5},
                           {0, {}, 9, {letter, a4}, a4}};  // none named: the classic two
     for (const Case& c : cases) {
