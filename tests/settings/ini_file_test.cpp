@@ -95,7 +95,7 @@ TEST(AtomicWrite, ReplacesTheFileWholeOrNotAtAll) {
 // The temp files a killed write left beside the settings file go at the next write: its own
 // names only, and only once no write can still be making them.
 TEST(AtomicWrite, RemovesOnlyItsOwnStaleTempFiles) {
-  ScratchDir dir;
+  testing::ScratchDir dir;
   const std::string path = dir.Write("q.ini", "old");
   const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
   for (const char* name : {".q.ini.AbC123", ".q.ini.AbC12", ".q.ini.AbC1234", ".r.ini.AbC123",
