@@ -102,7 +102,8 @@ Outcome CheckRoomForLines(Program& p) {
   const Settings& s = p.settings();
   const int layout = s.Layout;
   const LayoutRecord& record = CurrentLayout(p);
-  const std::string size_key = LayoutSizeKey(layout) + "=" + DisplayForm(static_cast<long long>(record.font_size));
+  const std::string size_key =
+      LayoutSizeKey(layout) + "=" + DisplayForm(static_cast<long long>(record.font_size));
   const std::string multiple_key = "LineMultiple=" + DisplayForm(s.LineMultiple);
   if (record.font_size < 1) return NoRoom(p, size_key + " is no font size");
   if (!std::isfinite(s.LineMultiple) || s.LineMultiple <= 0) return NoRoom(p, multiple_key);
@@ -131,7 +132,13 @@ Outcome CheckRoomForLines(Program& p) {
                            " twips high");
     }
     surface.SetFontSize(record.font_size);
-    const Integer line_height = MeasureLineHeight(p);
+    Integer line_height = 0;
+    try {
+      line_height = MeasureLineHeight(p);
+    } catch (const RuntimeError& error) {
+      if (error.number() != kOverflow) throw;
+      return NoRoom(p, multiple_key + " gives lines too high to count");
+    }
     if (line_height <= 0) {
       return NoRoom(p, multiple_key + " gives lines " + std::to_string(line_height) +
                            " twips high");

@@ -133,7 +133,7 @@ const std::vector<KeyRow> kKeyRows = {
     {"DoBox", "3", {0, 0, 0}, {}},
     {"DoBook", "-3", {0, 0, 0}, {}},
     {"MaxPages", "0", {0, 0, 0}, {}},
-    {"LineMultiple", "-3", {2, 2, 3}, {"LineMultiple=-3", "LineMultiple= 0", "Overflow"}},
+    {"LineMultiple", "-3", {2, 2, 2}, {"LineMultiple=-3", "LineMultiple= 0", "too high to count"}},
     {"Layout0", "-5", {0, 0, 0}, {}},
     {"Layout3", "-5", {2, 2, 0}, {"Layout3=-5 is no font size", "Layout3= 0 is no font size"}},
     {"DefTab", "40000", {0, 0, 0}, {}},
