@@ -246,11 +246,7 @@ TEST_F(PrintToPdf, AJobReplacesTheFileOnlyWhenItIsWrittenWhole) {
   umask(mask);
   EXPECT_EQ(std::filesystem::status(Out()).permissions(),
             static_cast<std::filesystem::perms>(0666 & ~mask));
-  // A dropped job leaves nothing behind; a folder that is not there fails the job, which
-  // is the second of this run.
-  DrawPages(3);
-  surface.AbortDoc();
-  EXPECT_EQ(Files(), std::vector<std::string>{"out.pdf"});
+  // A folder that is not there fails the job, which is the second of this run.
   surface.SetPdfOutputPath(dir.File("no-such-folder/out.pdf"));
   surface.Print("Lost", true);
   EXPECT_TRUE(Raises([&] { surface.EndDoc(); }, kPathFileAccessError,
