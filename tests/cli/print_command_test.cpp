@@ -3,8 +3,6 @@
 // output, the exit status of every kind of failure, and where the settings file lives.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,20 +35,6 @@ std::vector<RecordedPrinter> Printers() {
   printers[4].refuses = {"FontSize"};
   return printers;
 }
-
-// Sets an environment variable for the life of the object, then puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // Shows every message reversed and answers as the terminal does with standard input at
 // its end: OK, Cancel at the paper prompt, No to a question.

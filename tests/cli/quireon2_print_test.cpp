@@ -1,6 +1,6 @@
 // The real quireon2-print program as a script or a person runs it: its exit statuses, PDFs
-// read back with the poppler tools, the prompt between the sides on a terminal, Ctrl-C, a
-// real CUPS queue, and the settings file left alone.
+// read back with the poppler tools, the prompt between the sides on a terminal, Ctrl-C, and
+// the settings file left alone.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>

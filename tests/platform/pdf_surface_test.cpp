@@ -26,6 +26,7 @@ namespace {
 
 using testing::PdfWords;
 using testing::Raises;
+using testing::ScopedEnv;
 using testing::ReadPdfPages;
 using testing::ReadPdfWords;
 using testing::RunCommand;
@@ -78,11 +79,9 @@ class PrintToPdf : public ::testing::Test {
 // "Print to PDF" starts on the system's paper; each page takes the paper and orientation
 // in force at its start, the whole page printable. A4: 210 x 297 mm = 595.28 x 841.89 pt.
 TEST_F(PrintToPdf, EachPageTakesThePaperAndOrientationInForceAtItsStart) {
-  const char* old = std::getenv("PAPERSIZE");
-  const std::string kept = old != nullptr ? old : "";
-  setenv("PAPERSIZE", "a5", 1);
+  std::optional<ScopedEnv> paper_env(std::in_place, "PAPERSIZE", "a5");
   CupsSurface system_paper;
-  old != nullptr ? setenv("PAPERSIZE", kept.c_str(), 1) : unsetenv("PAPERSIZE");
+  paper_env.reset();
   system_paper.SelectPrinter(system_paper.Printers().size() - 1);
   EXPECT_EQ(system_paper.Papers(kPrintToPdf).in_force, 11);
   // Paper, orientation, the page's width and height in points.
