@@ -3,27 +3,25 @@
 // asked for, the source and the settings file as they were, and the temp folder empty.
 // Each row's outcome is also written as a Markdown table row into the build folder
 // (reliability/<test>.md); scripts/reliability-doc puts the rows into docs/reliability.md.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/marker_pages.h"
+#include "cli/program_run.h"
 #include "platform/surface_test_tools.h"
 #include "support/gtest_support.h"
-
-extern char** environ;
 
 namespace quireon2::testing {
 namespace {
@@ -203,43 +201,6 @@ std::vector<std::string> Split(const std::string& text, char at) {
   return words;
 }
 
-// Runs the program with standard input at its end and standard error into `err`; TMPDIR
-// set to `tmp` (unset when empty) and CUPS_SERVER to `cups_server` when that is given. The
-// exit status, or -1 when a signal ended it.
-int RunProgram(const std::vector<std::string>& args, const std::string& err, const std::string& tmp,
-        const std::string& cups_server) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string var = *e;
-    if (var.rfind("TMPDIR=", 0) != 0 && (cups_server.empty() || var.rfind("CUPS_SERVER=", 0) != 0)) {
-      env.push_back(var);
-    }
-  }
-  if (!tmp.empty()) env.push_back("TMPDIR=" + tmp);
-  if (!cups_server.empty()) env.push_back("CUPS_SERVER=" + cups_server);
-  std::string binary = QUIREON2_PRINT_BINARY;
-  std::vector<std::string> words = args;
-  std::vector<char*> argv = {binary.data()};
-  for (auto& a : words) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDERR_FILENO) < 0) {
-      ::_exit(127);
-    }
-    ::execve(binary.c_str(), argv.data(), envp.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // The files the rows use, made once in a scratch folder, and the rows run against them.
 class BadInputTable : public ::testing::Test {
  protected:
@@ -343,8 +304,12 @@ class BadInputTable : public ::testing::Test {
                                   : row.tmp == "full"  ? dir.File("full")
                                                        : tmp;
       const std::set<std::string> tmp_before = Listing(tmp_dir);
-      const int status =
-          RunProgram(args, err, tmp_dir, row.tmp == "no-cups" ? dir.File("nothing-listens") : "");
+      ScopedEnv tmp_env("TMPDIR", tmp_dir);
+      std::optional<ScopedEnv> cups_env;
+      if (row.tmp == "no-cups") cups_env.emplace("CUPS_SERVER", dir.File("nothing-listens"));
+      Program program(args, err);
+      program.CloseInput();  // standard input at its end
+      const int status = program.Wait(milliseconds(600000));
       const std::string said = ReadFile(err);
 
       std::vector<std::string> faults;

@@ -1,6 +1,6 @@
 // The real quireon2-print program as a script or a person runs it: its exit statuses, PDFs
-// read back with the poppler tools, the prompt between the sides on a terminal, Ctrl-C, a
-// real CUPS queue, and the settings file left alone.
+// read back with the poppler tools, the prompt between the sides on a terminal, Ctrl-C, and
+// the settings file left alone.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -202,66 +201,6 @@ TEST_F(Quireon2PrintTest, SettingsFileIsNeverWritten) {
                   err);
   ASSERT_EQ(program.Wait(), 0) << ReadFile(err);
   EXPECT_EQ(state(), before);
-}
-
-// Needs the test scheduler's one-sided queue (tests/cups).
-TEST_F(Quireon2PrintTest, DuplexOnAOneSidedQueueExitsThreeWithThePrinterMessage) {
-  if (RunCommand("LC_ALL=C lpstat -p Q2TestOneSided 2>/dev/null").value_or("").find("Q2TestOneSided") ==
-      std::string::npos) {
-    GTEST_SKIP() << "the test CUPS queue Q2TestOneSided is not there (tests/cups starts it)";
-  }
-  Program program({"--settings", settings, "-P", "Q2TestOneSided", "-m", "duplex", "-q", source},
-                  err);
-  EXPECT_EQ(program.Wait(), 3);
-  EXPECT_EQ(ReadFile(err), "quireon2-print: Your printer does not support\n"
-                           "quireon2-print: a feature Quireon II needs\n");
-}
-
-// The printer side says what is wrong: with no scheduler to reach, a named printer is a
-// printer failure, not a wrong name; a saved printer that is gone is named, and the run
-// goes on with the one used instead.
-TEST_F(Quireon2PrintTest, PrinterTroubleSaysWhatIsWrong) {
-  struct Case {
-    std::string cups_server;  // empty: as the system has it
-    std::vector<std::string> args;
-    int status;
-    std::string said;
-  };
-  const std::string gone = dir.Write("gone.ini", "[Quireon2]\nLastPrinter=Q2TestGone\n");
-  const char* old_server = std::getenv("CUPS_SERVER");
-  const std::string kept = old_server != nullptr ? old_server : "";
-  for (const Case& c : {
-           Case{dir.File("nothing-listens"), {"--settings", settings, "-P", "office", source}, 3,
-                "the print service (CUPS) is not running, so the printer \"office\" cannot be "
-                "reached"},
-           Case{"", {"--settings", gone, "--count", source}, 0,
-                "The saved printer \"Q2TestGone\" is not available; \""},
-       }) {
-    if (!c.cups_server.empty()) setenv("CUPS_SERVER", c.cups_server.c_str(), 1);
-    Program program(c.args, err);
-    old_server != nullptr ? setenv("CUPS_SERVER", kept.c_str(), 1) : unsetenv("CUPS_SERVER");
-    EXPECT_EQ(program.Wait(), c.status) << c.said << ": " << ReadFile(err);
-    EXPECT_NE(ReadFile(err).find(c.said), std::string::npos) << ReadFile(err);
-  }
-}
-
-// Needs the test scheduler (tests/cups). A paused queue of the test's own takes the job,
-// which waits there, and the run says so without failing.
-TEST_F(Quireon2PrintTest, PausedQueueTakesTheJobWithANotice) {
-  const std::string queue = "Q2TestPaused";
-  if (!RunCommand("lpadmin -p " + queue + " -E -v file:///dev/null -P " +
-                  "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null && " +
-                  "cupsdisable " + queue)) {
-    GTEST_SKIP() << "no test CUPS scheduler to make the queue " << queue << " on (tests/cups)";
-  }
-  Program program({"--settings", settings, "-P", queue, "-l", "1", "-q", source}, err);
-  EXPECT_EQ(program.Wait(), 0) << ReadFile(err);
-  EXPECT_NE(ReadFile(err).find("The printer " + queue + " is paused: the job waits"),
-            std::string::npos)
-      << ReadFile(err);
-  EXPECT_NE(RunCommand("LC_ALL=C lpstat -o " + queue).value_or("").find(queue + "-"),
-            std::string::npos);
-  RunCommand("cancel -a -x " + queue + " 2>/dev/null; lpadmin -x " + queue + " 2>/dev/null");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/program_run.h"
 #include "platform/surface_test_tools.h"
 #include "support/gtest_support.h"
 
@@ -18,18 +19,16 @@ namespace {
 class PrintedPdf : public ::testing::Test {
  protected:
   // Prints `text` 1 up on A4 with the options `extra`; the exit status.
-  int Print(const std::string& text, const std::vector<std::string>& extra) {
-    std::string command = ShellQuote(QUIREON2_PRINT_BINARY) + " --settings " +
-                          ShellQuote(dir.Write("settings.ini", "[Quireon2]\n")) +
-                          " -P 'Print to PDF' -o " + ShellQuote(out) +
-                          " --paper A4 -l 1 -yq --header none --footer none";
-    for (const std::string& option : extra) command += " " + ShellQuote(option);
-    command += " " + ShellQuote(dir.Write("text.txt", text)) + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr) messages += buffer;
-    return pclose(pipe);
+  int Print(const std::string& text, std::vector<std::string> extra) {
+    extra.insert(extra.begin(), {"--settings", dir.Write("settings.ini", "[Quireon2]\n"), "-P",
+                                 "Print to PDF", "-o", out, "--paper", "A4", "-l", "1", "-yq",
+                                 "--header", "none", "--footer", "none"});
+    extra.push_back(dir.Write("text.txt", text));
+    Program program(extra, dir.File("err.txt"));
+    program.CloseInput();
+    const int status = program.Wait();
+    messages = ReadFile(dir.File("err.txt"));
+    return status;
   }
 
   ScratchDir dir;

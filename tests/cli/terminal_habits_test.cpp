@@ -3,9 +3,7 @@
 // job options on a CUPS queue named in any case.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,21 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 using Pages = std::vector<std::string>;
-
-// Sets an environment variable for the life of the object (the program started meanwhile
-// inherits it), then puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class TerminalHabitsTest : public ::testing::Test {
  protected:

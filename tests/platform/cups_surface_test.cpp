@@ -89,12 +89,8 @@ class CupsQueues : public ::testing::Test {
     // the test's own.
     std::filesystem::create_directories(state_ + "/home");
     setenv("HOME", (state_ + "/home").c_str(), 1);
-    if (const char* old = std::getenv("TMPDIR")) old_temp_ = old;
-    setenv("TMPDIR", temp_.path().c_str(), 1);
+    temp_env_.emplace("TMPDIR", temp_.path().c_str());
     surface_ = std::make_unique<CupsSurface>();
-  }
-  void TearDown() override {
-    old_temp_ ? setenv("TMPDIR", old_temp_->c_str(), 1) : unsetenv("TMPDIR");
   }
 
   // The names in the surface's printer list, in order.
@@ -117,7 +113,7 @@ class CupsQueues : public ::testing::Test {
 
   std::string state_;
   testing::ScratchDir temp_;
-  std::optional<std::string> old_temp_;
+  std::optional<testing::ScopedEnv> temp_env_;  // TMPDIR as it was, back after the test
   std::unique_ptr<CupsSurface> surface_;
 };
 

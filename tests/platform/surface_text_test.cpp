@@ -62,22 +62,15 @@ TEST(PaperTable, SystemDefaultFromPapersizeThenLocaleThenFileThenA4) {
       {{"nonsense", "", "", ""}, "letter", 1},
   };
   const char* const names[] = {"PAPERSIZE", "LC_ALL", "LC_PAPER", "LANG"};
-  std::vector<std::optional<std::string>> saved;
-  for (const char* name : names) {
-    const char* value = std::getenv(name);
-    saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-  }
   int row = 0;
   for (const Case& c : cases) {
-    for (int i = 0; i < 4; ++i) setenv(names[i], c.env[i], 1);
+    const testing::ScopedEnv env[] = {
+        {names[0], c.env[0]}, {names[1], c.env[1]}, {names[2], c.env[2]}, {names[3], c.env[3]}};
     const std::string file =
         c.file ? dir.Write("papersize" + std::to_string(++row), c.file) : dir.File("missing");
     EXPECT_EQ(SystemPaperCode(file), c.paper)
         << c.env[0] << "|" << c.env[1] << "|" << c.env[2] << "|" << c.env[3] << "|"
         << (c.file ? c.file : "(no file)");
-  }
-  for (int i = 0; i < 4; ++i) {
-    saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
   }
 }
 

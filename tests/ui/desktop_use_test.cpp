@@ -19,11 +19,7 @@
 #include <memory>
 
 #include "platform/single_copy_lock.h"
-#include "platform/temp_file.h"
 #include "settings/program_state.h"
-#include "support/recording_status.h"
-#include "support/recording_surface.h"
-#include "support/scripted_prompt.h"
 #include "ui/font_dlg.h"
 #include "ui/frm_main.h"
 #include "ui/frm_status.h"
@@ -32,77 +28,32 @@
 #include "ui/prt_dlg.h"
 #include "ui/qt_prompt.h"
 #include "ui/source_file.h"
+#include "window_harness.h"
 
 using quireon2::Program;
-using quireon2::testing::RecordedPrinter;
+using quireon2::testing::Printer;
+using quireon2::testing::WindowHarness;
 using quireon2::ui::FrmMain;
 
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-RecordedPrinter Printer(const std::string& name, int two_sided) {
-  RecordedPrinter printer;
-  printer.name = name;
-  printer.two_sided = two_sided;
-  return printer;
-}
+// The window shown and active, the file dialog counting its openings.
+struct Harness : WindowHarness {
+  using WindowHarness::WindowHarness;
+  int browsed = 0;
 
-// One program with the test fakes, a scratch folder and its main window.
-struct Harness {
-  QTemporaryDir dir;
-  quireon2::testing::RecordingSurface surface;
-  quireon2::testing::ScriptedPrompt prompt;
-  quireon2::testing::RecordingStatus status;
-  quireon2::SystemTempFiles temp_files;
-  Program program;
-  quireon2::ui::StartupEnvironment env;
-  int ended = 0, status_windows = 0, browsed = 0;
-  std::string help_opened;
-  bool help_works = true;
-  std::unique_ptr<FrmMain> window;
-
-  explicit Harness(std::vector<RecordedPrinter> printers = {Printer("Test Printer", 1)})
-      : surface(std::move(printers)) {
-    program.io.surface = &surface;
-    program.io.prompt = &prompt;
-    program.io.status = &status;
-    program.io.temp_files = &temp_files;
-    env.ini_path = Path("Quireon2.ini");
-    env.help_path = Path("quireon2.html");
-    env.today = "07-04-2026";
-    env.end_process = [this] { ++ended; };
-    env.run_status_window = [this](Program&, QWidget*) { ++status_windows; };
-    env.open_help = [this](const std::string& path) {
-      help_opened = path;
-      return help_works;
-    };
-  }
-  ~Harness() {
-    const std::string problems = prompt.Problems();
-    if (!problems.empty()) QTest::qFail(problems.c_str(), __FILE__, __LINE__);
-  }
-
-  std::string Path(const std::string& name) const { return dir.filePath(Q(name)).toStdString(); }
-  std::string File(const std::string& name) const {
-    std::ofstream(Path(name)) << "text\n";
-    return Path(name);
-  }
   void Start(const std::string& ini = std::string()) {
-    if (!ini.empty()) std::ofstream(env.ini_path) << "[Quireon2]\n" << ini;
-    window = std::make_unique<FrmMain>(program, env);
-    QCOMPARE(window->Form_Load(), FrmMain::LoadResult::kShow);
+    if (!ini.empty()) Ini(ini);
+    WindowHarness::Start();
+    QCOMPARE(result, FrmMain::LoadResult::kShow);
     window->source_file()->SetOpenDialog([this](QWidget*) {
       ++browsed;
       return std::optional<std::string>();
     });
-    window->show();
     QApplication::setActiveWindow(window.get());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-  }
-  template <class T = QAbstractButton>
-  T* Find(const QString& name) const {
-    return window->findChild<T*>(name);
   }
   QLineEdit* Box() const { return Find<QLineEdit>("Text1"); }
   bool CanPrint() const { return Find("P_0")->isEnabled(); }
@@ -182,11 +133,14 @@ class DesktopUseTest : public QObject {
     ExpectUniqueKeys(&status, "status window");
   }
 
-  // F1 shows help (or says where the page is that could not be shown), Ctrl+O browses,
-  // Ctrl+Q leaves as "E&xit" does, saving the settings.
+  // Help and F1 show help (or say where the page is that could not be shown), Ctrl+O
+  // browses, Ctrl+Q leaves as "E&xit" does, saving the settings.
   void desktopKeys() {
     Harness h;
     h.Start();
+    h.Find("AboutHelpExit_1")->click();
+    QCOMPARE(h.help_opened, h.env.help_path);
+    h.help_opened.clear();
     QTest::keyClick(h.window.get(), Qt::Key_F1);
     QCOMPARE(h.help_opened, h.env.help_path);
     h.help_works = false;

@@ -1,0 +1,91 @@
+// The main window on the test fakes: one program with the recording surface, the scripted
+// prompt and status, a scratch folder for its files, and the window started from them.
+#pragma once
+
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/temp_file.h"
+#include "settings/program_state.h"
+#include "support/recording_status.h"
+#include "support/recording_surface.h"
+#include "support/scripted_prompt.h"
+#include "ui/frm_main.h"
+
+namespace quireon2::testing {
+
+inline RecordedPrinter Printer(const std::string& name, int two_sided = 1, int landscape = 90) {
+  RecordedPrinter printer;
+  printer.name = name;
+  printer.two_sided = two_sided;
+  printer.landscape = landscape;
+  return printer;
+}
+
+struct WindowHarness {
+  QTemporaryDir dir;
+  RecordingSurface surface;
+  ScriptedPrompt prompt;
+  RecordingStatus status;
+  SystemTempFiles temp_files;
+  Program program;
+  ui::StartupEnvironment env;
+  int ended = 0, status_windows = 0;
+  std::string help_opened;  // by the last request for help, which fails unless `help_works`
+  bool help_works = true;
+  std::unique_ptr<ui::FrmMain> window;
+  ui::FrmMain::LoadResult result = ui::FrmMain::LoadResult::kShow;
+
+  explicit WindowHarness(std::vector<RecordedPrinter> printers = {Printer("Test Printer")})
+      : surface(std::move(printers)) {
+    program.io.surface = &surface;
+    program.io.prompt = &prompt;
+    program.io.status = &status;
+    program.io.temp_files = &temp_files;
+    env.ini_path = Path("Quireon2.ini");
+    env.help_path = Path("quireon2.html");
+    env.today = "07-04-2026";
+    env.end_process = [this] { ++ended; };
+    env.run_status_window = [this](Program&, QWidget*) { ++status_windows; };
+    env.open_help = [this](const std::string& path) {
+      help_opened = path;
+      return help_works;
+    };
+  }
+  ~WindowHarness() {
+    const std::string problems = prompt.Problems();
+    if (!problems.empty()) QTest::qFail(problems.c_str(), __FILE__, __LINE__);
+  }
+
+  std::string Path(const std::string& name) const {
+    return dir.filePath(QString::fromStdString(name)).toStdString();
+  }
+  std::string File(const std::string& name, const std::string& bytes = "text\n") const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+  }
+  void Ini(const std::string& keys) { File("Quireon2.ini", "[Quireon2]\n" + keys); }
+
+  // Loads the window as a start with `command_line` does, and shows it when start-up goes on.
+  void Start(const std::string& command_line = std::string()) {
+    env.command_line = command_line;
+    window = std::make_unique<ui::FrmMain>(program, env);
+    result = window->Form_Load();
+    if (result == ui::FrmMain::LoadResult::kShow) {
+      window->show();
+      (void)QTest::qWaitForWindowExposed(window.get());
+    }
+  }
+
+  template <class T = QAbstractButton>
+  T* Find(const QString& name) const {
+    return window->findChild<T*>(name);
+  }
+};
+
+}  // namespace quireon2::testing
