@@ -161,10 +161,4 @@ void FileWriter::Close() {
   if (!flushed || !closed) throw FileFailure(CantWrite(path_, error != 0 ? error : EIO));
 }
 
-bool RemoveFile(const std::string& path) {
-  if (path.empty()) return true;
-  if (unlink(path.c_str()) == 0) return true;
-  return errno == ENOENT;
-}
-
 }  // namespace quireon2

@@ -77,7 +77,4 @@ class FileWriter : public ByteWriter {
   std::FILE* file_ = nullptr;
 };
 
-// Removes a regular file (never a folder). True when it is gone or was never there.
-bool RemoveFile(const std::string& path);
-
 }  // namespace quireon2

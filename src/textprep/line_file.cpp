@@ -9,6 +9,7 @@
 #include "interfaces/printer_surface.h"
 #include "interfaces/prompt.h"
 #include "interfaces/status_sink.h"
+#include "interfaces/temp_files.h"
 #include "settings/capability.h"
 #include "settings/number_text.h"
 #include "settings/runtime_failure.h"
@@ -23,15 +24,16 @@ constexpr std::size_t kCopyChunk = 32768;
 constexpr long long kMaxTabWidth = 99;
 
 // Leaves no partial line file behind. The line file is removed only when this writer
-// opened it: a path it could not open may be anything (a folder, the source itself).
-void DiscardLineFile(FileWriter* writer, const std::string& line_file) {
+// opened it: a path it could not open may be anything (a folder, the source itself). It
+// goes through the temp-files service, which stops naming it for removal at a signal.
+void DiscardLineFile(Program& p, FileWriter* writer, const std::string& line_file) {
   if (writer != nullptr) {
     try {
       writer->Close();
     } catch (const FileFailure&) {
       // The file is deleted next; the failure that stopped the writer is the one to show.
     }
-    RemoveFile(line_file);
+    p.temp_files().Remove(line_file);
   }
 }
 
@@ -39,7 +41,7 @@ void DiscardLineFile(FileWriter* writer, const std::string& line_file) {
 Outcome FailWriting(Program& p, const FileFailure& failure, FileWriter* writer,
                     const std::string& line_file) {
   p.prompt().Show(failure.what());
-  DiscardLineFile(writer, line_file);
+  DiscardLineFile(p, writer, line_file);
   return Outcome::SourceFailed(RuntimeFailure{0, failure.what()});
 }
 
@@ -197,7 +199,7 @@ Outcome WrapToLineFile(Program& p, const std::string& source, const std::string&
   } catch (const RuntimeError& error) {
     // The printer failed to measure: the run cannot go on without widths.
     ReportError(p, error.failure());
-    DiscardLineFile(writer.get(), line_file);
+    DiscardLineFile(p, writer.get(), line_file);
     return Outcome::PrinterFailed(error.failure());
   }
 }
