@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,14 @@ inline RecordedPrinter Printer(const std::string& name, int two_sided = 1, int l
   printer.two_sided = two_sided;
   printer.landscape = landscape;
   return printer;
+}
+
+inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Clicks a check box or option button on its indicator, where every style takes a click.
+inline void Click(QAbstractButton* button) {
+  QVERIFY(button != nullptr);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 struct WindowHarness {
@@ -70,22 +81,31 @@ struct WindowHarness {
     return Path(name);
   }
   void Ini(const std::string& keys) { File("Quireon2.ini", "[Quireon2]\n" + keys); }
+  // The saved settings file, line ends made "\n" so lines can be looked for.
+  QString Saved() const {
+    std::ostringstream bytes;
+    bytes << std::ifstream(env.ini_path, std::ios::binary).rdbuf();
+    return Q(bytes.str()).remove('\r');
+  }
 
-  // Loads the window as a start with `command_line` does, and shows it when start-up goes on.
+  // Loads the window as a start with `command_line` does, and shows it active when
+  // start-up goes on.
   void Start(const std::string& command_line = std::string()) {
     env.command_line = command_line;
     window = std::make_unique<ui::FrmMain>(program, env);
     result = window->Form_Load();
-    if (result == ui::FrmMain::LoadResult::kShow) {
-      window->show();
-      (void)QTest::qWaitForWindowExposed(window.get());
-    }
+    if (result != ui::FrmMain::LoadResult::kShow) return;
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
 
   template <class T = QAbstractButton>
   T* Find(const QString& name) const {
     return window->findChild<T*>(name);
   }
+  QLineEdit* Box() const { return Find<QLineEdit>("Text1"); }
+  bool CanPrint() const { return Find("P_0")->isEnabled(); }
 };
 
 }  // namespace quireon2::testing
