@@ -1,18 +1,9 @@
 // The windows as a desktop user meets them: access keys, the desktop's keys, file names
-// typed, browsed for and dropped, the font preview's size, a second start handing over its file, the double-side
-// option on a one-sided printer, message boxes and the PDF save dialog's title.
-#include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QRadioButton>
-#include <QTabBar>
-#include <QTimer>
+// typed, browsed for and dropped, the font preview's size, a second start handing over its
+// file, the double-side option on a one-sided printer, message boxes and the PDF save
+// dialog's title.
 #include <QtTest>
+#include <QtWidgets>
 #include <map>
 
 #include "platform/single_copy_lock.h"
@@ -25,10 +16,8 @@
 #include "ui/source_file.h"
 #include "window_harness.h"
 
-using quireon2::testing::Printer;
-using quireon2::testing::Q;
-using quireon2::testing::WindowHarness;
-using quireon2::ui::FrmMain;
+using namespace quireon2;
+using namespace quireon2::testing;
 
 namespace {
 
@@ -57,7 +46,7 @@ std::map<QString, QStringList> AccessKeys(QWidget* window) {
   for (QWidget* widget : window->findChildren<QWidget*>()) {
     const bool needs_name = qobject_cast<QLineEdit*>(widget) ||
                             qobject_cast<QListWidget*>(widget) ||
-                            qobject_cast<quireon2::ui::Picture*>(widget);
+                            qobject_cast<ui::Picture*>(widget);
     if (needs_name && widget->isVisibleTo(window) && widget->accessibleName().isEmpty() &&
         !labelled.contains(widget) && !qobject_cast<QComboBox*>(widget->parentWidget())) {
       keys["unnamed"] << widget->objectName();
@@ -108,14 +97,14 @@ class DesktopUseTest : public QObject {
     }
     h.window->AboutHelpExit_Click(0);
     ExpectUniqueKeys(h.window->about_box(), "About");
-    quireon2::ui::FontDlg font(h.program);
+    ui::FontDlg font(h.program);
     font.FormLoad();
     ExpectUniqueKeys(&font, "font dialog");
-    auto* printers = new quireon2::ui::PrtDlg(h.program);
+    auto* printers = new ui::PrtDlg(h.program);
     printers->FormLoad();
     ExpectUniqueKeys(printers, "printer dialog");
     delete printers;
-    quireon2::ui::FrmStatus status(h.program);
+    ui::FrmStatus status(h.program);
     ExpectUniqueKeys(&status, "status window");
   }
 
@@ -144,33 +133,29 @@ class DesktopUseTest : public QObject {
     QTest::addColumn<QString>("box");
     QTest::addColumn<bool>("printable");
     QTest::addColumn<QString>("why");
+    auto row = [](const char* name, const char* via, const QStringList& names, bool before,
+                  const char* box, bool printable, const char* why = "") {
+      QTest::newRow(name) << QString(via) << names << before << QString(box) << printable
+                          << QString(why);
+    };
     const QStringList missing_first = {"MISSING", "FILE"};
     // Print follows the typing at once; Enter on a readable name prints it.
-    QTest::newRow("typed, Enter") << "enter" << QStringList{"FILE"} << false << "FILE" << true << "";
-    QTest::newRow("typed, leaving") << "leave" << QStringList{"FILE"} << false << "FILE" << true
-                                    << "";
-    QTest::newRow("typed missing") << "enter" << QStringList{"MISSING"} << true << "MISSING"
-                                   << false << "doesn't exist";
-    QTest::newRow("typed folder") << "leave" << QStringList{"DIR"} << true << "DIR" << false
-                                  << "is a directory";
-    QTest::newRow("emptied") << "enter" << QStringList{} << true << "" << false << "";
+    row("typed, Enter", "enter", {"FILE"}, false, "FILE", true);
+    row("typed, leaving", "leave", {"FILE"}, false, "FILE", true);
+    row("typed missing", "enter", {"MISSING"}, true, "MISSING", false, "doesn't exist");
+    row("typed folder", "leave", {"DIR"}, true, "DIR", false, "is a directory");
+    row("emptied", "enter", {}, true, "", false);
     // The dialog's buffer is NUL-padded; exactly the path goes into the box.
-    QTest::newRow("browsed") << "button" << QStringList{"FILE"} << false << "FILE" << true << "";
-    QTest::newRow("Ctrl+O, link") << "ctrl+o" << QStringList{"LINK"} << true << "LINK" << false
-                                  << "doesn't exist";
-    QTest::newRow("cancelled") << "button" << QStringList{} << true << "BEFORE" << true << "";
+    row("browsed", "button", {"FILE"}, false, "FILE", true);
+    row("Ctrl+O, link", "ctrl+o", {"LINK"}, true, "LINK", false, "doesn't exist");
+    row("cancelled", "button", {}, true, "BEFORE", true);
     // The first of several dropped names counts.
-    QTest::newRow("on the box") << "box" << QStringList{"FILE", "SECOND", "MISSING"} << false
-                                << "FILE" << true << "";
-    QTest::newRow("missing on the box") << "box" << missing_first << true << "MISSING" << false
-                                        << "doesn't exist";
-    QTest::newRow("missing on the tabs") << "tabs" << missing_first << true << "MISSING" << false
-                                         << "doesn't exist";
+    row("on the box", "box", {"FILE", "SECOND", "MISSING"}, false, "FILE", true);
+    row("missing on the box", "box", missing_first, true, "MISSING", false, "doesn't exist");
+    row("missing on the tabs", "tabs", missing_first, true, "MISSING", false, "doesn't exist");
     // Elsewhere on the window a drop only fills the box.
-    QTest::newRow("elsewhere, Print on") << "window" << missing_first << true << "MISSING"
-                                         << true << "";
-    QTest::newRow("elsewhere, Print off") << "window" << missing_first << false << "MISSING"
-                                          << false << "";
+    row("elsewhere, Print on", "window", missing_first, true, "MISSING", true);
+    row("elsewhere, Print off", "window", missing_first, false, "MISSING", false);
   }
 
   void aNameIsCheckedWhenItArrives() {
@@ -296,8 +281,8 @@ class DesktopUseTest : public QObject {
   // as a dropped file. Without a file it only comes to the front.
   void secondStartHandsItsFileToTheWindow() {
     QTemporaryDir lock_dir;
-    quireon2::SingleCopyLock first(lock_dir.path().toStdString());
-    quireon2::SingleCopyLock second(lock_dir.path().toStdString());
+    SingleCopyLock first(lock_dir.path().toStdString());
+    SingleCopyLock second(lock_dir.path().toStdString());
     WindowHarness h;
     h.Start();
     QVERIFY(first.Acquire() && !second.Acquire());
@@ -314,12 +299,12 @@ class DesktopUseTest : public QObject {
 
   // Each kind of message carries its icon and reads as a sentence.
   void messageBoxesShowTheirKind() {
-    const struct { quireon2::Buttons buttons; const char* text; int icon; const char* shown; }
-        cases[] = {{quireon2::Buttons::kOk, "the file x doesn't exist", QMessageBox::Warning,
+    const struct { Buttons buttons; const char* text; int icon; const char* shown; }
+        cases[] = {{Buttons::kOk, "the file x doesn't exist", QMessageBox::Warning,
                     "the file x doesn't exist."},
-                   {quireon2::Buttons::kOkCancel, "Insert paper\r\nthen press Enter",
+                   {Buttons::kOkCancel, "Insert paper\r\nthen press Enter",
                     QMessageBox::Information, "Insert paper\nthen press Enter."},
-                   {quireon2::Buttons::kYesNo, "Choose another printer?", QMessageBox::Question,
+                   {Buttons::kYesNo, "Choose another printer?", QMessageBox::Question,
                     "Choose another printer?"}};
     for (const auto& c : cases) {
       QString seen;
@@ -329,25 +314,25 @@ class DesktopUseTest : public QObject {
         seen = QString("%1 %2").arg(box->icon()).arg(box->text());
         box->reject();
       });
-      quireon2::ui::QtPrompt().Ask(c.text, c.buttons);
+      ui::QtPrompt().Ask(c.text, c.buttons);
       QCOMPARE(seen, QString("%1 %2").arg(c.icon).arg(c.shown));
     }
   }
 
   // The save dialog names the side its job holds when a booklet is printed in two passes.
   void pdfSaveTitleNamesTheSide() {
-    quireon2::Program program;
-    quireon2::Settings& s = program.settings();
+    Program program;
+    Settings& s = program.settings();
     s.TextFile = "/home/me/notes.txt";
     const struct { int layout, mode, job; const char* title; } cases[] = {
-        {quireon2::kLayoutBooklet, 1, 1, "Save side 1 of notes.txt"},
-        {quireon2::kLayoutBooklet, 0, 2, "Save side 2 of notes.txt"},
-        {quireon2::kLayoutBooklet, 2, 1, "Save notes.txt as PDF"},
-        {quireon2::kLayout2Up, 1, 1, "Save notes.txt as PDF"}};
+        {kLayoutBooklet, 1, 1, "Save side 1 of notes.txt"},
+        {kLayoutBooklet, 0, 2, "Save side 2 of notes.txt"},
+        {kLayoutBooklet, 2, 1, "Save notes.txt as PDF"},
+        {kLayout2Up, 1, 1, "Save notes.txt as PDF"}};
     for (const auto& c : cases) {
-      s.Layout = static_cast<quireon2::Integer>(c.layout);
-      s.PrinterMode = static_cast<quireon2::Integer>(c.mode);
-      QCOMPARE(quireon2::ui::PdfSaveTitle(program, c.job), QString(c.title));
+      s.Layout = static_cast<Integer>(c.layout);
+      s.PrinterMode = static_cast<Integer>(c.mode);
+      QCOMPARE(ui::PdfSaveTitle(program, c.job), QString(c.title));
     }
   }
 };

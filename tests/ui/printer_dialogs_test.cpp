@@ -42,15 +42,12 @@ void ClickButton(QWidget* dialog, int index) {
   Settle();
 }
 
-QStringList Entries(QComboBox* combo) {
+// The entries of a list or a box's list.
+QStringList Entries(const QAbstractItemModel* model) {
   QStringList entries;
-  for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
-  return entries;
-}
-
-QStringList Entries(const QListWidget* list) {
-  QStringList entries;
-  for (int row = 0; row < list->count(); ++row) entries << list->item(row)->text();
+  for (int row = 0; row < model->rowCount(); ++row) {
+    entries << model->index(row, 0).data().toString();
+  }
   return entries;
 }
 
@@ -113,10 +110,11 @@ class PrinterDialogsTest : public QObject {
       program_->surface.printer().papers = c.offered;
       program_->surface.printer().paper_size = c.in_force;
       OpenPrinters();
-      QCOMPARE(Entries(Combo(2)), c.entries);
+      QCOMPARE(Entries(Combo(2)->model()), c.entries);
       QCOMPARE(Combo(2)->currentText(), c.selected);
       QCOMPARE(Combo(1)->currentText(), QString::fromStdString(program_->surface.DeviceName()));
-      QCOMPARE(Entries(Combo(1)), QStringList({"Laser", "Portrait Only", "laser", "Print to PDF"}));
+      QCOMPARE(Entries(Combo(1)->model()),
+               QStringList({"Laser", "Portrait Only", "laser", "Print to PDF"}));
       printers_->close();
       Settle();
     }
@@ -124,7 +122,7 @@ class PrinterDialogsTest : public QObject {
     program_->surface.printers()[1].papers = {5};
     OpenPrinters();
     Combo(1)->setCurrentIndex(1);
-    QCOMPARE(Entries(Combo(2)), QStringList{QStringLiteral("Legal 8 1/2 x 14 in")});
+    QCOMPARE(Entries(Combo(2)->model()), QStringList{QStringLiteral("Legal 8 1/2 x 14 in")});
     QCOMPARE(program_->surface.DeviceName(), std::string("Laser"));
   }
 
@@ -206,10 +204,10 @@ class PrinterDialogsTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(font_.get()));
       QCOMPARE(font_->windowTitle(), QStringLiteral("Font for Booklet"));
       // Scalable faces only, alphabetically whatever their case; sizes 4 to 16.
-      QCOMPARE(Entries(List(0)), QStringList({"arial", "Bodoni", "Courier New",
-                                              "Times New Roman", "Zeta Sans"}));
-      QCOMPARE(Entries(List(1)), QStringList({"4", "5", "6", "7", "8", "9", "10", "11", "12",
-                                              "13", "14", "15", "16"}));
+      QCOMPARE(Entries(List(0)->model()),
+               QStringList({"arial", "Bodoni", "Courier New", "Times New Roman", "Zeta Sans"}));
+      QCOMPARE(Entries(List(1)->model()), QStringList({"4", "5", "6", "7", "8", "9", "10", "11",
+                                                       "12", "13", "14", "15", "16"}));
       QCOMPARE(Selected(List(0)), QStringLiteral("Times New Roman"));
       auto* size_box = Child<QLineEdit>(font_.get(), "Text1_", 1);
       QCOMPARE(size_box->text(), QString(c.box));

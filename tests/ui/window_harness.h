@@ -2,11 +2,8 @@
 // prompt and status, a scratch folder for its files, and the window started from them.
 #pragma once
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <fstream>
 #include <memory>
 #include <sstream>
