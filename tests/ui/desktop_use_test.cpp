@@ -67,7 +67,7 @@ bool Drop(QWidget* target, const QMimeData* data) {
 
 QWidget* Target(const WindowHarness& h, const QString& via) {
   if (via == "box") return h.Box();
-  return via == "tabs" ? h.Find<QWidget>("TabStrip1") : h.window.get();
+  return via == "tabs" ? h.Find<QWidget>("TabStrip1") : h.main.get();
 }
 
 void ExpectUniqueKeys(QWidget* window, const QString& where) {
@@ -90,13 +90,13 @@ class DesktopUseTest : public QObject {
     h.Start();
     for (int page : {0, 1}) {
       h.Find<QTabBar>("TabStrip1")->setCurrentIndex(page);
-      ExpectUniqueKeys(h.window.get(), QString("main window page %1").arg(page + 1));
+      ExpectUniqueKeys(h.main.get(), QString("main window page %1").arg(page + 1));
     }
     for (const char* kept : {"&Print", "&Browse", "&About", "&Help", "E&xit", "&Font"}) {
-      QVERIFY2(AccessKeys(h.window.get()).count(QKeySequence::mnemonic(kept).toString()), kept);
+      QVERIFY2(AccessKeys(h.main.get()).count(QKeySequence::mnemonic(kept).toString()), kept);
     }
-    h.window->AboutHelpExit_Click(0);
-    ExpectUniqueKeys(h.window->about_box(), "About");
+    h.main->AboutHelpExit_Click(0);
+    ExpectUniqueKeys(h.main->about_box(), "About");
     ui::FontDlg font(h.program);
     font.FormLoad();
     ExpectUniqueKeys(&font, "font dialog");
@@ -117,7 +117,7 @@ class DesktopUseTest : public QObject {
     h.help_opened.clear();
     h.help_works = false;
     h.prompt.Expect("The help page " + h.env.help_path + " could not be opened.");
-    QTest::keyClick(h.window.get(), Qt::Key_F1);
+    QTest::keyClick(h.main.get(), Qt::Key_F1);
     QCOMPARE(h.help_opened, h.env.help_path);
   }
 
@@ -173,7 +173,7 @@ class DesktopUseTest : public QObject {
         {"LINK", Q(h.Path("link.txt"))},      {"DIR", h.dir.path()}};
     const QString first = names.isEmpty() ? QString() : paths[names[0]];
     h.Start();
-    if (before) QVERIFY(h.window->source_file()->OpenSourceFile(paths["BEFORE"].toStdString()));
+    if (before) QVERIFY(h.main->source_file()->OpenSourceFile(paths["BEFORE"].toStdString()));
     if (!why.isEmpty()) h.prompt.Expect(("the file " + first + " " + why).toStdString());
     if (via == "enter" || via == "leave") {
       h.Box()->setFocus();
@@ -190,11 +190,11 @@ class DesktopUseTest : public QObject {
     } else if (via == "button" || via == "ctrl+o") {
       std::optional<std::string> chosen;
       if (!names.isEmpty()) chosen = "  " + first.toStdString() + std::string(200, '\0');
-      h.window->source_file()->SetOpenDialog([chosen](QWidget*) { return chosen; });
+      h.main->source_file()->SetOpenDialog([chosen](QWidget*) { return chosen; });
       if (via == "button") {
         h.Find("FileBrowse")->click();
       } else {
-        QTest::keyClick(h.window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(h.main.get(), Qt::Key_O, Qt::ControlModifier);
       }
     } else {
       QList<QUrl> urls;
@@ -236,8 +236,8 @@ class DesktopUseTest : public QObject {
       const auto* preview = h.Find<QLabel>("FontPreview");
       QVERIFY(preview->text().endsWith(QString(" %1 Pts").arg(size)));
       QCOMPARE(preview->font().pointSizeF(), size == 72 ? 20.0 : 8.0);
-      widths[size] = h.window->width();
-      QVERIFY(h.window->height() < 1024);
+      widths[size] = h.main->width();
+      QVERIFY(h.main->height() < 1024);
     }
     QCOMPARE(widths[72], widths[8]);
     QCOMPARE(widths[4], widths[8]);
@@ -256,7 +256,7 @@ class DesktopUseTest : public QObject {
       h.Ini("PrinterMode= 2\nDoBook= 1\nLastPrinter=Saved\n");
       h.Start();
       auto* double_side = h.Find<QRadioButton>("printermode_2");
-      QCOMPARE(h.window->GetPrinterMode(), saved_two_sided ? 2 : 1);
+      QCOMPARE(h.main->GetPrinterMode(), saved_two_sided ? 2 : 1);
       QCOMPARE(double_side->isEnabled(), saved_two_sided);
       QCOMPARE(double_side->toolTip().contains("Not available: the printer Saved cannot print "
                                                "both sides."),
@@ -286,7 +286,7 @@ class DesktopUseTest : public QObject {
     WindowHarness h;
     h.Start();
     QVERIFY(first.Acquire() && !second.Acquire());
-    QVERIFY(first.Listen([&h](const std::string& file) { h.window->OpenHandedFile(file); }));
+    QVERIFY(first.Listen([&h](const std::string& file) { h.main->OpenHandedFile(file); }));
     const std::string file = h.File("handed over.txt");
     QVERIFY(second.HandOver(file));
     QTRY_COMPARE(h.Box()->text(), Q(file));
@@ -294,7 +294,7 @@ class DesktopUseTest : public QObject {
     QVERIFY(second.HandOver(""));
     QTest::qWait(100);
     QCOMPARE(h.Box()->text(), Q(file));
-    QCOMPARE(QApplication::activeWindow(), h.window.get());
+    QCOMPARE(QApplication::activeWindow(), h.main.get());
   }
 
   // Each kind of message carries its icon and reads as a sentence.

@@ -35,7 +35,7 @@ QString State(const WindowHarness& h) {
       .arg(QString(booklet->isChecked() ? "ticked" : "clear"),
            QString(booklet->isEnabled() ? "" : " greyed"), QString(on("DoSig") ? "on" : "off"),
            QString(on("SigNum") ? "on" : "off"))
-      .arg(h.window->GetPrinterMode())
+      .arg(h.main->GetPrinterMode())
       .arg(modes,
            h.Find<QLabel>("FontPreview")->text().remove("The current font is ").remove(" Pts"));
 }
@@ -114,7 +114,7 @@ class MainWindowTest : public QObject {
                                          Printer("Wide")});
       int choices = 0;
       h.env.choose_printer = [&](Program&, QWidget* parent) {
-        QCOMPARE(parent, static_cast<QWidget*>(h.window.get()));
+        QCOMPARE(parent, static_cast<QWidget*>(h.main.get()));
         ++choices;
       };
       if (none) {
@@ -177,9 +177,9 @@ class MainWindowTest : public QObject {
       h.Find<QLineEdit>("TCount")->selectAll();
       QTest::keyClicks(h.Find<QLineEdit>("TCount"), "8");
       if (way == 0) Click(h.Find("AboutHelpExit_2"));
-      if (way == 1) QVERIFY(h.window->close());
-      if (way == 2) QTest::keyClick(h.window.get(), Qt::Key_Q, Qt::ControlModifier);
-      QVERIFY(!h.window->isVisible());
+      if (way == 1) QVERIFY(h.main->close());
+      if (way == 2) QTest::keyClick(h.main.get(), Qt::Key_Q, Qt::ControlModifier);
+      QVERIFY(!h.main->isVisible());
       QCOMPARE(h.ended, 1);
       QVERIFY(!QFile::exists(line_file));
       const QString saved = h.Saved().replace(h.dir.path(), "DIR");
@@ -222,7 +222,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
     Click(h.Find("AboutHelpExit_0"));
     Click(h.Find("AboutHelpExit_0"));
-    const QList<QDialog*> boxes = h.window->findChildren<QDialog*>("frmAbout");
+    const QList<QDialog*> boxes = h.main->findChildren<QDialog*>("frmAbout");
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.front()->isVisible() && !boxes.front()->isModal());
   }
