@@ -168,9 +168,9 @@ class DesktopUseTest : public QObject {
     WindowHarness h;
     QVERIFY(QFile::link(Q(h.Path("gone.txt")), Q(h.Path("link.txt"))));
     QMap<QString, QString> paths = {
-        {"FILE", Q(h.File("notes.txt"))},     {"SECOND", Q(h.File("second.txt"))},
-        {"BEFORE", Q(h.File("before.txt"))},  {"MISSING", Q(h.Path("missing.txt"))},
-        {"LINK", Q(h.Path("link.txt"))},      {"DIR", h.dir.path()}};
+        {"FILE", Q(h.File("notes.txt"))},    {"SECOND", Q(h.File("second.txt"))},
+        {"BEFORE", Q(h.File("before.txt"))}, {"MISSING", Q(h.Path("missing.txt"))},
+        {"LINK", Q(h.Path("link.txt"))},     {"DIR", h.dir.path()}};
     const QString first = names.isEmpty() ? QString() : paths[names[0]];
     h.Start();
     if (before) QVERIFY(h.main->source_file()->OpenSourceFile(paths["BEFORE"].toStdString()));
@@ -250,8 +250,9 @@ class DesktopUseTest : public QObject {
     for (bool saved_two_sided : {false, true}) {
       WindowHarness h({Printer("Default", !saved_two_sided), Printer("Saved", saved_two_sided)});
       if (!saved_two_sided) {
-        h.prompt.Expect("The printer Saved cannot print both sides, so \"Double Side printer "
-                        "only\" is not available; \"Flipped\" is used instead.");
+        h.prompt.Expect(
+            "The printer Saved cannot print both sides, so \"Double Side printer "
+            "only\" is not available; \"Flipped\" is used instead.");
       }
       h.Ini("PrinterMode= 2\nDoBook= 1\nLastPrinter=Saved\n");
       h.Start();
@@ -299,13 +300,17 @@ class DesktopUseTest : public QObject {
 
   // Each kind of message carries its icon and reads as a sentence.
   void messageBoxesShowTheirKind() {
-    const struct { Buttons buttons; const char* text; int icon; const char* shown; }
-        cases[] = {{Buttons::kOk, "the file x doesn't exist", QMessageBox::Warning,
-                    "the file x doesn't exist."},
-                   {Buttons::kOkCancel, "Insert paper\r\nthen press Enter",
-                    QMessageBox::Information, "Insert paper\nthen press Enter."},
-                   {Buttons::kYesNo, "Choose another printer?", QMessageBox::Question,
-                    "Choose another printer?"}};
+    const struct {
+      Buttons buttons;
+      const char* text;
+      int icon;
+      const char* shown;
+    } cases[] = {{Buttons::kOk, "the file x doesn't exist", QMessageBox::Warning,
+                  "the file x doesn't exist."},
+                 {Buttons::kOkCancel, "Insert paper\r\nthen press Enter", QMessageBox::Information,
+                  "Insert paper\nthen press Enter."},
+                 {Buttons::kYesNo, "Choose another printer?", QMessageBox::Question,
+                  "Choose another printer?"}};
     for (const auto& c : cases) {
       QString seen;
       QTimer::singleShot(0, [&seen] {
@@ -324,11 +329,13 @@ class DesktopUseTest : public QObject {
     Program program;
     Settings& s = program.settings();
     s.TextFile = "/home/me/notes.txt";
-    const struct { int layout, mode, job; const char* title; } cases[] = {
-        {kLayoutBooklet, 1, 1, "Save side 1 of notes.txt"},
-        {kLayoutBooklet, 0, 2, "Save side 2 of notes.txt"},
-        {kLayoutBooklet, 2, 1, "Save notes.txt as PDF"},
-        {kLayout2Up, 1, 1, "Save notes.txt as PDF"}};
+    const struct {
+      int layout, mode, job;
+      const char* title;
+    } cases[] = {{kLayoutBooklet, 1, 1, "Save side 1 of notes.txt"},
+                 {kLayoutBooklet, 0, 2, "Save side 2 of notes.txt"},
+                 {kLayoutBooklet, 2, 1, "Save notes.txt as PDF"},
+                 {kLayout2Up, 1, 1, "Save notes.txt as PDF"}};
     for (const auto& c : cases) {
       s.Layout = static_cast<Integer>(c.layout);
       s.PrinterMode = static_cast<Integer>(c.mode);

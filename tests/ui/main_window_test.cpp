@@ -109,9 +109,9 @@ class MainWindowTest : public QObject {
   // No ends start-up. Nothing is saved.
   void startUpEndsWhenThereIsNoSuitablePrinter() {
     for (bool none : {true, false}) {
-      WindowHarness h(none ? std::vector{Printer("   ")}
-                           : std::vector{Printer("Flat Printer", 1, /*landscape=*/0),
-                                         Printer("Wide")});
+      WindowHarness h(
+          none ? std::vector{Printer("   ")}
+               : std::vector{Printer("Flat Printer", 1, /*landscape=*/0), Printer("Wide")});
       int choices = 0;
       h.env.choose_printer = [&](Program&, QWidget* parent) {
         QCOMPARE(parent, static_cast<QWidget*>(h.main.get()));
@@ -125,8 +125,7 @@ class MainWindowTest : public QObject {
         h.prompt.Expect(kUnsuitable, Answer::kNo);
       }
       h.Start();
-      QCOMPARE(h.prompt.shown().at(0).buttons,
-               none ? Buttons::kOk : Buttons::kYesNo);
+      QCOMPARE(h.prompt.shown().at(0).buttons, none ? Buttons::kOk : Buttons::kYesNo);
       QCOMPARE(h.result, FrmMain::LoadResult::kEndProcess);
       QCOMPARE(choices, none ? 0 : 1);
       QVERIFY(!QFile::exists(Q(h.env.ini_path)));
@@ -136,7 +135,11 @@ class MainWindowTest : public QObject {
   // The command line ("NEW" the new file's path), whether the stored file exists, the file
   // shown ("STORED" the stored one's path), which Print can then print.
   void commandLineFileWinsOverTheStoredOne() {
-    struct Case { QString command_line; bool stored_exists; QString shown; };
+    struct Case {
+      QString command_line;
+      bool stored_exists;
+      QString shown;
+    };
     for (const Case& c : {Case{"NEW", true, "NEW"}, Case{"NEW-missing", true, "STORED"},
                           Case{"\"NEW\"", true, "STORED"}, Case{"", true, "STORED"},
                           Case{"NEW-missing", false, ""}}) {
@@ -186,9 +189,9 @@ class MainWindowTest : public QObject {
       if (way == 0) first = saved;
       QCOMPARE(saved, first);
     }
-    for (const char* line : {"Layout= 2", "PrinterMode= 0", "DoBox= 1", "HPgNumber= 1",
-                             "FCurDate= 1", "TCount= 8", "DoBook= 1", "TabStops= 1",
-                             "LastTempFile=", "TextFile=DIR/source.txt"}) {
+    for (const char* line :
+         {"Layout= 2", "PrinterMode= 0", "DoBox= 1", "HPgNumber= 1", "FCurDate= 1", "TCount= 8",
+          "DoBook= 1", "TabStops= 1", "LastTempFile=", "TextFile=DIR/source.txt"}) {
       QVERIFY2(first.contains(QString("\n%1\n").arg(line)), line);
     }
   }
@@ -201,9 +204,13 @@ class MainWindowTest : public QObject {
         std::string(std::localeconv()->decimal_point) != ",") {
       QSKIP("the locale de_DE.UTF-8 is not installed (scripts/setup makes it)");
     }
-    struct Case { const char* stored; const char* saved; float value; };
-    for (const Case& c : {Case{" 1.25", " 1.25", 1.25f}, Case{" .5", " .5", 0.5f},
-                          Case{"-1.75", "-1.7", -1.7f}}) {
+    struct Case {
+      const char* stored;
+      const char* saved;
+      float value;
+    };
+    for (const Case& c :
+         {Case{" 1.25", " 1.25", 1.25f}, Case{" .5", " .5", 0.5f}, Case{"-1.75", "-1.7", -1.7f}}) {
       WindowHarness h;
       h.Ini(std::string("LineMultiple=") + c.stored + "\n");
       h.Start();
@@ -234,8 +241,9 @@ class MainWindowTest : public QObject {
       WindowHarness h;
       h.Start(h.File("a.txt"));
       h.surface.printer().refuses = {"FontName"};
-      h.prompt.Expect("Your Printer - Test Printer does not support features needed for Quireon2. "
-                      "Please select another printer");
+      h.prompt.Expect(
+          "Your Printer - Test Printer does not support features needed for Quireon2. "
+          "Please select another printer");
       Click(h.Find(on_print ? "P_0" : "LayoutSelection_2"));
       QCOMPARE(h.status_windows, 0);
       if (!on_print) QVERIFY(State(h).startsWith("layout 2, book ticked greyed"));

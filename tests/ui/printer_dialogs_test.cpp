@@ -2,13 +2,14 @@
 // lists it opens with, its one instance, OK with the capability check and the paper, Cancel
 // with its question. The font dialog: its lists, the size shown and typed, OK and
 // Cancel, and the button's error rule.
+#include "ui/printer_dialogs.h"
+
 #include <QtTest>
 #include <QtWidgets>
 #include <memory>
 
 #include "support/test_program.h"
 #include "ui/font_dlg.h"
-#include "ui/printer_dialogs.h"
 #include "ui/prt_dlg.h"
 
 using namespace quireon2;
@@ -77,8 +78,8 @@ class PrinterDialogsTest : public QObject {
     const char* names[] = {"Laser", "Portrait Only", "laser", "Print to PDF"};
     for (std::size_t i = 0; i < printers.size(); ++i) printers[i].name = names[i];
     printers[1].landscape = 0;
-    printers[0].fonts = {{"Zeta Sans", true},   {"arial", true},       {"Printer Roman", false},
-                         {"Bodoni", true},      {"Courier New", true}, {"Times New Roman", true}};
+    printers[0].fonts = {{"Zeta Sans", true}, {"arial", true},       {"Printer Roman", false},
+                         {"Bodoni", true},    {"Courier New", true}, {"Times New Roman", true}};
     program_ = std::make_unique<TestProgram>(printers);
     program_->program.settings().Layout = kLayoutBooklet;
     Booklet() = {};
@@ -100,8 +101,13 @@ class PrinterDialogsTest : public QObject {
   // modal, and a second request brings the one instance forward as the user left it.
   void printersOpensWithThePapersOfTheChosenOne() {
     const QString a5 = QStringLiteral("A5 148 x 210 mm");
-    struct Case { std::size_t printer; std::vector<int> offered; int in_force;
-                  QStringList entries; QString selected; };
+    struct Case {
+      std::size_t printer;
+      std::vector<int> offered;
+      int in_force;
+      QStringList entries;
+      QString selected;
+    };
     const Case cases[] = {{3, {1, 9}, 1, {kLetter, kA4}, kLetter},
                           {3, {1, 9}, 9, {kLetter, kA4}, kA4},
                           {0, {11, 9, 1}, 11, {kLetter, kA4, a5}, a5},
@@ -134,16 +140,22 @@ class PrinterDialogsTest : public QObject {
   // OK takes the printer by its exact name and the paper by its caption (any other text is
   // Letter), which the printer keeps from then on; a name not installed changes nothing.
   void printersOkTakesThePrinterByExactNameAndAppliesThePaper() {
-    struct Case { const char* printer; const char* paper; bool closes; const char* in_use;
-                  int paper_size; };
+    struct Case {
+      const char* printer;
+      const char* paper;
+      bool closes;
+      const char* in_use;
+      int paper_size;
+    };
     const Case cases[] = {{"laser", "A4 210 x 297 mm", true, "laser", 9},
                           {"Laser", "a4 210 x 297 mm", true, "Laser", 1},
                           {"LASER", "A4 210 x 297 mm", false, "Laser", 1}};
     for (const Case& c : cases) {
       OpenPrinters();
       if (!c.closes) {
-        program_->prompt.Expect("The printer LASER is not installed. Please choose a printer "
-                                "from the list");
+        program_->prompt.Expect(
+            "The printer LASER is not installed. Please choose a printer "
+            "from the list");
       }
       Choose(c.printer, c.paper);
       ClickButton(printers_, 0);
@@ -183,13 +195,19 @@ class PrinterDialogsTest : public QObject {
   // size, which the dialog must not show; 20 is not listed, so nothing is selected. OK
   // takes a typed size, clicked or not, but never a size no font can have.
   void fontOkStoresTheSizeShownOrTyped() {
-    const struct { int layout_size; const char* typed; bool click_face; int button;
-                   const char* box; const char* selected; int stored; } cases[] = {
-        {8, "", false, 0, "8", "8", 8},     {20, "", false, 0, "20", "", 20},
-        {9, "20", false, 0, "9", "9", 20},  {9, "20", true, 0, "9", "9", 20},
-        {9, "abc", true, 0, "9", "9", 9},   {9, "0", true, 0, "9", "9", 9},
-        {9, "-3", false, 0, "9", "9", 9},   {9, "99999", true, 0, "9", "9", 9},
-        {9, "12", true, 1, "9", "9", 9},    {9, "12", true, 2, "9", "9", 9}};
+    const struct {
+      int layout_size;
+      const char* typed;
+      bool click_face;
+      int button;
+      const char* box;
+      const char* selected;
+      int stored;
+    } cases[] = {{8, "", false, 0, "8", "8", 8},    {20, "", false, 0, "20", "", 20},
+                 {9, "20", false, 0, "9", "9", 20}, {9, "20", true, 0, "9", "9", 20},
+                 {9, "abc", true, 0, "9", "9", 9},  {9, "0", true, 0, "9", "9", 9},
+                 {9, "-3", false, 0, "9", "9", 9},  {9, "99999", true, 0, "9", "9", 9},
+                 {9, "12", true, 1, "9", "9", 9},   {9, "12", true, 2, "9", "9", 9}};
     for (const auto& c : cases) {
       Booklet().font_name = "Times New Roman";
       Booklet().font_size = static_cast<Integer>(c.layout_size);

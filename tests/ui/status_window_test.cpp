@@ -159,13 +159,16 @@ class StatusWindowTest : public QObject {
     auto* back = preview->findChild<QPushButton*>("PreviewBack");
     auto* next = preview->findChild<QPushButton*>("PreviewNext");
     const double right_cell_x = CurrentLayout(job.p).x[2];
-    const struct { const char* front; const char* back; const char* caption; } sheets[] = {
-        {"blank|M1", "M2|blank",
-         "Sheet 1 of 3: side 1 pages blank | 1 (first pass, 1st sheet fed); "
-         "side 2 pages 2 | blank (second pass, 3rd sheet fed)"},
-        {"M10|M3", "M4|M9",
-         "Sheet 2 of 3: side 1 pages 10 | 3 (first pass, 2nd sheet fed); "
-         "side 2 pages 4 | 9 (second pass, 2nd sheet fed)"}};
+    const struct {
+      const char* front;
+      const char* back;
+      const char* caption;
+    } sheets[] = {{"blank|M1", "M2|blank",
+                   "Sheet 1 of 3: side 1 pages blank | 1 (first pass, 1st sheet fed); "
+                   "side 2 pages 2 | blank (second pass, 3rd sheet fed)"},
+                  {"M10|M3", "M4|M9",
+                   "Sheet 2 of 3: side 1 pages 10 | 3 (first pass, 2nd sheet fed); "
+                   "side 2 pages 4 | 9 (second pass, 2nd sheet fed)"}};
     for (int i = 0; i < 2; ++i) {
       if (i > 0) next->click();
       QCOMPARE(preview->sheet(), long(i + 1));
