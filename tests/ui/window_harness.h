@@ -2,19 +2,15 @@
 // prompt and status, a scratch folder for its files, and the window started from them.
 #pragma once
 
-#include <QAbstractButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/temp_file.h"
-#include "settings/program_state.h"
-#include "support/recording_status.h"
-#include "support/recording_surface.h"
-#include "support/scripted_prompt.h"
+#include "support/test_program.h"
 #include "ui/frm_main.h"
 
 namespace quireon2::testing {
@@ -27,26 +23,26 @@ inline RecordedPrinter Printer(const std::string& name, int two_sided = 1, int l
   return printer;
 }
 
-struct WindowHarness {
+inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Clicks a check box or option button on its indicator, where every style takes a click.
+inline void Click(QAbstractButton* button) {
+  QVERIFY(button != nullptr);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// The main window takes the place of the program's memory controls as it is made.
+struct WindowHarness : TestProgram {
   QTemporaryDir dir;
-  RecordingSurface surface;
-  ScriptedPrompt prompt;
-  RecordingStatus status;
-  SystemTempFiles temp_files;
-  Program program;
   ui::StartupEnvironment env;
   int ended = 0, status_windows = 0;
   std::string help_opened;  // by the last request for help, which fails unless `help_works`
   bool help_works = true;
-  std::unique_ptr<ui::FrmMain> window;
+  std::unique_ptr<ui::FrmMain> main;
   ui::FrmMain::LoadResult result = ui::FrmMain::LoadResult::kShow;
 
   explicit WindowHarness(std::vector<RecordedPrinter> printers = {Printer("Test Printer")})
-      : surface(std::move(printers)) {
-    program.io.surface = &surface;
-    program.io.prompt = &prompt;
-    program.io.status = &status;
-    program.io.temp_files = &temp_files;
+      : TestProgram(std::move(printers)) {
     env.ini_path = Path("Quireon2.ini");
     env.help_path = Path("quireon2.html");
     env.today = "07-04-2026";
@@ -70,22 +66,31 @@ struct WindowHarness {
     return Path(name);
   }
   void Ini(const std::string& keys) { File("Quireon2.ini", "[Quireon2]\n" + keys); }
+  // The saved settings file, line ends made "\n" so lines can be looked for.
+  QString Saved() const {
+    std::ostringstream bytes;
+    bytes << std::ifstream(env.ini_path, std::ios::binary).rdbuf();
+    return Q(bytes.str()).remove('\r');
+  }
 
-  // Loads the window as a start with `command_line` does, and shows it when start-up goes on.
+  // Loads the window as a start with `command_line` does, and shows it active when
+  // start-up goes on.
   void Start(const std::string& command_line = std::string()) {
     env.command_line = command_line;
-    window = std::make_unique<ui::FrmMain>(program, env);
-    result = window->Form_Load();
-    if (result == ui::FrmMain::LoadResult::kShow) {
-      window->show();
-      (void)QTest::qWaitForWindowExposed(window.get());
-    }
+    main = std::make_unique<ui::FrmMain>(program, env);
+    result = main->Form_Load();
+    if (result != ui::FrmMain::LoadResult::kShow) return;
+    main->show();
+    QApplication::setActiveWindow(main.get());
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
   }
 
   template <class T = QAbstractButton>
   T* Find(const QString& name) const {
-    return window->findChild<T*>(name);
+    return main->findChild<T*>(name);
   }
+  QLineEdit* Box() const { return Find<QLineEdit>("Text1"); }
+  bool CanPrint() const { return Find("P_0")->isEnabled(); }
 };
 
 }  // namespace quireon2::testing
