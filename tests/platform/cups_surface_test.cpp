@@ -1,14 +1,17 @@
 // The printer surface against real CUPS queues on the test scheduler that
-// tests/cups/test-cupsd starts: the printer list, capability answers, and each job's paper,
-// margins, sides and name as the queue gets them.
+// tests/cups/test-cupsd starts: the printer list, capability answers, a signal mid-job, and
+// each job's paper, margins, sides and name as the queue gets them. (The spool file's
+// removal after a job sent or refused is checked on the real program, in tests/cli.)
 #include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "platform/cups_surface.h"
+#include "platform/interruption.h"
 #include "platform/surface_test_tools.h"
 #include "settings/runtime_failure.h"
 #include "support/gtest_support.h"
@@ -75,9 +79,11 @@ class CupsQueues : public ::testing::Test {
     std::getline(file, status);
     if (status != "ready") GTEST_SKIP() << "no test CUPS scheduler in " << state_ << ": " << status;
     // The user's printer options (lpoptions) are the tests' own: libcups finds them under
-    // HOME, which it reads at its first call.
+    // HOME, which it reads at its first call. Jobs are spooled through a temp folder of
+    // the test's own.
     std::filesystem::create_directories(state_ + "/home");
     setenv("HOME", (state_ + "/home").c_str(), 1);
+    temp_env_.emplace("TMPDIR", temp_.path().c_str());
     surface_ = std::make_unique<CupsSurface>();
   }
 
@@ -94,8 +100,14 @@ class CupsQueues : public ::testing::Test {
     surface_->SelectPrinter(index);
     ASSERT_EQ(surface_->DeviceName(), name);
   }
+  std::size_t TempFileCount() const {
+    const std::filesystem::directory_iterator files(temp_.path());
+    return static_cast<std::size_t>(std::distance(begin(files), end(files)));
+  }
 
   std::string state_;
+  testing::ScratchDir temp_;
+  std::optional<testing::ScopedEnv> temp_env_;  // TMPDIR as it was, back after the test
   std::unique_ptr<CupsSurface> surface_;
 };
 
@@ -125,6 +137,33 @@ TEST_F(CupsQueues, PrinterListAndCapabilitiesComeFromTheQueues) {
   surface_->SetDuplex(kDuplexLongEdge);
   Select(kOneSided);
   EXPECT_EQ(surface_->Duplex(), kDuplexSimplex);
+}
+
+// A signal while a job is being sent cancels the job in the queue before the process ends
+// by it, and the job's PDF goes too.
+TEST_F(CupsQueues, ASignalWhileAJobIsSentCancelsIt) {
+  Select(kA4);
+  surface_->SetDocumentName("/nowhere/interrupted.txt");
+  surface_->Print("Interrupted", true);
+  EXPECT_EXIT(
+      {
+        EndOnSignals();
+        HeldSignals held;  // the signal waits until the job exists
+        ::raise(SIGTERM);
+        surface_->EndDoc();
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(TempFileCount(), 0u);
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, kA4, 0, CUPS_WHICHJOBS_ALL);
+  const cups_job_t* newest =
+      std::max_element(jobs, jobs + std::max(count, 0),
+                       [](const cups_job_t& a, const cups_job_t& b) { return a.id < b.id; });
+  ASSERT_GT(count, 0);
+  EXPECT_EQ(newest->title, std::string("interrupted.txt")) << "the newest job is not the test's";
+  EXPECT_EQ(newest->state, IPP_JSTATE_CANCELED);
+  cupsFreeJobs(count, jobs);
 }
 
 // Each job carries its paper, sides and name to the scheduler, and the queue's output has
@@ -176,6 +215,7 @@ TEST_F(CupsQueues, AQueuePrintsOnItsOwnPaperUntilTheUserKeepsAnother) {
     surface_->Print("Placed", true);
     surface_->EndDoc();
     const int job = surface_->last_job_id();
+    EXPECT_EQ(TempFileCount(), 0u) << i;
     const JobFacts facts = ReadJob(job);
     EXPECT_EQ(facts.media, c.media) << i;
     EXPECT_EQ(facts.sides, c.duplex == kDuplexSimplex ? "one-sided" : "two-sided-short-edge") << i;
