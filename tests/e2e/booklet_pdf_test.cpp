@@ -33,10 +33,7 @@ using PdfFile = std::vector<PdfPageText>;
 // "Print to PDF" as the main window would.
 struct PdfJob {
   PdfJob() {
-    auto printers = surface.Printers();
-    for (std::size_t i = 0; i < printers.size(); ++i) {
-      if (printers[i].device_name == kPrintToPdf) surface.SelectPrinter(i);
-    }
+    surface.SelectPrinter(surface.Printers().size() - 1);  // "Print to PDF" comes last
     p.io = {&surface, &prompt, &window, &status, &temp_files};
     p.settings_state.today = "03-14-2024";
   }
