@@ -8,20 +8,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/marker_pages.h"
 #include "cli/program_run.h"
-#include "platform/surface_test_tools.h"
-#include "support/gtest_support.h"
 
 namespace quireon2::testing {
 namespace {
@@ -31,10 +29,11 @@ namespace fs = std::filesystem;
 // What a row needs of the machine; a row that cannot run here is reported as skipped.
 enum Needs { kAny, kRoot, kNotRoot, kCups };
 
-// One bad input. `args` are words split at blanks, "{pdf}" standing for "-P 'Print to PDF'
-// -o OUT -m duplex -q" and "{out}" for OUT; `source` names a file the test makes (or is a
-// path); `settings` holds lines ('|' between them) added to the settings file; `tmp` is
-// "" for a private temp folder, "missing" or "full".
+// One bad input. `args` are words split at '|' if it has one, else at blanks; "{pdf}"
+// stands for "-P 'Print to PDF' -o OUT -m duplex -q", "{dir}" for the scratch folder and
+// "{source}" for the source; `source` names a file the test makes (or is a path);
+// `settings` is a line added to the settings file; `tmp` is "" for a private temp folder,
+// "missing", "full", or "no-cups" for no print service.
 struct Row {
   std::string name;
   std::string source;
@@ -113,51 +112,25 @@ struct KeyRow {
   std::string said[3]{};
 };
 
+// One key of each kind the settings file holds (a flag, a number, a ranged one, a colour, a
+// font name, a printer, paths) and one of each way a key can leave no room for a line.
 const std::vector<KeyRow> kKeyRows = {
     {"HCurDate", "7", {0, 0, 0}, {}},
-    {"HFileTitle", "-1", {0, 0, 0}, {}},
-    {"HPgNumber", "2", {0, 0, 0}, {}},
-    {"FCurDate", "-7", {0, 0, 0}, {}},
-    {"FFileTitle", "9", {0, 0, 0}, {}},
-    {"FPgNumber", "3", {0, 0, 0}, {}},
     {"WidthFudge", "-30000", {0, 0, 0}, {}},
-    {"LineLen", "-1", {0, 0, 0}, {}},
-    {"DoSig", "5", {0, 0, 0}, {}},
-    {"ExpandTab", "-2", {0, 0, 0}, {}},
     {"TCount", "100", {2, 0, 0}, {"not \"100\""}},
-    {"WordWrap", "4", {0, 0, 0}, {}},
-    {"PrinterMode", "9", {0, 0, 0}, {}},
     {"Layout", "-1", {0, 0, 0}, {}},
-    {"DoBox", "3", {0, 0, 0}, {}},
-    {"DoBook", "-3", {0, 0, 0}, {}},
     {"MaxPages", "0", {0, 0, 0}, {}},
     {"LineMultiple", "-3", {2, 2, 2}, {"LineMultiple=-3", "LineMultiple= 0", "too high to count"}},
-    {"Layout0", "-5", {0, 0, 0}, {}},
     {"Layout3", "-5", {2, 2, 0}, {"Layout3=-5 is no font size", "Layout3= 0 is no font size"}},
-    {"DefTab", "40000", {0, 0, 0}, {}},
     {"Lineweight", "-30000", {0, 0, 0}, {}},
     {"Linecolor", "-1", {0, 0, 0}, {}},
     {"OffsetTop", "30000", {2, 0, 0}, {"OffsetTop= 30000 leave a cell"}},
     {"OffsetLeft", "30000", {2, 0, 0}, {"OffsetLeft= 30000 leave a cell"}},
-    {"OffsetRight", "-30000", {2, 0, 0}, {"OffsetRight=-30000 put a cell off the page"}},
-    {"OffsetBottom", "30000", {2, 0, 0}, {"OffsetBottom= 30000 leave a cell"}},
     {"XEdgeBorder1", "30000", {2, 0, 0}, {"2 x XEdgeBorder1 = 60000 in the settings"}},
-    {"YEdgeBorder1", "-30000", {2, 0, 0}, {"2 x YEdgeBorder1 = -60000 in the settings"}},
-    {"XEdgeBorder2", "30000", {2, 0, 0}, {"XEdgeBorder2= 30000"}},
-    {"YEdgeBorder2", "30000", {2, 0, 0}, {"2 x YEdgeBorder2 = 60000 in the settings"}},
-    {"XEdgeBorder4", "30000", {0, 0, 0}, {}},
-    {"YEdgeBorder4", "-30000", {0, 0, 0}, {}},
-    {"BookletGutter", "30000", {2, 0, 0}, {"BookletGutter= 30000 leave a cell"}},
-    {"TwoUpGutter", "30000", {0, 0, 0}, {}},
-    {"FourUpGutter", "-30000", {0, 0, 0}, {}},
-    {"BoxToText", "-30000", {0, 0, 0}, {}},
     {"PdfPaper", "9999", {0, 0, 0}, {}},
-    {"DoPath", "-4", {0, 0, 0}, {}},
     {"Layout 3 font", "\x01\x02", {0, 0, 0}, {}},
-    {"CurrentFont", "-1", {0, 0, 0}, {}},
     {"LastPrinter", "-1", {0, 0, 0}, {"\"-1\" is not available", "\"abc\" is not available",
                                       "\"999999999"}},
-    {"TextFile", "/nonexistent", {0, 0, 0}, {}},
     {"LastTempFile", "/etc/passwd", {0, 0, 0}, {}},
 };
 
@@ -175,21 +148,23 @@ std::vector<Row> AllRows() {
   return rows;
 }
 
-// Every file and folder under `root` (not following links), relative to it.
-std::set<std::string> Listing(const fs::path& root) {
-  std::set<std::string> names;
+// Every file and folder under `root` (not following links), relative to it, with what a
+// change to it would change: a folder's type; anything else's type, inode, size and ctime.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    names.insert(fs::relative(it->path(), root).string());
+    struct stat st {};
+    ::lstat(it->path().c_str(), &st);
+    const auto type = st.st_mode & S_IFMT;
+    entries[fs::relative(it->path(), root).string()] =
+        type == S_IFDIR ? "folder"
+                        : std::to_string(type) + " " + std::to_string(st.st_ino) + " " +
+                              std::to_string(st.st_size) + " " + std::to_string(st.st_ctim.tv_sec) +
+                              "." + std::to_string(st.st_ctim.tv_nsec);
   }
-  return names;
-}
-
-std::string Hash(const std::string& path) {
-  if (!fs::is_regular_file(path)) return "";
-  const std::string bytes = ReadFile(path);
-  return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>()(bytes));
+  return entries;
 }
 
 std::vector<std::string> Split(const std::string& text, char at) {
@@ -258,98 +233,91 @@ class BadInputTable : public ::testing::Test {
     return name.front() == '/' ? name : dir.File(name);
   }
 
-  // Runs every row whose needs `pick` accepts and writes their outcomes to
-  // reliability/<file>.md in the build folder.
-  void RunRows(const std::function<bool(const Row&)>& pick, const std::string& file) {
-    std::ostringstream doc;
+  // Runs `row` and checks what it did; its outcome as the reliability page shows it.
+  std::string RunRow(const Row& row) {
     const std::string out = dir.File("work/out.pdf");
-    const std::string tmp = dir.File("tmp");
     const std::string err = dir.File("err.txt");
-    const std::string ini = dir.File("settings.ini");
-    int ran = 0;
-    for (const Row& row : AllRows()) {
-      if (!pick(row)) continue;
-      ++ran;
-      std::string args_shown = row.args;
-      const std::string unmet = Unmet(row);
-      if (!unmet.empty()) {
-        doc << "| " << row.name << " | " << row.status << " | " << row.said << " | skipped: "
-            << unmet << " |\n";
+    dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n");
+    std::vector<std::string> args = {"--settings", dir.File("settings.ini")};
+    bool to_pdf = false;
+    for (std::string word : Split(row.args, row.args.find('|') != std::string::npos ? '|' : ' ')) {
+      if (word == "{pdf}") {
+        args.insert(args.end(), {"-P", "Print to PDF", "-o", out, "-m", "duplex", "-q"});
+        to_pdf = true;
         continue;
       }
-      const std::string settings_bytes =
-          "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n";
-      dir.Write("settings.ini", settings_bytes);
-      std::vector<std::string> args = {"--settings", ini};
-      const char at = row.args.find('|') != std::string::npos ? '|' : ' ';
-      for (const std::string& word : Split(row.args, at)) {
-        if (word == "{pdf}") {
-          for (const char* w : {"-P", "Print to PDF", "-o", "", "-m", "duplex", "-q"}) {
-            args.push_back(*w != '\0' ? w : out);
-          }
-          continue;
-        }
-        std::string w = word;
-        for (const auto& [mark, path] : std::map<std::string, std::string>{
-                 {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
-          if (w.find(mark) == 0) w = path + w.substr(mark.size());
-        }
-        args.push_back(w);
+      for (const auto& [mark, path] : std::map<std::string, std::string>{
+               {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
+        if (word.find(mark) == 0) word = path + word.substr(mark.size());
       }
-      args.push_back(Path(row.source));
-      const std::string source_hash = Hash(Path(row.source));
-      fs::remove(out);
-      const std::set<std::string> before = Listing(dir.path());
-      const std::string tmp_dir = row.tmp == "missing" ? dir.File("no-such-folder")
-                                  : row.tmp == "full"  ? dir.File("full")
-                                                       : tmp;
-      const std::set<std::string> tmp_before = Listing(tmp_dir);
-      ScopedEnv tmp_env("TMPDIR", tmp_dir);
-      std::optional<ScopedEnv> cups_env;
-      if (row.tmp == "no-cups") cups_env.emplace("CUPS_SERVER", dir.File("nothing-listens"));
-      Program program(args, err);
-      program.CloseInput();  // standard input at its end
-      const int status = program.Wait(milliseconds(600000));
-      const std::string said = ReadFile(err);
-
-      std::vector<std::string> faults;
-      if (status != row.status) faults.push_back("exit status " + std::to_string(status));
-      if (said.find(row.said) == std::string::npos) faults.push_back("message not said");
-      if (status != 0 && said.empty()) faults.push_back("failed without a word");
-      if (Hash(Path(row.source)) != source_hash) faults.push_back("source changed");
-      if (ReadFile(ini) != settings_bytes) faults.push_back("settings file changed");
-      std::set<std::string> left = Listing(dir.path());
-      for (const std::string& name : before) left.erase(name);
-      left.erase("work/out.pdf");
-      left.erase("work/out-2.pdf");
-      left.erase("err.txt");
-      for (const std::string& name : left) faults.push_back("left " + name);
-      for (const std::string& name : Listing(tmp_dir)) {
-        if (tmp_before.count(name) == 0) faults.push_back("left temp " + name);
-      }
-      if (status == 0 && args.size() > 5 && args[3] == "Print to PDF" && args[5] == out &&
-          ReadFile(out).rfind("%PDF", 0) != 0) {
-        faults.push_back("no PDF");
-      }
-      std::string outcome = "as expected";
-      for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
-      EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
-      // The line saying the expected words, else the last one said.
-      std::string line;
-      for (const std::string& l : Split(said, '\n')) {
-        if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
-      }
-      // The scratch folder's name changes with every run; the page shows it as DIR.
-      for (std::size_t at; (at = line.find(dir.path().string())) != std::string::npos;) {
-        line.replace(at, dir.path().string().size(), "DIR");
-      }
-      for (char& c : line) {
-        if (c == '|') c = '/';
-      }
-      doc << "| " << row.name << " | " << row.status << " | " << row.said << " | " << outcome
-          << " (exit " << status << (line.empty() ? "" : ": " + line) << ") |\n";
+      args.push_back(word);
     }
-    EXPECT_GT(ran, 0);
+    args.push_back(Path(row.source));
+    fs::remove(out);
+    // The program's own settings file, beside it, is never written either.
+    const fs::path own = fs::path(QUIREON2_PRINT_BINARY).parent_path() / "Quireon2.ini";
+    const std::string own_before = fs::exists(own) ? ReadFile(own.string()) : "(none)";
+    std::map<std::string, std::string> before = Snapshot(dir.path());
+    const std::string tmp = row.tmp == "missing" ? dir.File("no-such-folder")
+                            : row.tmp == "full"  ? dir.File("full")
+                                                 : dir.File("tmp");
+    ScopedEnv tmp_env("TMPDIR", tmp);
+    std::optional<ScopedEnv> cups_env;
+    if (row.tmp == "no-cups") cups_env.emplace("CUPS_SERVER", dir.File("nothing-listens"));
+    Program program(args, err);
+    program.CloseInput();  // standard input at its end
+    const int status = program.Wait(milliseconds(600000));
+    const std::string said = ReadFile(err);
+
+    // Nothing but the PDFs asked for and the messages is made, changed or removed, the
+    // temp folder's files included.
+    std::vector<std::string> faults;
+    if (status != row.status) faults.push_back("exit status " + std::to_string(status));
+    if (said.find(row.said) == std::string::npos) faults.push_back("message not said");
+    if (status != 0 && said.empty()) faults.push_back("failed without a word");
+    std::map<std::string, std::string> after = Snapshot(dir.path());
+    for (const char* made : {"work/out.pdf", "work/out-2.pdf", "err.txt"}) {
+      before.erase(made);
+      after.erase(made);
+    }
+    for (const auto& [name, state] : after) {
+      if (before.count(name) == 0) faults.push_back("left " + name);
+      if (before.count(name) != 0 && before[name] != state) faults.push_back("changed " + name);
+    }
+    for (const auto& [name, state] : before) {
+      if (after.count(name) == 0) faults.push_back("removed " + name);
+    }
+    if ((fs::exists(own) ? ReadFile(own.string()) : "(none)") != own_before) {
+      faults.push_back("changed " + own.string());
+    }
+    if (status == 0 && to_pdf && ReadFile(out).rfind("%PDF", 0) != 0) faults.push_back("no PDF");
+    std::string outcome = "as expected";
+    for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
+    EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
+    // The line saying the expected words, else the last one said.
+    std::string line;
+    for (const std::string& l : Split(said, '\n')) {
+      if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
+    }
+    // The scratch folder's name changes with every run; the page shows it as DIR.
+    for (std::size_t at; (at = line.find(dir.path().string())) != std::string::npos;) {
+      line.replace(at, dir.path().string().size(), "DIR");
+    }
+    std::replace(line.begin(), line.end(), '|', '/');
+    return outcome + " (exit " + std::to_string(status) + (line.empty() ? "" : ": " + line) + ")";
+  }
+
+  // Runs every row `pick` accepts and writes their outcomes to reliability/<file>.md in the
+  // build folder.
+  void RunRows(const std::function<bool(const Row&)>& pick, const std::string& file) {
+    std::ostringstream doc;
+    for (const Row& row : AllRows()) {
+      if (!pick(row)) continue;
+      const std::string unmet = Unmet(row);
+      doc << "| " << row.name << " | " << row.status << " | " << row.said << " | "
+          << (unmet.empty() ? RunRow(row) : "skipped: " + unmet) << " |\n";
+    }
+    EXPECT_NE(doc.str(), "");
     fs::create_directories(QUIREON2_RELIABILITY_DIR);
     std::ofstream(std::string(QUIREON2_RELIABILITY_DIR) + "/" + file + ".md") << doc.str();
   }
@@ -359,7 +327,6 @@ class BadInputTable : public ::testing::Test {
 };
 
 TEST_F(BadInputTable, NothingHarmfulHiddenOrLeft) {
-  EXPECT_GE(AllRows().size(), 60u);
   RunRows([](const Row& row) { return row.needs != kCups; }, "local");
 }
 
