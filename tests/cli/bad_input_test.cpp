@@ -88,6 +88,17 @@ const std::vector<Row> kRows = {
      "is a character device"},
     {"output is the source", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{source}", "", 1,
      "would write over the file to print"},
+    {"output is a FIFO", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/fifo", "", 1,
+     "fifo: is a FIFO"},
+    {"second job's output is a FIFO", "eight.txt", "-P|Print to PDF|-m|flipped|-y|-o|{dir}/two.pdf",
+     "", 1, "two-2.pdf: is a FIFO"},
+    {"output is a directory", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/folder", "", 1,
+     "folder: is a directory"},
+    {"output file read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/read-only.pdf", "",
+     1, "read-only.pdf: Permission denied", kNotRoot},
+    // The PDF goes to the link's target, and the link stays.
+    {"output through a symlink", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/link.pdf", "", 0,
+     ""},
     {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/ro/out.pdf", "", 3,
      "Permission denied", kNotRoot},
     {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/full/out.pdf", "", 3,
@@ -158,7 +169,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     struct stat st {};
     ::lstat(it->path().c_str(), &st);
     const auto type = st.st_mode & S_IFMT;
-    entries[fs::relative(it->path(), root).string()] =
+    entries[it->path().lexically_relative(root).string()] =
         type == S_IFDIR ? "folder"
                         : std::to_string(type) + " " + std::to_string(st.st_ino) + " " +
                               std::to_string(st.st_size) + " " + std::to_string(st.st_ctim.tv_sec) +
@@ -189,6 +200,9 @@ class BadInputTable : public ::testing::Test {
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
     std::string binary;
     for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
+    ASSERT_EQ(::mkfifo(dir.File("two-2.pdf").c_str(), 0644), 0);
+    ::chmod(dir.Write("read-only.pdf", "old").c_str(), 0444);
+    fs::create_symlink(elsewhere.Write("real.pdf", "old"), dir.File("link.pdf"));
     dir.Write("binary.txt", binary);
     dir.Write("nuls.txt", std::string(20000, '\0'));
     dir.Write("bad-utf8.txt", "caf\xC3 \xFF\xFE \xE2\x28\xA1 \xF4\x90\x80\x80 \xC0\xAF end\n");
@@ -197,11 +211,7 @@ class BadInputTable : public ::testing::Test {
     dir.Write("utf16.txt", utf16);
     dir.Write("long-line.txt", std::string(1 << 20, 'x') + "\n");
     std::string prose;
-    static const char* const kWords[] = {"lorem", "ipsum", "dolor", "sit", "amet", "elit"};
-    for (unsigned i = 0; prose.size() < (3u << 20); ++i) {
-      prose += kWords[(i * 7 + i / 5) % 6];
-      prose += i % 13 == 12 ? "\n" : " ";
-    }
+    while (prose.size() < (3u << 20)) prose += "lorem ipsum dolor sit amet, consectetur elit\n";
     dir.Write("big.txt", prose);
     dir.Write("feeds.txt", std::string(200000, '\f'));
     fs::create_symlink(dir.File("eight.txt"), dir.File("link.txt"));
@@ -239,17 +249,18 @@ class BadInputTable : public ::testing::Test {
     const std::string err = dir.File("err.txt");
     dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n");
     std::vector<std::string> args = {"--settings", dir.File("settings.ini")};
-    bool to_pdf = false;
+    std::string output;  // what -o names
     for (std::string word : Split(row.args, row.args.find('|') != std::string::npos ? '|' : ' ')) {
       if (word == "{pdf}") {
         args.insert(args.end(), {"-P", "Print to PDF", "-o", out, "-m", "duplex", "-q"});
-        to_pdf = true;
+        output = out;
         continue;
       }
       for (const auto& [mark, path] : std::map<std::string, std::string>{
                {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
         if (word.find(mark) == 0) word = path + word.substr(mark.size());
       }
+      if (args.back() == "-o") output = word;
       args.push_back(word);
     }
     args.push_back(Path(row.source));
@@ -290,7 +301,9 @@ class BadInputTable : public ::testing::Test {
     if ((fs::exists(own) ? ReadFile(own.string()) : "(none)") != own_before) {
       faults.push_back("changed " + own.string());
     }
-    if (status == 0 && to_pdf && ReadFile(out).rfind("%PDF", 0) != 0) faults.push_back("no PDF");
+    if (status == 0 && !output.empty() && ReadFile(output).rfind("%PDF", 0) != 0) {
+      faults.push_back("no PDF");
+    }
     std::string outcome = "as expected";
     for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
     EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
@@ -323,6 +336,7 @@ class BadInputTable : public ::testing::Test {
   }
 
   ScratchDir dir;
+  ScratchDir elsewhere;  // where a link in `dir` points
   bool full_mounted = false;
 };
 

@@ -1,7 +1,7 @@
 // The real quireon2-print as a script or a person at a terminal runs it, its PDFs read back
-// with the poppler tools: where -o may write, the prompt between the sides, the paper, text
-// from a pipe and PDFs to standard output, several files, chosen sheets and pages, and
-// copies and job options on a CUPS queue named in any case.
+// with the poppler tools: -o never replacing a device, a comma locale, the prompt between
+// the sides, the paper, text from a pipe and PDFs to standard output, several files, chosen
+// sheets and pages, and copies and job options on a CUPS queue named in any case.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -31,50 +31,6 @@ class Quireon2Print : public ProgramRunTest {
  protected:
   std::string source = dir.Write("eight.txt", MarkerPages(8));
 };
-
-// -o writes a new file, or an existing regular one the user may write, through a symlink to
-// its target; a FIFO, a folder or a read-only file (for the second job's "-2" name too) is
-// bad usage named on stderr, before anything prints, and stays as it was.
-TEST_F(Quireon2Print, OutputIsOnlyANewOrWritableRegularFile) {
-  const std::string fifo = dir.File("fifo.pdf");
-  const std::string second_fifo = dir.File("two-2.pdf");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  ASSERT_EQ(::mkfifo(second_fifo.c_str(), 0644), 0);
-  fs::create_directories(dir.File("folder.pdf"));
-  const std::string read_only = dir.Write("read-only.pdf", "old");
-  ::chmod(read_only.c_str(), 0444);
-  fs::create_directories(dir.File("elsewhere"));
-  const std::string target = dir.Write("elsewhere/real.pdf", "old");
-  const std::string link = dir.File("link.pdf");
-  fs::create_symlink(target, link);
-  struct Case {
-    std::string output;
-    int status;
-    std::string said;  // on stderr
-    mode_t type;       // lstat's afterwards
-  };
-  const Case cases[] = {
-      {fifo, 1, fifo + ": is a FIFO", S_IFIFO},
-      {dir.File("two.pdf"), 1, second_fifo + ": is a FIFO", 0},
-      {dir.File("folder.pdf"), 1, dir.File("folder.pdf") + ": is a directory", S_IFDIR},
-      {read_only, 1, read_only + ": Permission denied", S_IFREG},
-      {link, 0, "", S_IFLNK},
-      {dir.File("new.pdf"), 0, "", S_IFREG},
-  };
-  for (const Case& c : cases) {
-    if (c.output == read_only && ::geteuid() == 0) continue;  // root may write it
-    EXPECT_EQ(Run({"-P", "Print to PDF", "-o", c.output, "-q", source}), c.status) << c.output;
-    EXPECT_NE(ReadFile(err).find(c.said), std::string::npos) << c.output << ": " << ReadFile(err);
-    EXPECT_EQ(TypeAt(c.output), c.type) << c.output;
-    if (c.status == 0) {
-      EXPECT_EQ(PdfPages(c.output).size(), 4u) << c.output;
-    }
-  }
-  EXPECT_EQ(TypeAt(second_fifo), S_IFIFO);
-  EXPECT_EQ(ReadFile(read_only), "old");
-  EXPECT_EQ(TypeAt(target), S_IFREG);
-  EXPECT_EQ(fs::read_symlink(link), target);
-}
 
 // As root, a device given to -o would be replaced by a file; it stays a device.
 TEST_F(Quireon2Print, OutputNeverReplacesADevice) {
