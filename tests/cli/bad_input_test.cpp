@@ -29,8 +29,8 @@ namespace fs = std::filesystem;
 // What a row needs of the machine; a row that cannot run here is reported as skipped.
 enum Needs { kAny, kRoot, kNotRoot, kCups };
 
-// One bad input. `args` are words split at '|' if it has one, else at blanks; "{pdf}"
-// stands for "-P 'Print to PDF' -o OUT -m duplex -q", "{dir}" for the scratch folder and
+// One bad input. `args` are words split at blanks; "{pdf}" stands for "-P 'Print to PDF' -o
+// OUT -m duplex -q" (a later -o or -m counts instead), "{dir}" for the scratch folder and
 // "{source}" for the source; `source` names a file the test makes (or is a path);
 // `settings` is a line added to the settings file; `tmp` is "" for a private temp folder,
 // "missing", "full", or "no-cups" for no print service.
@@ -75,33 +75,30 @@ const std::vector<Row> kRows = {
      "Permission denied", kNotRoot},
     {"settings file of random bytes", "eight.txt", "{pdf}", "\x01\xff\xfe[x\x80=\x7f", 0, ""},
     {"only counting", "eight.txt", "--count", "", 0, "Count Done"},
-    {"two passes, no terminal to press Enter on", "eight.txt",
-     "-P|Print to PDF|-o|{dir}/work/out.pdf|-m|flipped", "", 1, "give -y"},
+    {"two passes, no terminal to press Enter on", "eight.txt", "{pdf} -m flipped", "", 1,
+     "give -y"},
     {"line height nan", "eight.txt", "{pdf}", "LineMultiple=nan", 2, "LineMultiple= 0"},
     {"line height .001", "eight.txt", "{pdf}", "LineMultiple=.001", 2,
      "LineMultiple= .001 gives lines 0 twips high"},
     {"cell off a 1 up page", "eight.txt", "{pdf} -l 1", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
     {"cell off a booklet page", "eight.txt", "{pdf}", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
-    {"output in a missing folder", "eight.txt", "-P|Print to PDF|-y|-o|/nonexistent/out.pdf", "",
-     3, "/nonexistent/out.pdf"},
-    {"output is /dev/full", "eight.txt", "-P|Print to PDF|-o|/dev/full", "", 1,
-     "is a character device"},
-    {"output is the source", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{source}", "", 1,
+    {"output in a missing folder", "eight.txt", "{pdf} -o /nonexistent/out.pdf", "", 3,
+     "/nonexistent/out.pdf"},
+    {"output is /dev/full", "eight.txt", "{pdf} -o /dev/full", "", 1, "is a character device"},
+    {"output is the source", "eight.txt", "{pdf} -o {source}", "", 1,
      "would write over the file to print"},
-    {"output is a FIFO", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/fifo", "", 1,
-     "fifo: is a FIFO"},
-    {"second job's output is a FIFO", "eight.txt", "-P|Print to PDF|-m|flipped|-y|-o|{dir}/two.pdf",
-     "", 1, "two-2.pdf: is a FIFO"},
-    {"output is a directory", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/folder", "", 1,
+    {"output is a FIFO", "eight.txt", "{pdf} -o {dir}/fifo", "", 1, "fifo: is a FIFO"},
+    {"second job's output is a FIFO", "eight.txt", "{pdf} -m flipped -y -o {dir}/two.pdf", "", 1,
+     "two-2.pdf: is a FIFO"},
+    {"output is a directory", "eight.txt", "{pdf} -o {dir}/folder", "", 1,
      "folder: is a directory"},
-    {"output file read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/read-only.pdf", "",
-     1, "read-only.pdf: Permission denied", kNotRoot},
+    {"output file read-only", "eight.txt", "{pdf} -o {dir}/read-only.pdf", "", 1,
+     "read-only.pdf: Permission denied", kNotRoot},
     // The PDF goes to the link's target, and the link stays.
-    {"output through a symlink", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/link.pdf", "", 0,
-     ""},
-    {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/ro/out.pdf", "", 3,
+    {"output through a symlink", "eight.txt", "{pdf} -o {dir}/link.pdf", "", 0, ""},
+    {"output folder read-only", "eight.txt", "{pdf} -o {dir}/ro/out.pdf", "", 3,
      "Permission denied", kNotRoot},
-    {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/full/out.pdf", "", 3,
+    {"output folder full", "eight.txt", "{pdf} -o {dir}/full/out.pdf", "", 3,
      "No space left on device", kRoot},
     {"temp folder missing", "eight.txt", "{pdf}", "", 2, "no temp directory", kAny, "missing"},
     {"temp folder full", "long-line.txt", "{pdf}", "", 2, "No space left on device", kRoot, "full"},
@@ -250,7 +247,7 @@ class BadInputTable : public ::testing::Test {
     dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n");
     std::vector<std::string> args = {"--settings", dir.File("settings.ini")};
     std::string output;  // what -o names
-    for (std::string word : Split(row.args, row.args.find('|') != std::string::npos ? '|' : ' ')) {
+    for (std::string word : Split(row.args, ' ')) {
       if (word == "{pdf}") {
         args.insert(args.end(), {"-P", "Print to PDF", "-o", out, "-m", "duplex", "-q"});
         output = out;

@@ -176,7 +176,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("Your Printer - FixedSize does not support features needed for Quireon2. Please "
              "select another printer")},
       {{source}, 3, usage("Printer error"), "NewPage"},
-      {{dir.File("missing.txt")}, 2, usage("the file " + dir.File("missing.txt") + " doesn't exist")},
+      {{dir.File("missing.txt")}, 2,
+       usage("the file " + dir.File("missing.txt") + " doesn't exist")},
       // Standard input, a terminal, ends at the prompt between the sides.
       {{"-m", "flipped", source}, 4,
        usage("Insert paper back in tray\nwhen printer stops\nand then press Enter\n(Enter: go on, "

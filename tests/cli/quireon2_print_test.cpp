@@ -146,7 +146,8 @@ TEST_F(Quireon2Print, StandardInputPrintsAsTheSameFileByName) {
   for (const Case& c : cases) {
     fs::remove(out);
     const std::string piped = c.piped ? MarkerPages(8) : "";
-    ASSERT_EQ(Run(with(c.args), piped, c.to_stdout ? out : ""), 0) << c.args.back() << ReadFile(err);
+    ASSERT_EQ(Run(with(c.args), piped, c.to_stdout ? out : ""), 0)
+        << c.args.back() << ReadFile(err);
     Pages expected = by_name;
     for (std::string& page : expected) {
       for (std::size_t at = 0; (at = page.find("eight.txt", at)) != std::string::npos;) {
@@ -248,7 +249,9 @@ TEST_F(Quireon2Print, CopiesAndOptionsReachTheQueue) {
     std::vector<std::string> attributes;  // as ipptool shows them
   };
   const Case cases[] = {
-      {{}, MarkerPages(2), {"job-name (nameWithoutLanguage) = stdin", "job-priority (integer) = 20"}},
+      {{},
+       MarkerPages(2),
+       {"job-name (nameWithoutLanguage) = stdin", "job-priority (integer) = 20"}},
       {{"--copies", "3", "--option", "job-priority=90", dir.Write("n.txt", "n\n")},
        "",
        {"job-name (nameWithoutLanguage) = n.txt", "copies (integer) = 3",
