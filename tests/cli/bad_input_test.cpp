@@ -1,6 +1,7 @@
 // Bad input thrown at the real quireon2-print, one row each: what it is given, the exit
-// status and the words it must say, and afterwards nothing left behind but the PDF it was
-// asked for, the source and the settings file as they were, and the temp folder empty.
+// status and the words it must say, and afterwards nothing made, changed or removed but the
+// PDF it was asked for: the source, the settings file and every other file beside them as
+// they were, and the temp folder empty.
 // Each row's outcome is also written as a Markdown table row into the build folder
 // (reliability/<test>.md); scripts/reliability-doc puts the rows into docs/reliability.md.
 #include <gtest/gtest.h>
@@ -195,11 +196,11 @@ class BadInputTable : public ::testing::Test {
     ::chmod(dir.File("unreadable.txt").c_str(), 0);
     fs::create_directories(dir.File("folder"));
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
-    std::string binary;
-    for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
     ASSERT_EQ(::mkfifo(dir.File("two-2.pdf").c_str(), 0644), 0);
     ::chmod(dir.Write("read-only.pdf", "old").c_str(), 0444);
     fs::create_symlink(elsewhere.Write("real.pdf", "old"), dir.File("link.pdf"));
+    std::string binary;
+    for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
     dir.Write("binary.txt", binary);
     dir.Write("nuls.txt", std::string(20000, '\0'));
     dir.Write("bad-utf8.txt", "caf\xC3 \xFF\xFE \xE2\x28\xA1 \xF4\x90\x80\x80 \xC0\xAF end\n");

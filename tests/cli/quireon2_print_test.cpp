@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/marker_pages.h"
