@@ -32,84 +32,80 @@ enum Needs { kAny, kRoot, kNotRoot, kCups };
 
 // One bad input. `args` are words split at blanks; "{pdf}" stands for "-P 'Print to PDF' -o
 // OUT -m duplex -q" (a later -o or -m counts instead), "{dir}" for the scratch folder and
-// "{source}" for the source; `source` names a file the test makes (or is a path);
+// "{source}" for the source; `source` names a file the test makes (or is a path), by
+// default eight marker pages;
 // `settings` is a line added to the settings file; `tmp` is "" for a private temp folder,
 // "missing", "full", or "no-cups" for no print service.
 struct Row {
   std::string name;
-  std::string source;
   std::string args;
-  std::string settings;
   int status;
   std::string said;  // on standard error
+  std::string source = "eight.txt";
+  std::string settings = "";
   Needs needs = kAny;
-  std::string tmp{};
+  std::string tmp = "";
 };
 
 const std::vector<Row> kRows = {
-    {"missing source", "missing.txt", "{pdf}", "", 2, "doesn't exist"},
-    {"directory as source", "folder", "{pdf}", "", 2, "is a directory"},
-    {"FIFO as source", "fifo", "{pdf}", "", 2, "not a regular file"},
-    {"device as source", "/dev/zero", "{pdf}", "", 2, "not a regular file"},
-    {"empty source", "empty.txt", "{pdf}", "", 2, "nothing to print"},
-    {"unreadable source", "unreadable.txt", "{pdf}", "", 2, "Permission denied", kNotRoot},
-    {"size the system reports as 0", "/proc/cpuinfo", "{pdf}", "", 0, ""},
-    {"binary source", "binary.txt", "{pdf}", "", 0, ""},
-    {"NUL-filled source", "nuls.txt", "{pdf}", "", 0, ""},
-    {"invalid UTF-8", "bad-utf8.txt", "{pdf}", "", 0, ""},
-    {"UTF-16 with byte order mark", "utf16.txt", "{pdf}", "", 0, ""},
-    {"one line of 1 MB", "long-line.txt", "{pdf}", "", 0, ""},
-    {"3 MB of prose", "big.txt", "{pdf}", "", 0, ""},
-    {"200,000 form feeds", "feeds.txt", "{pdf}", "", 0, "Too many pages"},
-    {"source through a symlink", "link.txt", "{pdf}", "", 0, ""},
-    {"name with blanks and UTF-8", "n\xC3\xA4me with blanks.txt", "{pdf}", "", 0, ""},
-    {"unknown option", "eight.txt", "{pdf} --bogus", "", 1, "--bogus"},
-    {"option taking the file as its value", "eight.txt", "{pdf} --size", "", 1, "--size"},
-    {"font size 0 on the command line", "eight.txt", "{pdf} --size 0", "", 1, "--size"},
-    {"tab width 100", "eight.txt", "{pdf} --tab 100", "", 1, "--tab"},
-    {"two files, -o no folder", "eight.txt", "{pdf} other.txt", "", 1, "names a folder"},
-    {"signatures on 2 up", "eight.txt", "{pdf} -l 2 -s 3", "", 1, "booklet layout"},
-    {"settings file missing", "eight.txt", "--settings /nonexistent/q2.ini --count", "", 1,
-     "doesn't exist"},
-    {"settings file is a directory", "eight.txt", "--settings / --count", "", 1, "is a directory"},
-    {"settings file unreadable", "eight.txt", "--settings {dir}/unreadable.txt --count", "", 1,
-     "Permission denied", kNotRoot},
-    {"settings file of random bytes", "eight.txt", "{pdf}", "\x01\xff\xfe[x\x80=\x7f", 0, ""},
-    {"only counting", "eight.txt", "--count", "", 0, "Count Done"},
-    {"two passes, no terminal to press Enter on", "eight.txt", "{pdf} -m flipped", "", 1,
-     "give -y"},
-    {"line height nan", "eight.txt", "{pdf}", "LineMultiple=nan", 2, "LineMultiple= 0"},
-    {"line height .001", "eight.txt", "{pdf}", "LineMultiple=.001", 2,
-     "LineMultiple= .001 gives lines 0 twips high"},
-    {"cell off a 1 up page", "eight.txt", "{pdf} -l 1", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
-    {"cell off a booklet page", "eight.txt", "{pdf}", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
-    {"output in a missing folder", "eight.txt", "{pdf} -o /nonexistent/out.pdf", "", 3,
-     "/nonexistent/out.pdf"},
-    {"output is /dev/full", "eight.txt", "{pdf} -o /dev/full", "", 1, "is a character device"},
-    {"output is the source", "eight.txt", "{pdf} -o {source}", "", 1,
-     "would write over the file to print"},
-    {"output is a FIFO", "eight.txt", "{pdf} -o {dir}/fifo", "", 1, "fifo: is a FIFO"},
-    {"second job's output is a FIFO", "eight.txt", "{pdf} -m flipped -y -o {dir}/two.pdf", "", 1,
+    {"missing source", "{pdf}", 2, "doesn't exist", "missing.txt"},
+    {"directory as source", "{pdf}", 2, "is a directory", "folder"},
+    {"FIFO as source", "{pdf}", 2, "not a regular file", "fifo"},
+    {"device as source", "{pdf}", 2, "not a regular file", "/dev/zero"},
+    {"empty source", "{pdf}", 2, "nothing to print", "empty.txt"},
+    {"unreadable source", "{pdf}", 2, "Permission denied", "unreadable.txt", "", kNotRoot},
+    {"size the system reports as 0", "{pdf}", 0, "", "/proc/cpuinfo"},
+    {"binary source", "{pdf}", 0, "", "binary.txt"},
+    {"NUL-filled source", "{pdf}", 0, "", "nuls.txt"},
+    {"invalid UTF-8", "{pdf}", 0, "", "bad-utf8.txt"},
+    {"UTF-16 with byte order mark", "{pdf}", 0, "", "utf16.txt"},
+    {"one line of 1 MB", "{pdf}", 0, "", "long-line.txt"},
+    {"3 MB of prose", "{pdf}", 0, "", "big.txt"},
+    {"200,000 form feeds", "{pdf}", 0, "Too many pages", "feeds.txt"},
+    {"source through a symlink", "{pdf}", 0, "", "link.txt"},
+    {"name with blanks and UTF-8", "{pdf}", 0, "", "n\xC3\xA4me with blanks.txt"},
+    {"unknown option", "{pdf} --bogus", 1, "--bogus"},
+    {"option taking the file as its value", "{pdf} --size", 1, "--size"},
+    {"font size 0 on the command line", "{pdf} --size 0", 1, "--size"},
+    {"tab width 100", "{pdf} --tab 100", 1, "--tab"},
+    {"two files, -o no folder", "{pdf} other.txt", 1, "names a folder"},
+    {"signatures on 2 up", "{pdf} -l 2 -s 3", 1, "booklet layout"},
+    {"settings file missing", "--settings /nonexistent/q2.ini --count", 1, "doesn't exist"},
+    {"settings file is a directory", "--settings / --count", 1, "is a directory"},
+    {"settings file unreadable", "--settings {dir}/unreadable.txt --count", 1, "Permission denied",
+     "eight.txt", "", kNotRoot},
+    {"settings file of random bytes", "{pdf}", 0, "", "eight.txt", "\x01\xff\xfe[x\x80=\x7f"},
+    {"only counting", "--count", 0, "Count Done"},
+    {"two passes, no terminal to press Enter on", "{pdf} -m flipped", 1, "give -y"},
+    {"line height nan", "{pdf}", 2, "LineMultiple= 0", "eight.txt", "LineMultiple=nan"},
+    {"line height .001", "{pdf}", 2, "LineMultiple= .001 gives lines 0 twips high", "eight.txt",
+     "LineMultiple=.001"},
+    {"cell off a 1 up page", "{pdf} -l 1", 2, "OffsetTop=-30000", "eight.txt", "OffsetTop=-30000"},
+    {"cell off a booklet page", "{pdf}", 2, "OffsetTop=-30000", "eight.txt", "OffsetTop=-30000"},
+    {"output in a missing folder", "{pdf} -o /nonexistent/out.pdf", 3, "/nonexistent/out.pdf"},
+    {"output is /dev/full", "{pdf} -o /dev/full", 1, "is a character device"},
+    {"output is the source", "{pdf} -o {source}", 1, "would write over the file to print"},
+    {"output is a FIFO", "{pdf} -o {dir}/fifo", 1, "fifo: is a FIFO"},
+    {"second job's output is a FIFO", "{pdf} -m flipped -y -o {dir}/two.pdf", 1,
      "two-2.pdf: is a FIFO"},
-    {"output is a directory", "eight.txt", "{pdf} -o {dir}/folder", "", 1,
-     "folder: is a directory"},
-    {"output file read-only", "eight.txt", "{pdf} -o {dir}/read-only.pdf", "", 1,
-     "read-only.pdf: Permission denied", kNotRoot},
+    {"output is a directory", "{pdf} -o {dir}/folder", 1, "folder: is a directory"},
+    {"output file read-only", "{pdf} -o {dir}/read-only.pdf", 1, "read-only.pdf: Permission denied",
+     "eight.txt", "", kNotRoot},
     // The PDF goes to the link's target, and the link stays.
-    {"output through a symlink", "eight.txt", "{pdf} -o {dir}/link.pdf", "", 0, ""},
-    {"output folder read-only", "eight.txt", "{pdf} -o {dir}/ro/out.pdf", "", 3,
-     "Permission denied", kNotRoot},
-    {"output folder full", "eight.txt", "{pdf} -o {dir}/full/out.pdf", "", 3,
-     "No space left on device", kRoot},
-    {"temp folder missing", "eight.txt", "{pdf}", "", 2, "no temp directory", kAny, "missing"},
-    {"temp folder full", "long-line.txt", "{pdf}", "", 2, "No space left on device", kRoot, "full"},
-    {"print service not running", "eight.txt", "-P office -q", "", 3, "is not running", kAny,
+    {"output through a symlink", "{pdf} -o {dir}/link.pdf", 0, ""},
+    {"output folder read-only", "{pdf} -o {dir}/ro/out.pdf", 3, "Permission denied", "eight.txt",
+     "", kNotRoot},
+    {"output folder full", "{pdf} -o {dir}/full/out.pdf", 3, "No space left on device", "eight.txt",
+     "", kRoot},
+    {"temp folder missing", "{pdf}", 2, "no temp directory", "eight.txt", "", kAny, "missing"},
+    {"temp folder full", "{pdf}", 2, "No space left on device", "long-line.txt", "", kRoot, "full"},
+    {"print service not running", "-P office -q", 3, "is not running", "eight.txt", "", kAny,
      "no-cups"},
-    {"queue that does not exist", "eight.txt", "-P Q2TestNoSuchQueue -q", "", 1,
-     "Q2TestNoSuchQueue", kCups},
-    {"queue rejecting jobs", "eight.txt", "-P Q2TestRejecting -l 1 -q", "", 3, "Q2TestRejecting",
+    {"queue that does not exist", "-P Q2TestNoSuchQueue -q", 1, "Q2TestNoSuchQueue", "eight.txt",
+     "", kCups},
+    {"queue rejecting jobs", "-P Q2TestRejecting -l 1 -q", 3, "Q2TestRejecting", "eight.txt", "",
      kCups},
-    {"queue disabled", "eight.txt", "-P Q2TestDisabled -l 1 -q", "", 0, "is paused", kCups},
+    {"queue disabled", "-P Q2TestDisabled -l 1 -q", 0, "is paused", "eight.txt", "", kCups},
 };
 
 // A settings key given a value out of its range, a word and 300 digits: each makes three
@@ -150,8 +146,8 @@ std::vector<Row> AllRows() {
   for (const KeyRow& k : kKeyRows) {
     for (int i = 0; i < 3; ++i) {
       const std::string value = i == 0 ? k.out_of_range : values[i];
-      rows.push_back({k.key + " " + kinds[i], "eight.txt", "{pdf}", k.key + "=" + value,
-                      k.status[i], k.said[i]});
+      rows.push_back({k.key + " " + kinds[i], "{pdf}", k.status[i], k.said[i], "eight.txt",
+                      k.key + "=" + value});
     }
   }
   return rows;
