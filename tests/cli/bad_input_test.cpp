@@ -172,15 +172,6 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
   return entries;
 }
 
-std::vector<std::string> Split(const std::string& text, char at) {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  for (std::string word; std::getline(in, word, at);) {
-    if (!word.empty()) words.push_back(word);
-  }
-  return words;
-}
-
 // The files the rows use, made once in a scratch folder, and the rows run against them.
 class BadInputTable : public ::testing::Test {
  protected:
@@ -244,7 +235,8 @@ class BadInputTable : public ::testing::Test {
     dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n");
     std::vector<std::string> args = {"--settings", dir.File("settings.ini")};
     std::string output;  // what -o names
-    for (std::string word : Split(row.args, ' ')) {
+    std::istringstream words(row.args);
+    for (std::string word; words >> word;) {
       if (word == "{pdf}") {
         args.insert(args.end(), {"-P", "Print to PDF", "-o", out, "-m", "duplex", "-q"});
         output = out;
@@ -303,7 +295,8 @@ class BadInputTable : public ::testing::Test {
     EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
     // The line saying the expected words, else the last one said.
     std::string line;
-    for (const std::string& l : Split(said, '\n')) {
+    std::istringstream lines(said);
+    for (std::string l; std::getline(lines, l);) {
       if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
     }
     // The scratch folder's name changes with every run; the page shows it as DIR.
