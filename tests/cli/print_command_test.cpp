@@ -136,6 +136,8 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        bad("--sheets is for the booklet and --pages for 1, 2 and 4 up: not both")},
       {{"--sheets", "3-2", "f"}, 1,
        bad("--sheets takes numbers and ranges from 1 separated by commas (3,5-7), not \"3-2\"")},
+      {{"--pages=1,", "f"}, 1,
+       bad("--pages takes numbers and ranges from 1 separated by commas (3,5-7), not \"1,\"")},
       {{"--copies", "0", "f"}, 1, bad("--copies takes a whole number from 1 to 9999, not \"0\"")},
       {{"--option", "=x", "f"}, 1, bad("--option takes KEY=VALUE, not \"=x\"")},
       {{"--option", "Sides=one-sided", "f"}, 1,
