@@ -77,7 +77,9 @@ TEST_F(Quireon2Print, ThePromptWaitsForEnterAndCancelsOtherwise) {
     Program program({"--settings", settings, "-P", "Print to PDF", "-o", out, "-m",
                      enter ? "flipped" : "inkjet", source},
                     err, Input::kTerminal);
-    while (ReadFile(err).find("and then press Enter") == std::string::npos) {
+    for (int waited = 0; ReadFile(err).find("and then press Enter") == std::string::npos;
+         ++waited) {
+      ASSERT_LT(waited, 2000) << "no prompt in 20 s: " << ReadFile(err);
       ASSERT_EQ(program.Wait(milliseconds(10)), kStillRunning) << ReadFile(err);
     }
     EXPECT_EQ(program.Wait(milliseconds(300)), kStillRunning) << enter;
