@@ -1,6 +1,7 @@
 // Bad input thrown at the real quireon2-print, one row each: what it is given, the exit
-// status and the words it must say, and afterwards nothing left behind but the PDF it was
-// asked for, the source and the settings file as they were, and the temp folder empty.
+// status and the words it must say, and afterwards nothing made, changed or removed but the
+// PDF it was asked for: the source, the settings file and every other file beside them as
+// they were, and the temp folder empty.
 // Each row's outcome is also written as a Markdown table row into the build folder
 // (reliability/<test>.md); scripts/reliability-doc puts the rows into docs/reliability.md.
 #include <gtest/gtest.h>
@@ -8,20 +9,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/marker_pages.h"
 #include "cli/program_run.h"
-#include "platform/surface_test_tools.h"
-#include "support/gtest_support.h"
 
 namespace quireon2::testing {
 namespace {
@@ -31,77 +30,82 @@ namespace fs = std::filesystem;
 // What a row needs of the machine; a row that cannot run here is reported as skipped.
 enum Needs { kAny, kRoot, kNotRoot, kCups };
 
-// One bad input. `args` are words split at blanks, "{pdf}" standing for "-P 'Print to PDF'
-// -o OUT -m duplex -q" and "{out}" for OUT; `source` names a file the test makes (or is a
-// path); `settings` holds lines ('|' between them) added to the settings file; `tmp` is
-// "" for a private temp folder, "missing" or "full".
+// One bad input. `args` are words split at blanks; "{pdf}" stands for "-P 'Print to PDF' -o
+// OUT -m duplex -q" (a later -o or -m counts instead), "{dir}" for the scratch folder and
+// "{source}" for the source; `source` names a file the test makes (or is a path), by
+// default eight marker pages;
+// `settings` is a line added to the settings file; `tmp` is "" for a private temp folder,
+// "missing", "full", or "no-cups" for no print service.
 struct Row {
   std::string name;
-  std::string source;
   std::string args;
-  std::string settings;
   int status;
   std::string said;  // on standard error
+  std::string source = "eight.txt";
+  std::string settings = "";
   Needs needs = kAny;
-  std::string tmp{};
+  std::string tmp = "";
 };
 
 const std::vector<Row> kRows = {
-    {"missing source", "missing.txt", "{pdf}", "", 2, "doesn't exist"},
-    {"directory as source", "folder", "{pdf}", "", 2, "is a directory"},
-    {"FIFO as source", "fifo", "{pdf}", "", 2, "not a regular file"},
-    {"device as source", "/dev/zero", "{pdf}", "", 2, "not a regular file"},
-    {"empty source", "empty.txt", "{pdf}", "", 2, "nothing to print"},
-    {"unreadable source", "unreadable.txt", "{pdf}", "", 2, "Permission denied", kNotRoot},
-    {"size the system reports as 0", "/proc/cpuinfo", "{pdf}", "", 0, ""},
-    {"binary source", "binary.txt", "{pdf}", "", 0, ""},
-    {"NUL-filled source", "nuls.txt", "{pdf}", "", 0, ""},
-    {"invalid UTF-8", "bad-utf8.txt", "{pdf}", "", 0, ""},
-    {"UTF-16 with byte order mark", "utf16.txt", "{pdf}", "", 0, ""},
-    {"one line of 1 MB", "long-line.txt", "{pdf}", "", 0, ""},
-    {"3 MB of prose", "big.txt", "{pdf}", "", 0, ""},
-    {"200,000 form feeds", "feeds.txt", "{pdf}", "", 0, "Too many pages"},
-    {"source through a symlink", "link.txt", "{pdf}", "", 0, ""},
-    {"name with blanks and UTF-8", "n\xC3\xA4me with blanks.txt", "{pdf}", "", 0, ""},
-    {"unknown option", "eight.txt", "{pdf} --bogus", "", 1, "--bogus"},
-    {"option taking the file as its value", "eight.txt", "{pdf} --size", "", 1, "--size"},
-    {"font size 0 on the command line", "eight.txt", "{pdf} --size 0", "", 1, "--size"},
-    {"tab width 100", "eight.txt", "{pdf} --tab 100", "", 1, "--tab"},
-    {"two files, -o no folder", "eight.txt", "{pdf} other.txt", "", 1, "names a folder"},
-    {"signatures on 2 up", "eight.txt", "{pdf} -l 2 -s 3", "", 1, "booklet layout"},
-    {"settings file missing", "eight.txt", "--settings /nonexistent/q2.ini --count", "", 1,
-     "doesn't exist"},
-    {"settings file is a directory", "eight.txt", "--settings / --count", "", 1, "is a directory"},
-    {"settings file unreadable", "eight.txt", "--settings {dir}/unreadable.txt --count", "", 1,
-     "Permission denied", kNotRoot},
-    {"settings file of random bytes", "eight.txt", "{pdf}", "\x01\xff\xfe[x\x80=\x7f", 0, ""},
-    {"only counting", "eight.txt", "--count", "", 0, "Count Done"},
-    {"two passes, no terminal to press Enter on", "eight.txt",
-     "-P|Print to PDF|-o|{dir}/work/out.pdf|-m|flipped", "", 1, "give -y"},
-    {"line height nan", "eight.txt", "{pdf}", "LineMultiple=nan", 2, "LineMultiple= 0"},
-    {"line height .001", "eight.txt", "{pdf}", "LineMultiple=.001", 2,
-     "LineMultiple= .001 gives lines 0 twips high"},
-    {"cell off a 1 up page", "eight.txt", "{pdf} -l 1", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
-    {"cell off a booklet page", "eight.txt", "{pdf}", "OffsetTop=-30000", 2, "OffsetTop=-30000"},
-    {"output in a missing folder", "eight.txt", "-P|Print to PDF|-y|-o|/nonexistent/out.pdf", "",
-     3, "/nonexistent/out.pdf"},
-    {"output is /dev/full", "eight.txt", "-P|Print to PDF|-o|/dev/full", "", 1,
-     "is a character device"},
-    {"output is the source", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{source}", "", 1,
-     "would write over the file to print"},
-    {"output folder read-only", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/ro/out.pdf", "", 3,
-     "Permission denied", kNotRoot},
-    {"output folder full", "eight.txt", "-P|Print to PDF|-m|duplex|-o|{dir}/full/out.pdf", "", 3,
-     "No space left on device", kRoot},
-    {"temp folder missing", "eight.txt", "{pdf}", "", 2, "no temp directory", kAny, "missing"},
-    {"temp folder full", "long-line.txt", "{pdf}", "", 2, "No space left on device", kRoot, "full"},
-    {"print service not running", "eight.txt", "-P office -q", "", 3, "is not running", kAny,
+    {"missing source", "{pdf}", 2, "doesn't exist", "missing.txt"},
+    {"directory as source", "{pdf}", 2, "is a directory", "folder"},
+    {"FIFO as source", "{pdf}", 2, "not a regular file", "fifo"},
+    {"device as source", "{pdf}", 2, "not a regular file", "/dev/zero"},
+    {"empty source", "{pdf}", 2, "nothing to print", "empty.txt"},
+    {"unreadable source", "{pdf}", 2, "Permission denied", "unreadable.txt", "", kNotRoot},
+    {"size the system reports as 0", "{pdf}", 0, "", "/proc/cpuinfo"},
+    {"binary source", "{pdf}", 0, "", "binary.txt"},
+    {"NUL-filled source", "{pdf}", 0, "", "nuls.txt"},
+    {"invalid UTF-8", "{pdf}", 0, "", "bad-utf8.txt"},
+    {"UTF-16 with byte order mark", "{pdf}", 0, "", "utf16.txt"},
+    {"one line of 1 MB", "{pdf}", 0, "", "long-line.txt"},
+    {"3 MB of prose", "{pdf}", 0, "", "big.txt"},
+    {"200,000 form feeds", "{pdf}", 0, "Too many pages", "feeds.txt"},
+    {"source through a symlink", "{pdf}", 0, "", "link.txt"},
+    {"name with blanks and UTF-8", "{pdf}", 0, "", "n\xC3\xA4me with blanks.txt"},
+    {"unknown option", "{pdf} --bogus", 1, "--bogus"},
+    {"option taking the file as its value", "{pdf} --size", 1, "--size"},
+    {"font size 0 on the command line", "{pdf} --size 0", 1, "--size"},
+    {"tab width 100", "{pdf} --tab 100", 1, "--tab"},
+    {"two files, -o no folder", "{pdf} other.txt", 1, "names a folder"},
+    {"signatures on 2 up", "{pdf} -l 2 -s 3", 1, "booklet layout"},
+    {"settings file missing", "--settings /nonexistent/q2.ini --count", 1, "doesn't exist"},
+    {"settings file is a directory", "--settings / --count", 1, "is a directory"},
+    {"settings file unreadable", "--settings {dir}/unreadable.txt --count", 1, "Permission denied",
+     "eight.txt", "", kNotRoot},
+    {"settings file of random bytes", "{pdf}", 0, "", "eight.txt", "\x01\xff\xfe[x\x80=\x7f"},
+    {"only counting", "--count", 0, "Count Done"},
+    {"two passes, no terminal to press Enter on", "{pdf} -m flipped", 1, "give -y"},
+    {"line height nan", "{pdf}", 2, "LineMultiple= 0", "eight.txt", "LineMultiple=nan"},
+    {"line height .001", "{pdf}", 2, "LineMultiple= .001 gives lines 0 twips high", "eight.txt",
+     "LineMultiple=.001"},
+    {"cell off a 1 up page", "{pdf} -l 1", 2, "OffsetTop=-30000", "eight.txt", "OffsetTop=-30000"},
+    {"cell off a booklet page", "{pdf}", 2, "OffsetTop=-30000", "eight.txt", "OffsetTop=-30000"},
+    {"output in a missing folder", "{pdf} -o /nonexistent/out.pdf", 3, "/nonexistent/out.pdf"},
+    {"output is /dev/full", "{pdf} -o /dev/full", 1, "is a character device"},
+    {"output is the source", "{pdf} -o {source}", 1, "would write over the file to print"},
+    {"output is a FIFO", "{pdf} -o {dir}/fifo", 1, "fifo: is a FIFO"},
+    {"second job's output is a FIFO", "{pdf} -m flipped -y -o {dir}/two.pdf", 1,
+     "two-2.pdf: is a FIFO"},
+    {"output is a directory", "{pdf} -o {dir}/folder", 1, "folder: is a directory"},
+    {"output file read-only", "{pdf} -o {dir}/read-only.pdf", 1, "read-only.pdf: Permission denied",
+     "eight.txt", "", kNotRoot},
+    // The PDF goes to the link's target, and the link stays.
+    {"output through a symlink", "{pdf} -o {dir}/link.pdf", 0, ""},
+    {"output folder read-only", "{pdf} -o {dir}/ro/out.pdf", 3, "Permission denied", "eight.txt",
+     "", kNotRoot},
+    {"output folder full", "{pdf} -o {dir}/full/out.pdf", 3, "No space left on device", "eight.txt",
+     "", kRoot},
+    {"temp folder missing", "{pdf}", 2, "no temp directory", "eight.txt", "", kAny, "missing"},
+    {"temp folder full", "{pdf}", 2, "No space left on device", "long-line.txt", "", kRoot, "full"},
+    {"print service not running", "-P office -q", 3, "is not running", "eight.txt", "", kAny,
      "no-cups"},
-    {"queue that does not exist", "eight.txt", "-P Q2TestNoSuchQueue -q", "", 1,
-     "Q2TestNoSuchQueue", kCups},
-    {"queue rejecting jobs", "eight.txt", "-P Q2TestRejecting -l 1 -q", "", 3, "Q2TestRejecting",
+    {"queue that does not exist", "-P Q2TestNoSuchQueue -q", 1, "Q2TestNoSuchQueue", "eight.txt",
+     "", kCups},
+    {"queue rejecting jobs", "-P Q2TestRejecting -l 1 -q", 3, "Q2TestRejecting", "eight.txt", "",
      kCups},
-    {"queue disabled", "eight.txt", "-P Q2TestDisabled -l 1 -q", "", 0, "is paused", kCups},
+    {"queue disabled", "-P Q2TestDisabled -l 1 -q", 0, "is paused", "eight.txt", "", kCups},
 };
 
 // A settings key given a value out of its range, a word and 300 digits: each makes three
@@ -113,51 +117,25 @@ struct KeyRow {
   std::string said[3]{};
 };
 
+// One key of each kind the settings file holds (a flag, a number, a ranged one, a colour, a
+// font name, a printer, paths) and one of each way a key can leave no room for a line.
 const std::vector<KeyRow> kKeyRows = {
     {"HCurDate", "7", {0, 0, 0}, {}},
-    {"HFileTitle", "-1", {0, 0, 0}, {}},
-    {"HPgNumber", "2", {0, 0, 0}, {}},
-    {"FCurDate", "-7", {0, 0, 0}, {}},
-    {"FFileTitle", "9", {0, 0, 0}, {}},
-    {"FPgNumber", "3", {0, 0, 0}, {}},
     {"WidthFudge", "-30000", {0, 0, 0}, {}},
-    {"LineLen", "-1", {0, 0, 0}, {}},
-    {"DoSig", "5", {0, 0, 0}, {}},
-    {"ExpandTab", "-2", {0, 0, 0}, {}},
     {"TCount", "100", {2, 0, 0}, {"not \"100\""}},
-    {"WordWrap", "4", {0, 0, 0}, {}},
-    {"PrinterMode", "9", {0, 0, 0}, {}},
     {"Layout", "-1", {0, 0, 0}, {}},
-    {"DoBox", "3", {0, 0, 0}, {}},
-    {"DoBook", "-3", {0, 0, 0}, {}},
     {"MaxPages", "0", {0, 0, 0}, {}},
     {"LineMultiple", "-3", {2, 2, 2}, {"LineMultiple=-3", "LineMultiple= 0", "too high to count"}},
-    {"Layout0", "-5", {0, 0, 0}, {}},
     {"Layout3", "-5", {2, 2, 0}, {"Layout3=-5 is no font size", "Layout3= 0 is no font size"}},
-    {"DefTab", "40000", {0, 0, 0}, {}},
     {"Lineweight", "-30000", {0, 0, 0}, {}},
     {"Linecolor", "-1", {0, 0, 0}, {}},
     {"OffsetTop", "30000", {2, 0, 0}, {"OffsetTop= 30000 leave a cell"}},
     {"OffsetLeft", "30000", {2, 0, 0}, {"OffsetLeft= 30000 leave a cell"}},
-    {"OffsetRight", "-30000", {2, 0, 0}, {"OffsetRight=-30000 put a cell off the page"}},
-    {"OffsetBottom", "30000", {2, 0, 0}, {"OffsetBottom= 30000 leave a cell"}},
     {"XEdgeBorder1", "30000", {2, 0, 0}, {"2 x XEdgeBorder1 = 60000 in the settings"}},
-    {"YEdgeBorder1", "-30000", {2, 0, 0}, {"2 x YEdgeBorder1 = -60000 in the settings"}},
-    {"XEdgeBorder2", "30000", {2, 0, 0}, {"XEdgeBorder2= 30000"}},
-    {"YEdgeBorder2", "30000", {2, 0, 0}, {"2 x YEdgeBorder2 = 60000 in the settings"}},
-    {"XEdgeBorder4", "30000", {0, 0, 0}, {}},
-    {"YEdgeBorder4", "-30000", {0, 0, 0}, {}},
-    {"BookletGutter", "30000", {2, 0, 0}, {"BookletGutter= 30000 leave a cell"}},
-    {"TwoUpGutter", "30000", {0, 0, 0}, {}},
-    {"FourUpGutter", "-30000", {0, 0, 0}, {}},
-    {"BoxToText", "-30000", {0, 0, 0}, {}},
     {"PdfPaper", "9999", {0, 0, 0}, {}},
-    {"DoPath", "-4", {0, 0, 0}, {}},
     {"Layout 3 font", "\x01\x02", {0, 0, 0}, {}},
-    {"CurrentFont", "-1", {0, 0, 0}, {}},
     {"LastPrinter", "-1", {0, 0, 0}, {"\"-1\" is not available", "\"abc\" is not available",
                                       "\"999999999"}},
-    {"TextFile", "/nonexistent", {0, 0, 0}, {}},
     {"LastTempFile", "/etc/passwd", {0, 0, 0}, {}},
 };
 
@@ -168,37 +146,30 @@ std::vector<Row> AllRows() {
   for (const KeyRow& k : kKeyRows) {
     for (int i = 0; i < 3; ++i) {
       const std::string value = i == 0 ? k.out_of_range : values[i];
-      rows.push_back({k.key + " " + kinds[i], "eight.txt", "{pdf}", k.key + "=" + value,
-                      k.status[i], k.said[i]});
+      rows.push_back({k.key + " " + kinds[i], "{pdf}", k.status[i], k.said[i], "eight.txt",
+                      k.key + "=" + value});
     }
   }
   return rows;
 }
 
-// Every file and folder under `root` (not following links), relative to it.
-std::set<std::string> Listing(const fs::path& root) {
-  std::set<std::string> names;
+// Every file and folder under `root` (not following links), relative to it, with what a
+// change to it would change: a folder's type; anything else's type, inode, size and ctime.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    names.insert(fs::relative(it->path(), root).string());
+    struct stat st {};
+    ::lstat(it->path().c_str(), &st);
+    const auto type = st.st_mode & S_IFMT;
+    entries[it->path().lexically_relative(root).string()] =
+        type == S_IFDIR ? "folder"
+                        : std::to_string(type) + " " + std::to_string(st.st_ino) + " " +
+                              std::to_string(st.st_size) + " " + std::to_string(st.st_ctim.tv_sec) +
+                              "." + std::to_string(st.st_ctim.tv_nsec);
   }
-  return names;
-}
-
-std::string Hash(const std::string& path) {
-  if (!fs::is_regular_file(path)) return "";
-  const std::string bytes = ReadFile(path);
-  return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>()(bytes));
-}
-
-std::vector<std::string> Split(const std::string& text, char at) {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  for (std::string word; std::getline(in, word, at);) {
-    if (!word.empty()) words.push_back(word);
-  }
-  return words;
+  return entries;
 }
 
 // The files the rows use, made once in a scratch folder, and the rows run against them.
@@ -212,6 +183,9 @@ class BadInputTable : public ::testing::Test {
     ::chmod(dir.File("unreadable.txt").c_str(), 0);
     fs::create_directories(dir.File("folder"));
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(dir.File("two-2.pdf").c_str(), 0644), 0);
+    ::chmod(dir.Write("read-only.pdf", "old").c_str(), 0444);
+    fs::create_symlink(elsewhere.Write("real.pdf", "old"), dir.File("link.pdf"));
     std::string binary;
     for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
     dir.Write("binary.txt", binary);
@@ -222,11 +196,7 @@ class BadInputTable : public ::testing::Test {
     dir.Write("utf16.txt", utf16);
     dir.Write("long-line.txt", std::string(1 << 20, 'x') + "\n");
     std::string prose;
-    static const char* const kWords[] = {"lorem", "ipsum", "dolor", "sit", "amet", "elit"};
-    for (unsigned i = 0; prose.size() < (3u << 20); ++i) {
-      prose += kWords[(i * 7 + i / 5) % 6];
-      prose += i % 13 == 12 ? "\n" : " ";
-    }
+    while (prose.size() < (3u << 20)) prose += "lorem ipsum dolor sit amet, consectetur elit\n";
     dir.Write("big.txt", prose);
     dir.Write("feeds.txt", std::string(200000, '\f'));
     fs::create_symlink(dir.File("eight.txt"), dir.File("link.txt"));
@@ -258,108 +228,106 @@ class BadInputTable : public ::testing::Test {
     return name.front() == '/' ? name : dir.File(name);
   }
 
-  // Runs every row whose needs `pick` accepts and writes their outcomes to
-  // reliability/<file>.md in the build folder.
-  void RunRows(const std::function<bool(const Row&)>& pick, const std::string& file) {
-    std::ostringstream doc;
+  // Runs `row` and checks what it did; its outcome as the reliability page shows it.
+  std::string RunRow(const Row& row) {
     const std::string out = dir.File("work/out.pdf");
-    const std::string tmp = dir.File("tmp");
     const std::string err = dir.File("err.txt");
-    const std::string ini = dir.File("settings.ini");
-    int ran = 0;
-    for (const Row& row : AllRows()) {
-      if (!pick(row)) continue;
-      ++ran;
-      std::string args_shown = row.args;
-      const std::string unmet = Unmet(row);
-      if (!unmet.empty()) {
-        doc << "| " << row.name << " | " << row.status << " | " << row.said << " | skipped: "
-            << unmet << " |\n";
+    dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n");
+    std::vector<std::string> args = {"--settings", dir.File("settings.ini")};
+    std::string output;  // what -o names
+    std::istringstream words(row.args);
+    for (std::string word; words >> word;) {
+      if (word == "{pdf}") {
+        args.insert(args.end(), {"-P", "Print to PDF", "-o", out, "-m", "duplex", "-q"});
+        output = out;
         continue;
       }
-      const std::string settings_bytes =
-          "[Quireon2]\nLayout= 3\nPrinterMode= 1\n" + row.settings + "\n";
-      dir.Write("settings.ini", settings_bytes);
-      std::vector<std::string> args = {"--settings", ini};
-      const char at = row.args.find('|') != std::string::npos ? '|' : ' ';
-      for (const std::string& word : Split(row.args, at)) {
-        if (word == "{pdf}") {
-          for (const char* w : {"-P", "Print to PDF", "-o", "", "-m", "duplex", "-q"}) {
-            args.push_back(*w != '\0' ? w : out);
-          }
-          continue;
-        }
-        std::string w = word;
-        for (const auto& [mark, path] : std::map<std::string, std::string>{
-                 {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
-          if (w.find(mark) == 0) w = path + w.substr(mark.size());
-        }
-        args.push_back(w);
+      for (const auto& [mark, path] : std::map<std::string, std::string>{
+               {"{source}", Path(row.source)}, {"{dir}", dir.path().string()}}) {
+        if (word.find(mark) == 0) word = path + word.substr(mark.size());
       }
-      args.push_back(Path(row.source));
-      const std::string source_hash = Hash(Path(row.source));
-      fs::remove(out);
-      const std::set<std::string> before = Listing(dir.path());
-      const std::string tmp_dir = row.tmp == "missing" ? dir.File("no-such-folder")
-                                  : row.tmp == "full"  ? dir.File("full")
-                                                       : tmp;
-      const std::set<std::string> tmp_before = Listing(tmp_dir);
-      ScopedEnv tmp_env("TMPDIR", tmp_dir);
-      std::optional<ScopedEnv> cups_env;
-      if (row.tmp == "no-cups") cups_env.emplace("CUPS_SERVER", dir.File("nothing-listens"));
-      Program program(args, err);
-      program.CloseInput();  // standard input at its end
-      const int status = program.Wait(milliseconds(600000));
-      const std::string said = ReadFile(err);
-
-      std::vector<std::string> faults;
-      if (status != row.status) faults.push_back("exit status " + std::to_string(status));
-      if (said.find(row.said) == std::string::npos) faults.push_back("message not said");
-      if (status != 0 && said.empty()) faults.push_back("failed without a word");
-      if (Hash(Path(row.source)) != source_hash) faults.push_back("source changed");
-      if (ReadFile(ini) != settings_bytes) faults.push_back("settings file changed");
-      std::set<std::string> left = Listing(dir.path());
-      for (const std::string& name : before) left.erase(name);
-      left.erase("work/out.pdf");
-      left.erase("work/out-2.pdf");
-      left.erase("err.txt");
-      for (const std::string& name : left) faults.push_back("left " + name);
-      for (const std::string& name : Listing(tmp_dir)) {
-        if (tmp_before.count(name) == 0) faults.push_back("left temp " + name);
-      }
-      if (status == 0 && args.size() > 5 && args[3] == "Print to PDF" && args[5] == out &&
-          ReadFile(out).rfind("%PDF", 0) != 0) {
-        faults.push_back("no PDF");
-      }
-      std::string outcome = "as expected";
-      for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
-      EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
-      // The line saying the expected words, else the last one said.
-      std::string line;
-      for (const std::string& l : Split(said, '\n')) {
-        if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
-      }
-      // The scratch folder's name changes with every run; the page shows it as DIR.
-      for (std::size_t at; (at = line.find(dir.path().string())) != std::string::npos;) {
-        line.replace(at, dir.path().string().size(), "DIR");
-      }
-      for (char& c : line) {
-        if (c == '|') c = '/';
-      }
-      doc << "| " << row.name << " | " << row.status << " | " << row.said << " | " << outcome
-          << " (exit " << status << (line.empty() ? "" : ": " + line) << ") |\n";
+      if (args.back() == "-o") output = word;
+      args.push_back(word);
     }
-    EXPECT_GT(ran, 0);
+    args.push_back(Path(row.source));
+    fs::remove(out);
+    // The program's own settings file, beside it, is never written either.
+    const fs::path own = fs::path(QUIREON2_PRINT_BINARY).parent_path() / "Quireon2.ini";
+    const std::string own_before = fs::exists(own) ? ReadFile(own.string()) : "(none)";
+    std::map<std::string, std::string> before = Snapshot(dir.path());
+    const std::string tmp = row.tmp == "missing" ? dir.File("no-such-folder")
+                            : row.tmp == "full"  ? dir.File("full")
+                                                 : dir.File("tmp");
+    ScopedEnv tmp_env("TMPDIR", tmp);
+    std::optional<ScopedEnv> cups_env;
+    if (row.tmp == "no-cups") cups_env.emplace("CUPS_SERVER", dir.File("nothing-listens"));
+    Program program(args, err);
+    program.CloseInput();  // standard input at its end
+    const int status = program.Wait(milliseconds(600000));
+    const std::string said = ReadFile(err);
+
+    // Nothing but the PDFs asked for and the messages is made, changed or removed, the
+    // temp folder's files included.
+    std::vector<std::string> faults;
+    if (status != row.status) faults.push_back("exit status " + std::to_string(status));
+    if (said.find(row.said) == std::string::npos) faults.push_back("message not said");
+    if (status != 0 && said.empty()) faults.push_back("failed without a word");
+    std::map<std::string, std::string> after = Snapshot(dir.path());
+    for (const char* made : {"work/out.pdf", "work/out-2.pdf", "err.txt"}) {
+      before.erase(made);
+      after.erase(made);
+    }
+    for (const auto& [name, state] : after) {
+      if (before.count(name) == 0) faults.push_back("left " + name);
+      if (before.count(name) != 0 && before[name] != state) faults.push_back("changed " + name);
+    }
+    for (const auto& [name, state] : before) {
+      if (after.count(name) == 0) faults.push_back("removed " + name);
+    }
+    if ((fs::exists(own) ? ReadFile(own.string()) : "(none)") != own_before) {
+      faults.push_back("changed " + own.string());
+    }
+    if (status == 0 && !output.empty() && ReadFile(output).rfind("%PDF", 0) != 0) {
+      faults.push_back("no PDF");
+    }
+    std::string outcome = "as expected";
+    for (const std::string& f : faults) outcome = (f == faults.front() ? "" : outcome + "; ") + f;
+    EXPECT_TRUE(faults.empty()) << row.name << ": " << outcome << "\n" << said;
+    // The line saying the expected words, else the last one said.
+    std::string line;
+    std::istringstream lines(said);
+    for (std::string l; std::getline(lines, l);) {
+      if (line.find(row.said) == std::string::npos || row.said.empty()) line = l;
+    }
+    // The scratch folder's name changes with every run; the page shows it as DIR.
+    for (std::size_t at; (at = line.find(dir.path().string())) != std::string::npos;) {
+      line.replace(at, dir.path().string().size(), "DIR");
+    }
+    std::replace(line.begin(), line.end(), '|', '/');
+    return outcome + " (exit " + std::to_string(status) + (line.empty() ? "" : ": " + line) + ")";
+  }
+
+  // Runs every row `pick` accepts and writes their outcomes to reliability/<file>.md in the
+  // build folder.
+  void RunRows(const std::function<bool(const Row&)>& pick, const std::string& file) {
+    std::ostringstream doc;
+    for (const Row& row : AllRows()) {
+      if (!pick(row)) continue;
+      const std::string unmet = Unmet(row);
+      doc << "| " << row.name << " | " << row.status << " | " << row.said << " | "
+          << (unmet.empty() ? RunRow(row) : "skipped: " + unmet) << " |\n";
+    }
+    EXPECT_NE(doc.str(), "");
     fs::create_directories(QUIREON2_RELIABILITY_DIR);
     std::ofstream(std::string(QUIREON2_RELIABILITY_DIR) + "/" + file + ".md") << doc.str();
   }
 
   ScratchDir dir;
+  ScratchDir elsewhere;  // where a link in `dir` points
   bool full_mounted = false;
 };
 
 TEST_F(BadInputTable, NothingHarmfulHiddenOrLeft) {
-  EXPECT_GE(AllRows().size(), 60u);
   RunRows([](const Row& row) { return row.needs != kCups; }, "local");
 }
 

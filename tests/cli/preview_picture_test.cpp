@@ -73,14 +73,14 @@ TEST(PreviewPicture, MatchesTheSheetThePrinterGets) {
               ": the quick brown fox jumps over the lazy dog.\r\n";
     }
   }
-  const std::string source = dir.Write("eight.txt", text);
-  const std::string settings = dir.Write("settings.ini", "[Quireon2]\nLayout= 3\n");
   const std::string pdf = dir.File("out.pdf"), png = dir.File("sheet.png");
-  const std::string common = std::string(QUIREON2_PRINT_BINARY) + " --settings " +
-                             ShellQuote(settings) + " -P 'Print to PDF' -m duplex --outlines" +
-                             " --header page,file --footer date -q ";
-  ASSERT_TRUE(RunCommand(common + "-o " + ShellQuote(pdf) + " " + ShellQuote(source)));
-  ASSERT_TRUE(RunCommand(common + "--preview 2 -o " + ShellQuote(png) + " " + ShellQuote(source)));
+  const std::string common =
+      std::string(QUIREON2_PRINT_BINARY) + " --settings " +
+      ShellQuote(dir.Write("settings.ini", "[Quireon2]\nLayout= 3\n")) +
+      " -P 'Print to PDF' -m duplex --outlines --header page,file --footer date -q " +
+      ShellQuote(dir.Write("eight.txt", text));
+  ASSERT_TRUE(RunCommand(common + " -o " + ShellQuote(pdf)));
+  ASSERT_TRUE(RunCommand(common + " --preview 2 -o " + ShellQuote(png)));
 
   // Sheet 2 is the job's third and fourth page; its picture holds them side by side.
   for (const char* page : {"3", "4"}) {

@@ -76,13 +76,14 @@ struct Program {
     if (input >= 0) ::close(input);
     input = -1;
   }
-  // The exit status; -1 when a signal ended it, kStillRunning when it runs past `limit`.
+  // The exit status; -1 when a signal ended it (`status` tells which), kStillRunning when it
+  // runs past `limit`.
   int Wait(milliseconds limit = milliseconds(20000)) {
     auto end = std::chrono::steady_clock::now() + limit;
     while (!finished) {
       finished = ::waitpid(pid, &status, WNOHANG) == pid;
       if (finished || std::chrono::steady_clock::now() >= end) break;
-      std::this_thread::sleep_for(milliseconds(10));
+      std::this_thread::sleep_for(milliseconds(2));
     }
     if (!finished) return kStillRunning;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -105,5 +106,25 @@ inline std::vector<std::string> PdfPages(const std::string& pdf) {
   }
   return pages;
 }
+
+// A scratch folder holding a booklet's settings (two-sided printing), and the program run
+// with them.
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  // Runs the program with the settings and `args`, `input` on its standard input and its
+  // standard output into `stdout_path` (empty: the test's own); its exit status.
+  int Run(std::vector<std::string> args, const std::string& input = "",
+          const std::string& stdout_path = "") {
+    args.insert(args.begin(), {"--settings", settings});
+    Program program(args, err, Input::kPipe, stdout_path);
+    program.Give(input);
+    return program.Wait();
+  }
+
+  ScratchDir dir;
+  std::string settings = dir.Write("settings.ini", "[Quireon2]\nLayout= 3\nPrinterMode= 2\n");
+  std::string err = dir.File("err.txt");
+  std::string out = dir.File("out.pdf");
+};
 
 }  // namespace quireon2::testing

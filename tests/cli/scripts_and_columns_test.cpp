@@ -5,35 +5,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/program_run.h"
-#include "platform/surface_test_tools.h"
-#include "support/gtest_support.h"
 
 namespace quireon2::testing {
 namespace {
 
-class PrintedPdf : public ::testing::Test {
+class PrintedPdf : public ProgramRunTest {
  protected:
   // Prints `text` 1 up on A4 with the options `extra`; the exit status.
   int Print(const std::string& text, std::vector<std::string> extra) {
-    extra.insert(extra.begin(), {"--settings", dir.Write("settings.ini", "[Quireon2]\n"), "-P",
-                                 "Print to PDF", "-o", out, "--paper", "A4", "-l", "1", "-yq",
-                                 "--header", "none", "--footer", "none"});
+    extra.insert(extra.begin(), {"-P", "Print to PDF", "-o", out, "--paper", "A4", "-l", "1",
+                                 "-yq", "--header", "none", "--footer", "none"});
     extra.push_back(dir.Write("text.txt", text));
-    Program program(extra, dir.File("err.txt"));
-    program.CloseInput();
-    const int status = program.Wait();
-    messages = ReadFile(dir.File("err.txt"));
-    return status;
+    return Run(extra);
   }
-
-  ScratchDir dir;
-  std::string out = dir.File("out.pdf");
-  std::string messages;
 };
 
 std::string WithoutBlanks(const std::string& text) {
@@ -56,7 +44,7 @@ TEST_F(PrintedPdf, CharactersTheFontLacksPrintFromFontsThatHaveThem) {
                            "ἐν ἀρχῇ ἦν ὁ λόγος\n"
                            "Съешь же ещё\n" +
                            chinese + "\n";
-  ASSERT_EQ(Print(text, {"-z", "10"}), 0) << messages;
+  ASSERT_EQ(Print(text, {"-z", "10"}), 0) << ReadFile(err);
 
   const std::string fonts = RunCommand("pdffonts " + ShellQuote(out)).value_or("");
   EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
@@ -99,7 +87,7 @@ TEST_F(PrintedPdf, TabStopsKeepACHeadersCommentsInOneColumn) {
       "\tchar\t*text;\t\t/* its bytes */\n"
       "};\n";
   ASSERT_EQ(Print(header, {"-f", "DejaVu Sans Mono", "-z", "10", "--tab-stops", "--tab", "8"}), 0)
-      << messages;
+      << ReadFile(err);
   const std::vector<PdfPageText> pages = ReadPdfPages(out);
   ASSERT_EQ(pages.size(), 1u);
   std::vector<double> starts;
