@@ -63,6 +63,20 @@ std::optional<std::string> OutputRefusal(const std::string& path) {
   }
 }
 
+std::string WriteTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path target(path);
+  std::error_code error;
+  // A loop of links gives up where it is; opening the file then says why.
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++hops) {
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  const fs::path resolved = fs::weakly_canonical(target, error);
+  return error ? target.string() : resolved.string();
+}
+
 std::optional<std::string> CopyFileTo(const std::string& path, int fd,
                                       const std::string& fd_name) {
   const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

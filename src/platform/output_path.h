@@ -24,6 +24,10 @@ std::string SuggestedPdfPath(const std::string& document, const std::string& las
 // The reason reads after the path: "is a directory", "is a FIFO", "Permission denied".
 std::optional<std::string> OutputRefusal(const std::string& path);
 
+// The file a write to `path` lands in: through every symlink to its end, also when the last
+// link points at a file not made yet, so replacing that file keeps the links.
+std::string WriteTarget(const std::string& path);
+
 // Writes the whole file at `path` to the open descriptor `fd`, named `fd_name` in a failure
 // ("standard output"). Nothing when all of it was written, else what failed and why.
 std::optional<std::string> CopyFileTo(const std::string& path, int fd, const std::string& fd_name);

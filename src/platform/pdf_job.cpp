@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/interruption.h"
 #include "platform/output_path.h"
@@ -40,9 +39,7 @@ bool JobFile::Open(const std::string& destination) {
     }
     // Through a symlink to its target, so the rename below replaces the file and the link
     // stays.
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(destination, error);
-    target_ = error ? destination : resolved.string();
+    target_ = WriteTarget(destination);
     std::string temp = target_ + ".XXXXXX";
     BlockedSignals blocked;  // named for removal before a signal can end the process
     fd = mkostemp(temp.data(), O_CLOEXEC);

@@ -93,6 +93,7 @@ const std::vector<Row> kRows = {
      "eight.txt", "", kNotRoot},
     // The PDF goes to the link's target, and the link stays.
     {"output through a symlink", "{pdf} -o {dir}/link.pdf", 0, ""},
+    {"output through a symlink to no file yet", "{pdf} -o {dir}/dangling.pdf", 0, ""},
     {"output folder read-only", "{pdf} -o {dir}/ro/out.pdf", 3, "Permission denied", "eight.txt",
      "", kNotRoot},
     {"output folder full", "{pdf} -o {dir}/full/out.pdf", 3, "No space left on device", "eight.txt",
@@ -186,6 +187,7 @@ class BadInputTable : public ::testing::Test {
     ASSERT_EQ(::mkfifo(dir.File("two-2.pdf").c_str(), 0644), 0);
     ::chmod(dir.Write("read-only.pdf", "old").c_str(), 0444);
     fs::create_symlink(elsewhere.Write("real.pdf", "old"), dir.File("link.pdf"));
+    fs::create_symlink(elsewhere.File("new.pdf"), dir.File("dangling.pdf"));
     std::string binary;
     for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
     dir.Write("binary.txt", binary);
