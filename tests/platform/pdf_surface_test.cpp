@@ -57,6 +57,17 @@ class PrintToPdf : public ::testing::Test {
   CupsSurface surface;
 };
 
+// A new "Print to PDF" printer starts on the system's paper, $PAPERSIZE first (A5 is 11).
+TEST_F(PrintToPdf, StartsOnTheSystemsPaper) {
+  std::optional<CupsSurface> fresh;
+  {
+    testing::ScopedEnv paper("PAPERSIZE", "a5");
+    fresh.emplace();
+  }
+  fresh->SelectPrinter(fresh->Printers().size() - 1);
+  EXPECT_EQ(fresh->Papers(kPrintToPdf).in_force, 11);
+}
+
 // A text is measured by its font's own metrics and drawn where it measured, on a page of
 // the paper and orientation set, all of it printable, and the font is embedded.
 TEST_F(PrintToPdf, MeasuresByTheFontsOwnMetricsAndDrawsWhereItMeasured) {
