@@ -103,24 +103,6 @@ TEST(Options, EveryShownSettingGoesToItsControlAndBack) {
   }
 }
 
-// The record every routine draws with: one of the four layouts', never the spare fifth;
-// any other layout is "Subscript out of range".
-TEST(Options, OnlyTheFourLayoutsHaveACurrentRecord) {
-  TestProgram t;
-  for (Integer layout = -1; layout <= 5; ++layout) {
-    t->settings().Layout = layout;
-    const bool exists = layout >= 0 && layout <= 3;
-    try {
-      const LayoutRecord* record = &CurrentLayout(*t);
-      ASSERT_TRUE(exists) << layout;
-      EXPECT_EQ(record, &t->settings_state.layouts[layout]) << layout;
-    } catch (const RuntimeError& error) {
-      EXPECT_FALSE(exists) << layout;
-      EXPECT_EQ(error.number(), 9) << layout;
-    }
-  }
-}
-
 // The printer capability check: landscape decides, the two-sided answer enables option 2.
 TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
   struct Case {

@@ -44,7 +44,6 @@ class LineFileTest : public testing::ProgramTest {
 
 TEST_F(LineFileTest, LfOnlyTextWrapsLikeCrLfALoneCrStaysAndAnEmptySourceIsReported) {
   EXPECT_EQ(WrapText("the quick brown fox\nab\n\nc"), "the quick\r\nbrown fox\r\nab\r\n\r\nc\r\n");
-  EXPECT_EQ(p.prep.CharsPerLine, 12);
   EXPECT_EQ(WrapText("a\rb\r\r\n"), "a\rb\r\r\n");
   t.prompt.Expect("Source File has 0 bytes");
   EXPECT_EQ(WrapText(""), "");

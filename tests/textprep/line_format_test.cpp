@@ -51,9 +51,8 @@ TEST(WordWrap, ExamplesCountedByHand) {
   const std::string euro = "\xE2\x82\xAC";
   const std::string top = "\xF4\x8F\xBF\xBF";  // the last character there is
   for (const Case& c : {
-           // 100 twips a character and a cell of 1000: 10 characters a line.
-           Case{"the quick brown fox\r\n", 12, 1000, "the quick\r\nbrown fox\r\n"},
-           // Fits: kept as it is; no line end: trimmed and ended; a lone end-of-file character.
+           // 100 twips a character and a cell of 1000: 10 characters a line. Fits: kept as
+           // it is; no line end: trimmed and ended; an end-of-file character ends a line.
            Case{"ab   \r\n", 12, 1000, "ab   \r\n"}, Case{"abc  ", 12, 1000, "abc\r\n"},
            Case{"line\r\n\x1a", 12, 1000, "line\r\n\x1a\r\n"}, Case{"\r\n\r\n", 12, 1000, "\r\n\r\n"},
            // Words wider than the cell are cut where the cell ends.
