@@ -2,7 +2,6 @@
 // the recording surface (every character 100 twips wide, see print_fixture.h for the cells).
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,26 +30,16 @@ TEST(PageText, FileTitleAndLineBreaks) {
 
 class RenderTest : public ::testing::Test, public PrintJob {
  protected:
-  // Renders `page` of `pages` into `cell` of `layout`: one line per drawing call, a
-  // colour named only when it is not black.
+  // Renders `page` of `pages` into `cell` of `layout`: one line per drawing call.
   std::string Render(const std::vector<std::string>& pages, int layout, int cell, long page) {
     WritePages(pages, layout);
     LineFileReader file(p.prep.LineFilePath);
     t.surface.ClearLog();
     p.print.CellIndex = static_cast<Integer>(cell);
     RenderPage(p, file, page);
-    std::ostringstream out;
-    for (const auto& c : t.surface.calls()) {
-      if (c.op == "Print") out << "Print \"" << c.text << "\" at " << c.x << ',' << c.y << '\n';
-      if (c.op != "Line" && c.op != "Box") continue;
-      out << c.op << ' ' << c.x << ',' << c.y << " to " << c.x2 << ',' << c.y2;
-      if (c.op == "Box") out << " weight " << c.value;
-      if (!(c.colour == Rgb{})) {
-        out << " colour " << +c.colour.red << ',' << +c.colour.green << ',' << +c.colour.blue;
-      }
-      out << '\n';
-    }
-    return out.str();
+    std::string drawn;
+    for (const auto& c : t.surface.calls()) drawn += Drawing(c);
+    return drawn;
   }
 };
 

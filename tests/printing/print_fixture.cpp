@@ -1,6 +1,8 @@
+// The printing tests' shared job set-up and the readable forms of the surface's log.
 #include "print_fixture.h"
 
 #include <fstream>
+#include <sstream>
 
 #include "textprep/sheet_count.h"
 
@@ -45,23 +47,29 @@ std::vector<std::string> NumberedPages(int n) {
   return pages;
 }
 
+std::string Drawing(const SurfaceCall& c) {
+  std::ostringstream out;
+  if (c.op == "Print") out << "Print \"" << c.text << "\" at " << c.x << ',' << c.y << '\n';
+  if (c.op != "Line" && c.op != "Box") return out.str();
+  out << c.op << ' ' << c.x << ',' << c.y << " to " << c.x2 << ',' << c.y2;
+  if (c.op == "Box") out << " weight " << c.value;
+  if (!(c.colour == Rgb{})) {
+    out << " colour " << +c.colour.red << ',' << +c.colour.green << ',' << +c.colour.blue;
+  }
+  out << '\n';
+  return out.str();
+}
+
 std::string PrintJob::Transcript() const {
-  const LayoutRecord& record = p.settings_state.layouts[p.settings().Layout];
   std::string out, job, side;
   for (const SurfaceCall& c : t.surface.calls()) {
     if (c.op == "Print") {
-      // The last cell whose origin lies above and left of the text.
-      int cell = 0;
-      for (int i = 1; i <= record.cell_count; ++i) {
-        if (c.x >= record.x[i] && c.y >= record.y[i]) cell = i;
-      }
-      side += (side.empty() ? "" : " ") + std::to_string(cell) + ":" + c.text;
+      side += (side.empty() ? "" : " ") + c.text;
     } else if (c.op == "NewPage" || c.op == "EndDoc" || c.op == "AbortDoc") {
       job += (job.empty() ? "" : ", ") + (side.empty() ? "blank" : side);
       side.clear();
       if (c.op == "NewPage") continue;
-      out += "job " + std::to_string(c.job) + ": " + job;
-      out += c.op == "AbortDoc" ? " aborted\n" : "\n";
+      out += "job " + std::to_string(c.job) + ": " + job + (c.op == "AbortDoc" ? " aborted\n" : "\n");
       job.clear();
     }
   }

@@ -1,5 +1,5 @@
 // Shared set-up for the printing tests: fixed cell geometry, a line file written page by
-// page, and a transcript of what the recording surface received, job by job.
+// page, and readable forms of what the recording surface received.
 #pragma once
 
 #include <string>
@@ -24,9 +24,8 @@ class PrintJob {
   // fills LineFilePath, PageStart, TotalPages, SheetCount, Layout and PrintOrientation.
   void WritePages(const std::vector<std::string>& pages, int layout);
 
-  // One line per job the surface received: "job J: SIDE, SIDE, ..." where a side lists
-  // "CELL:TEXT" in the order drawn, or "blank"; a dropped job ends with " aborted". The
-  // cell of a text is found from where it was printed.
+  // One line per job the surface received: "job J: SIDE, SIDE, ..." where a side lists the
+  // texts in the order drawn, or "blank"; a dropped job ends with " aborted".
   std::string Transcript() const;
 
   TestProgram t;
@@ -36,5 +35,9 @@ class PrintJob {
 
 // n pages whose text is "1\r\n", "2\r\n", ...
 std::vector<std::string> NumberedPages(int n);
+
+// A text, line or box call as one line ('Print "text" at x,y', 'Box x,y to x2,y2 weight w',
+// a colour named only when it is not black); nothing for any other call.
+std::string Drawing(const SurfaceCall& call);
 
 }  // namespace quireon2::testing

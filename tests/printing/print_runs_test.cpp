@@ -1,9 +1,11 @@
 // The print runs on the recording surface: the prompt between the passes, duplex, status,
-// progress, failures and how each run ends.
+// progress, failures and how each run ends; and the sheet preview of each run, which must
+// show every side as the run feeds and draws it.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "print_fixture.h"
 #include "printing/print_runs.h"
+#include "printing/sheet_preview.h"
 
 namespace quireon2::testing {
 namespace {
@@ -33,12 +36,7 @@ std::string Join(const std::vector<T>& items) {
 }
 
 int OpenDescriptors() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d) != nullptr) ++n;
-    closedir(d);
-  }
-  return n;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // A job of `pages` numbered pages; `signatures` other than 0 turns signatures on.
@@ -51,9 +49,48 @@ struct Job : PrintJob {
   }
 };
 
+// The drawing of every side the preview plans, in the order the print run feeds them: in
+// one pass the sheets go through front then back; in two, all fronts first.
+std::vector<std::string> PreviewedSides(Job& run) {
+  struct Fed { int pass; long fed; std::string drawing; };
+  std::vector<Fed> fed;
+  for (long sheet = 1; sheet <= PreviewSheetCount(run.p); ++sheet) {
+    const SheetPlan plan = PlanSheet(run.p, sheet);
+    EXPECT_FALSE(DrawSheet(run.p, sheet, 96).failure) << sheet;
+    for (int side = 0; side < 2; ++side) {
+      const SidePlan& s = plan.sides[side];
+      if (!s.printed) continue;
+      std::string drawing;  // each printed side is a picture of its own
+      for (const SurfaceCall& c : run.t.surface.pictures().at(fed.size())) drawing += Drawing(c);
+      fed.push_back({s.pass == 0 ? 1 : s.pass, s.pass == 0 ? 2 * s.fed + side : s.fed, drawing});
+    }
+  }
+  std::stable_sort(fed.begin(), fed.end(), [](const Fed& a, const Fed& b) {
+    return a.pass != b.pass ? a.pass < b.pass : a.fed < b.fed;
+  });
+  std::vector<std::string> sides;
+  for (const Fed& side : fed) sides.push_back(side.drawing);
+  return sides;
+}
+
+// The drawing of every side the printer received.
+std::vector<std::string> PrintedSides(const Job& run) {
+  std::vector<std::string> sides(1);
+  for (const SurfaceCall& c : run.t.surface.calls()) {
+    if (c.op == "NewPage" || c.op == "EndDoc") {
+      sides.emplace_back();
+    } else {
+      sides.back() += Drawing(c);
+    }
+  }
+  sides.pop_back();  // after the last page end
+  return sides;
+}
+
 // Which page lands where the end-to-end table on "Print to PDF" checks for every mode;
 // here the outcome, the prompt, the status messages, the progress bar, each job's pages,
-// and duplex: 3 from the first drawing to the end of a two-sided job, then the old value.
+// duplex (3 from the first drawing to the end of a two-sided job, then the old value), and
+// the preview made first, which must leave nothing behind that changes the run.
 TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
   // The paper prompt, answered with `answer`, or none; the pages of each job sent; the
   // status messages, joined by '|'; every value the progress bar was set to.
@@ -72,7 +109,10 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
       {"booklet 10, flipped", 10, booklet, 1, 0, kInsert, ok, "3|3", kTwoJobs, "33|66|100|33|66"},
       {"booklet of 1 page: a blank back", 1, booklet, 1, 0, kInsert, ok, "1|1", kTwoJobs, "100"},
       {"2 signatures of 16, duplex", 16, booklet, 2, 2, nullptr, ok, "8", kDoubleSided, ""},
-      {"2 signatures of 16, ink jet", 16, booklet, 3, 2, kFlip, ok, "4|4", kTwoJobs, ""},
+      // 20 pages need 5 sheets: 2 signatures of 3, the last partly blank.
+      {"2 signatures of 20, laser straight", 20, booklet, 0, 2, kFlip, ok, "6|6", kTwoJobs, ""},
+      {"2 signatures of 20, flipped", 20, booklet, 1, 2, kInsert, ok, "6|6", kTwoJobs, ""},
+      {"2 signatures of 20, ink jet", 20, booklet, 3, 2, kFlip, ok, "6|6", kTwoJobs, ""},
       {"2 signatures of 16, cancel", 16, booklet, 3, 2, kFlip, Answer::kCancel, "4", kCancelled, ""},
       {"negative signatures", 8, booklet, 2, -2, nullptr, ok, "", kDoubleSided, ""},
       {"4 up of 6 pages", 6, kLayout4Up, 1, 0, nullptr, ok, "2",
@@ -85,8 +125,12 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
   };
   for (const Case& c : cases) {
     Job run(c.pages, c.layout, c.mode, c.signatures);
-    if (c.prompt) run.t.prompt.Expect(c.prompt, c.answer);
+    Settings& s = run.p.settings();
+    s.DoBox = s.DoHeader = s.HPgNumber = s.DoFooter = s.FCurDate = 1;
     run.t.surface.SetDuplex(kDuplexLongEdge);
+    const std::vector<std::string> previewed = PreviewedSides(run);
+    EXPECT_EQ(run.t.surface.jobs_started(), 0) << c.name;
+    if (c.prompt) run.t.prompt.Expect(c.prompt, c.answer);
     run.t.surface.ClearLog();
     const Outcome outcome = PrintNow(run.p);
     EXPECT_EQ(outcome.kind, c.answer == ok ? OutcomeKind::kSucceeded : OutcomeKind::kCancelled)
@@ -107,6 +151,10 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
     EXPECT_EQ(Join(std::vector<int>(duplex.begin(), duplex.end())),
               jobs.empty() ? "" : c.mode == 2 ? "3" : "2") << c.name;
     EXPECT_EQ(run.t.surface.Duplex(), kDuplexLongEdge) << c.name;
+    // A negative signature count prints nothing; what its preview should show is not settled.
+    if (outcome.kind == OutcomeKind::kSucceeded && c.signatures >= 0) {
+      EXPECT_EQ(previewed, PrintedSides(run)) << c.name;
+    }
   }
 }
 
@@ -128,10 +176,10 @@ TEST(PrintRuns, FailuresEndTheRunWithTheirOutcomeAndMessages) {
        "Printing  Booklet |Printing Side 1|Printing Double Sided", nullptr},
       // The third printed line is page 7, the back of the first sheet.
       {8, kLayoutBooklet, 2, 0, kFailThirdLine, printer, kPrinterError, {"Printer error"},
-       "job 1: 2:1 1:8, blank aborted\n", "Printing  Booklet |Printing Side 1|Printing Duplex",
-       "job 2: 2:1 1:8, 2:7 1:2, 2:3 1:6, 2:5 1:4\n"},
+       "job 1: 1 8, blank aborted\n", "Printing  Booklet |Printing Side 1|Printing Duplex",
+       "job 2: 1 8, 7 2, 3 6, 5 4\n"},
       {4, kLayout1Up, 1, 0, kFailSecondPage, printer, kPrinterError, {"Printer error"},
-       "job 1: 1:1, 1:2 aborted\n", "Printing  1 Up ", "job 2: 1:1, 1:2, 1:3, 1:4\n"},
+       "job 1: 1, 2 aborted\n", "Printing  1 Up ", "job 2: 1, 2, 3, 4\n"},
       {8, kLayoutBooklet, 2, 0, kZeroSignatures, printer, kDivisionByZero, {"Division by zero"},
        "", "Printing  Booklet |Printing Side 1", nullptr},
       // A booklet that cannot open its line file opens no job and says so twice.

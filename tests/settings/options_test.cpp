@@ -1,9 +1,10 @@
-// Settings to window controls and printer, and back.
+// Settings to window controls and printer, and back, and the check of the printer itself.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "interfaces/printer_surface.h"
+#include "settings/capability.h"
 #include "settings/runtime_failure.h"
 #include "settings/settings_file.h"
 #include "support/gtest_support.h"
@@ -13,8 +14,10 @@ namespace {
 
 using testing::TestProgram;
 
+// The window shows the booklet as the 2-up option with the booklet box; an option that is
+// none of the three leaves Layout as it was.
 TEST(Options, LayoutMapsToTheOptionAndTheBookletBoxBothWays) {
-  struct Case { Integer layout, do_book; int start_option, start_booklet, want_option, want_booklet; };
+  struct Case { Integer layout, do_book; int start_option, start_booklet, option, booklet; };
   for (const Case& c : {Case{0, 1, 1, 1, 0, 0}, Case{1, 1, 1, 1, 1, 0}, Case{2, 0, 1, 1, 2, 0},
                         Case{3, 0, 2, 0, 1, 1}, Case{3, 1, 1, 1, 1, 1}}) {
     TestProgram t;
@@ -23,18 +26,18 @@ TEST(Options, LayoutMapsToTheOptionAndTheBookletBoxBothWays) {
     t->settings().Layout = c.layout;
     t->settings().DoBook = c.do_book;
     SetOptions(*t);
-    EXPECT_EQ(t.window.SelectedLayoutOption(), c.want_option) << "Layout " << c.layout;
-    EXPECT_EQ(t.window.CheckValue(CheckBox::kDoBooklet), c.want_booklet) << c.layout;
+    EXPECT_EQ(t.window.SelectedLayoutOption(), c.option) << "Layout " << c.layout;
+    EXPECT_EQ(t.window.CheckValue(CheckBox::kDoBooklet), c.booklet) << "Layout " << c.layout;
   }
-  struct Back { int option, booklet; Integer want; };
   TestProgram t;
-  for (const Back& c : {Back{0, 1, 0}, Back{2, 1, 2}, Back{-1, 1, 2}, Back{-1, 0, 2}}) {
+  for (const Case& c : {Case{0, 1, 0, 1, 0, 0}, Case{2, 1, 2, 1, 0, 0}, Case{2, 1, -1, 1, 0, 0},
+                        Case{2, 0, -1, 0, 0, 0}}) {
     t->settings().Layout = 2;
-    t.window.SelectLayoutOption(c.option);
-    t.window.SetCheckValue(CheckBox::kDoBooklet, c.booklet);
+    t.window.SelectLayoutOption(c.start_option);
+    t.window.SetCheckValue(CheckBox::kDoBooklet, c.start_booklet);
     GetOptions(*t);
-    EXPECT_EQ(t->settings().Layout, c.want) << "option " << c.option << " booklet " << c.booklet;
-    EXPECT_EQ(t->settings().DoBook, c.booklet);
+    EXPECT_EQ(t->settings().Layout, c.layout) << "option " << c.start_option;
+    EXPECT_EQ(t->settings().DoBook, c.do_book) << "option " << c.start_option;
   }
 }
 
@@ -100,19 +103,35 @@ TEST(Options, EveryShownSettingGoesToItsControlAndBack) {
   }
 }
 
-// The record every routine draws with: one of the four layouts', never the spare fifth;
-// any other layout is "Subscript out of range".
-TEST(Options, OnlyTheFourLayoutsHaveACurrentRecord) {
-  TestProgram t;
-  for (Integer layout = -1; layout <= 5; ++layout) {
-    t->settings().Layout = layout;
-    try {
-      const LayoutRecord* record = &CurrentLayout(*t);
-      EXPECT_EQ(record, &t->settings_state.layouts.at(static_cast<std::size_t>(layout))) << layout;
-    } catch (const RuntimeError& error) {
-      EXPECT_TRUE(layout < 0 || layout > 3) << layout;
-      EXPECT_EQ(error.number(), 9) << layout;
-    }
+// The printer capability check: landscape decides, the two-sided answer enables option 2.
+TEST(PrinterUnsuitable, LandscapeDecidesAndTwoSidedEnablesOptionTwo) {
+  struct Case {
+    int two_sided, landscape;
+    Integer do_book;
+    bool start_enabled, want_unsuitable, want_enabled, raises = false;
+  };
+  // DoBook 0 leaves the option as it was; no answer counts as two-sided and lets the printer
+  // pass; a query that raises is no answer.
+  for (const Case& c : {Case{1, 90, 0, true, false, true}, Case{1, 90, 0, false, false, false},
+                        Case{1, 270, 1, false, false, true}, Case{0, 90, 1, true, false, false},
+                        Case{-1, 90, 1, false, false, true}, Case{1, 0, 1, false, true, true},
+                        Case{0, 0, 0, true, true, false}, Case{1, -1, 0, true, false, true},
+                        Case{0, 0, 1, false, false, true, true}}) {
+    testing::RecordedPrinter printer;
+    printer.two_sided = c.two_sided;
+    printer.landscape = c.landscape;
+    testing::TestProgram t({printer});
+    if (c.raises) t.surface.FailOnCall("DeviceCapabilities", 0, {kPrinterError, "Printer error"});
+    t->settings().DoBook = c.do_book;
+    t.window.EnablePrinterMode(2, c.start_enabled);
+    t.window.SetPrinterMode(2);
+    const std::string label = std::to_string(c.two_sided) + " " + std::to_string(c.landscape) +
+                              " DoBook " + std::to_string(c.do_book);
+    EXPECT_EQ(PrinterUnsuitable(*t), c.want_unsuitable) << label;
+    EXPECT_EQ(t.window.IsPrinterModeEnabled(2), c.want_enabled) << label;
+    EXPECT_EQ(t.window.GetPrinterMode(), 2) << label;  // the selection stays
+    for (int other : {0, 1, 3}) EXPECT_TRUE(t.window.IsPrinterModeEnabled(other)) << label;
+    EXPECT_EQ(t->settings_state.checked_device_name, "Test Printer");
   }
 }
 

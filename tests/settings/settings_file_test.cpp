@@ -85,6 +85,10 @@ TEST_F(SettingsFileTest, EveryStoredValueSurvivesALoadAndASave) {
 // A loaded value comes back out of the next save: read from the start of its text, cut to
 // its buffer, or replaced by the default when out of range.
 TEST_F(SettingsFileTest, OddValuesLoadAsTheNextSaveShows) {
+  // A source path of exactly 127 characters survives; one more is cut and so names no file.
+  const std::string folder = dir.path().string() + "/";
+  const std::string fits = dir.Write(std::string(127 - folder.size(), 'a'), "x");
+  const std::string too_long = dir.Write(std::string(128 - folder.size(), 'b'), "x");
   struct Case { std::string lines, saved; };
   for (const Case& c : {
            Case{"Layout=7", "Layout= 3"}, Case{"DoBox=2", "DoBox= 0"},
@@ -104,6 +108,9 @@ TEST_F(SettingsFileTest, OddValuesLoadAsTheNextSaveShows) {
            Case{std::string("Layout 2 font=Mo \t\0no", 21), "Layout 2 font=Mo"},
            Case{"Layout 3 font=" + std::string(62, 'F') + " x", "Layout 3 font=" + std::string(62, 'F')},
            Case{"Layout 0 font=Mono \rSans", "Layout 0 font=Mono"},  // a CR cannot be saved
+           // A source file that is gone, or cannot be one, loads empty.
+           Case{"TextFile=" + fits, "TextFile=" + fits}, Case{"TextFile=" + too_long, "TextFile="},
+           Case{"TextFile=" + dir.File("gone.txt"), "TextFile="}, Case{"TextFile=" + folder, "TextFile="},
        }) {
     LoadSection(c.lines + "\n");
     ASSERT_TRUE(SaveSettings(p));
@@ -114,20 +121,7 @@ TEST_F(SettingsFileTest, OddValuesLoadAsTheNextSaveShows) {
     LoadSection("CurrentFont=" + std::string(before, 'F') + "\xC3\xA9\n");
     EXPECT_EQ(p.settings().CurrentFont, std::string(before == 70 ? 63 : 62, 'F'));
   }
-}
-
-TEST_F(SettingsFileTest, ASourceFileThatIsGoneLoadsEmpty) {
-  // A path of exactly 127 characters survives; one more is cut and so names no file.
-  const std::string folder = dir.path().string() + "/";
-  const std::string fits = dir.Write(std::string(127 - folder.size(), 'a'), "x");
-  const std::string too_long = dir.Write(std::string(128 - folder.size(), 'b'), "x");
-  struct Case { std::string stored, want; };
-  for (const Case& c : {Case{fits, fits}, Case{too_long, ""}, Case{dir.File("gone.txt"), ""},
-                        Case{dir.path().string(), ""}}) {
-    LoadSection("TextFile=" + c.stored + "\n");
-    EXPECT_EQ(p.settings().TextFile, c.want) << c.stored;
-  }
-  // A name with a line break is not saved: it would split its line and inject keys.
+  // A source name with a line break is not saved: it would split its line and inject keys.
   p.settings().TextFile = "/tmp/a.txt\n[Quireon2]\nLayout= 0";
   ASSERT_TRUE(SaveSettings(p));
   EXPECT_TRUE(IniHas("TextFile="));

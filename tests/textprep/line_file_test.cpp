@@ -44,22 +44,9 @@ class LineFileTest : public testing::ProgramTest {
 
 TEST_F(LineFileTest, LfOnlyTextWrapsLikeCrLfALoneCrStaysAndAnEmptySourceIsReported) {
   EXPECT_EQ(WrapText("the quick brown fox\nab\n\nc"), "the quick\r\nbrown fox\r\nab\r\n\r\nc\r\n");
-  EXPECT_EQ(p.prep.CharsPerLine, 12);
   EXPECT_EQ(WrapText("a\rb\r\r\n"), "a\rb\r\r\n");
   t.prompt.Expect("Source File has 0 bytes");
   EXPECT_EQ(WrapText(""), "");
-}
-
-TEST_F(LineFileTest, TabWidthsFromTheTabBox) {
-  p.settings_state.layouts[kLayoutBooklet].cell_width = 10000;
-  t.window.SetText(TextBox::kTCount, "0");
-  EXPECT_EQ(WrapText("a\tb\r\n"), "ab\r\n");
-  t.window.SetText(TextBox::kTCount, " 8 ");
-  EXPECT_EQ(WrapText("a\tb\r\n\tc\r\n"), "a        b\r\n        c\r\n");
-  EXPECT_EQ(p.settings().TCount, 8);
-  t.window.SetCheckValue(CheckBox::kDoTabEx, 0);
-  EXPECT_EQ(WrapText("a\tb\r\n"), "a\tb\r\n");
-  EXPECT_EQ(p.settings().ExpandTab, 0);
 }
 
 // Random prose through the writer, the source read in chunks of every size: every printed
@@ -142,19 +129,6 @@ TEST_F(LineFileTest, PlainCopyIsByteExact) {
   EXPECT_EQ(ReadFile(line_file), bytes);
   EXPECT_EQ(t.status.messages, std::vector<std::string>{"Making Temp File"});
   EXPECT_EQ(t.status.progress_calls.size(), 10u);
-}
-
-TEST_F(LineFileTest, BadTabBoxStopsBeforeAnyFile) {
-  const std::string source = dir.Write("s.txt", "a\tb\r\n");
-  for (const char* text : {"abc", "-1", "100", "", "5x"}) {
-    t.window.SetText(TextBox::kTCount, text);
-    t.prompt.Expect(std::string("The tab width must be a whole number from 0 to 99, not \"") +
-                    text + "\"");
-    EXPECT_FALSE(WrapToLineFile(p, source, line_file)) << text;
-    EXPECT_FALSE(fs::exists(line_file)) << text;
-  }
-  t.window.SetText(TextBox::kTCount, "99");
-  EXPECT_TRUE(ReadTabWidth(p));
 }
 
 TEST_F(LineFileTest, FailuresLeaveNoLineFileAndEveryOtherFileAlone) {

