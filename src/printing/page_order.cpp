@@ -21,7 +21,7 @@ SidePages SignatureSide(long sheets_per_sig, long signature, long sheet, int sid
 }
 
 std::optional<long> SheetsPerSignature(long sheet_count, long sig_count) {
-  if (sig_count == 0) return std::nullopt;
+  if (sig_count <= 0) return std::nullopt;
   return CeilDiv(sheet_count, sig_count);
 }
 

@@ -22,8 +22,8 @@ SidePages BookletSide(long sheet_count, long sheet, int side);
 // booklet of `sheets_per_sig` sheets holding the next 4 x sheets_per_sig pages.
 SidePages SignatureSide(long sheets_per_sig, long signature, long sheet, int side);
 
-// Sheets in each signature: sheet_count / sig_count rounded up (toward zero, plus one when
-// a remainder is left). Nothing for 0 signatures, where the division cannot be made.
+// Sheets in each signature: sheet_count / sig_count rounded up. Nothing for no signatures
+// or fewer, which hold no sheet at all.
 std::optional<long> SheetsPerSignature(long sheet_count, long sig_count);
 
 // Where page `page` of `total_pages` goes in the n-up layouts (0 1 up, 1 2 up, 2 4 up):

@@ -114,7 +114,6 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
       {"2 signatures of 20, flipped", 20, booklet, 1, 2, kInsert, ok, "6|6", kTwoJobs, ""},
       {"2 signatures of 20, ink jet", 20, booklet, 3, 2, kFlip, ok, "6|6", kTwoJobs, ""},
       {"2 signatures of 16, cancel", 16, booklet, 3, 2, kFlip, Answer::kCancel, "4", kCancelled, ""},
-      {"negative signatures", 8, booklet, 2, -2, nullptr, ok, "", kDoubleSided, ""},
       {"4 up of 6 pages", 6, kLayout4Up, 1, 0, nullptr, ok, "2",
        "Printing  4 Up |Printing Completed", "16|33|50|66|83|100"},
       {"2 up of 3 pages", 3, kLayout2Up, 1, 0, nullptr, ok, "2", "Printing  2 Up |Printing Completed",
@@ -151,8 +150,7 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
     EXPECT_EQ(Join(std::vector<int>(duplex.begin(), duplex.end())),
               jobs.empty() ? "" : c.mode == 2 ? "3" : "2") << c.name;
     EXPECT_EQ(run.t.surface.Duplex(), kDuplexLongEdge) << c.name;
-    // A negative signature count prints nothing; what its preview should show is not settled.
-    if (outcome.kind == OutcomeKind::kSucceeded && c.signatures >= 0) {
+    if (outcome.kind == OutcomeKind::kSucceeded) {
       EXPECT_EQ(previewed, PrintedSides(run)) << c.name;
     }
   }
@@ -163,7 +161,8 @@ TEST(PrintRuns, PromptStatusAndProgressOfEachRun) {
 // old duplex value back and the line file closed. A run after a failed one starts a job
 // of its own.
 TEST(PrintRuns, FailuresEndTheRunWithTheirOutcomeAndMessages) {
-  enum Fault { kOneSided, kFailThirdLine, kFailSecondPage, kNoLineFile, kZeroSignatures };
+  enum Fault { kOneSided, kFailThirdLine, kFailSecondPage, kNoLineFile, kZeroSignatures,
+               kNegativeSignatures };
   // The last: the transcript of the next run, or none.
   struct Case { int pages, layout, mode, signatures; Fault fault; OutcomeKind kind; int number;
                 std::vector<std::string> messages; const char* transcript, *status, *retry; };
@@ -182,6 +181,10 @@ TEST(PrintRuns, FailuresEndTheRunWithTheirOutcomeAndMessages) {
        "job 1: 1, 2 aborted\n", "Printing  1 Up ", "job 2: 1, 2, 3, 4\n"},
       {8, kLayoutBooklet, 2, 0, kZeroSignatures, printer, kDivisionByZero, {"Division by zero"},
        "", "Printing  Booklet |Printing Side 1", nullptr},
+      // Printing no signature at all would be reported complete.
+      {8, kLayoutBooklet, 2, -2, kNegativeSignatures, printer, kDivisionByZero,
+       {"Signatures per book must be 1 or more, not -2."}, "", "Printing  Booklet |Printing Side 1",
+       nullptr},
       // A booklet that cannot open its line file opens no job and says so twice.
       {8, kLayoutBooklet, 1, 0, kNoLineFile, OutcomeKind::kSourceFailed, kFileNotFound,
        {"Error: File not found", "error File not found"}, "", "Printing  Booklet ", nullptr},
