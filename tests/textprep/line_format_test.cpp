@@ -104,6 +104,7 @@ TEST(TabStops, ReachTheNextMultipleOfTheWidthWhereverTheChunksEnd) {
       // One column a character, whatever its bytes; a combining mark takes none.
       {"\xC3\xA9t\xC3\xA9\tx", 4, "\xC3\xA9t\xC3\xA9 x"},
       {"e\xCC\x81" "e\xCC\x81\tx", 4, "e\xCC\x81" "e\xCC\x81  x"},
+      {"ax\xE2\x83\x97\ty", 4, "ax\xE2\x83\x97  y"},  // a mark of three bytes (U+20D7)
       {"\xE4\xB8\xAD\xF0\x9F\x98\x80\tx", 4, "\xE4\xB8\xAD\xF0\x9F\x98\x80  x"},
       // A byte that starts no whole character is one column of its own.
       {"\xE9\xE4\tx\xE4", 4, "\xE9\xE4  x\xE4"},
