@@ -108,6 +108,24 @@ TEST_F(LayoutMetrics, SettingsThatLeaveNoRoomAreNamed) {
   }
 }
 
+// A cell pushed up off the page keeps room while one whole line of it is on the page: the
+// 1-up cell is 15840 - 2 x 720 twips high and starts at 720 + OffsetTop; a line is 200.
+TEST_F(LayoutMetrics, ACellWithOneLineLeftOnThePageStillPrints) {
+  Settings& s = p.settings();
+  s.Layout = kLayout1Up, s.YEdgeBorder1 = 720, s.LineMultiple = 1;
+  ComputeLayoutMetrics(p, 0);
+  for (const Integer offset : {-14920, -14921}) {
+    s.OffsetTop = offset;
+    const bool room = offset == -14920;
+    if (!room) {
+      t.prompt.Expect("The settings leave no room for a line: YEdgeBorder1= 720, OffsetTop=" +
+                      std::to_string(offset) + " put a cell off the page");
+    }
+    EXPECT_EQ(CheckRoomForLines(p).kind,
+              room ? OutcomeKind::kSucceeded : OutcomeKind::kSourceFailed) << offset;
+  }
+}
+
 TEST_F(LayoutMetrics, FontSizeSetsTheCurrentLayoutsLineHeight) {
   p.settings().Layout = kLayout2Up;
   t.surface.metrics().text_height_twips = 187;
