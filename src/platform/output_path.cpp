@@ -43,7 +43,10 @@ std::optional<std::string> OutputRefusal(const std::string& path) {
   struct stat st {};
   // No file there (or none to be seen): whether its folder takes a new one shows when the
   // job's file is made.
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ELOOP) return std::string(std::strerror(errno));  // a loop of links
+    return std::nullopt;
+  }
   switch (st.st_mode & S_IFMT) {
     case S_IFREG:
       if (::access(path.c_str(), W_OK) != 0) return std::string(std::strerror(errno));
@@ -67,7 +70,7 @@ std::string WriteTarget(const std::string& path) {
   namespace fs = std::filesystem;
   fs::path target(path);
   std::error_code error;
-  // A loop of links gives up where it is; opening the file then says why.
+  // A loop of links is refused before a job gets here; the hops are bounded all the same.
   for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, error)); ++hops) {
     const fs::path next = fs::read_symlink(target, error);
     if (error) break;

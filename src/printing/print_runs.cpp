@@ -291,7 +291,7 @@ Outcome PrintSignatures(Program& p) {
     const long g_count = p.print.SigCount;
     // A negative count would print nothing and still report the run complete.
     if (g_count < 0) {
-      RaiseFailure(kDivisionByZero, "Signatures per book must be 1 or more, not " +
+      RaiseFailure(kInvalidProcedureCall, "Signatures per book must be 1 or more, not " +
                                         std::to_string(g_count) + ".");
     }
     const std::optional<long> per_sig = SheetsPerSignature(p.prep.SheetCount, g_count);

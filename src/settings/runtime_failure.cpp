@@ -8,6 +8,7 @@ namespace quireon2 {
 
 std::string FailureDescription(int number) {
   switch (number) {
+    case kInvalidProcedureCall: return "Invalid procedure call or argument";
     case kOverflow: return "Overflow";
     case kSubscriptOutOfRange: return "Subscript out of range";
     case kDivisionByZero: return "Division by zero";

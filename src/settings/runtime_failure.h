@@ -10,6 +10,7 @@ namespace quireon2 {
 
 // The failure numbers the program knows by name.
 enum FailureNumber : int {
+  kInvalidProcedureCall = 5,
   kOverflow = 6,
   kSubscriptOutOfRange = 9,
   kDivisionByZero = 11,

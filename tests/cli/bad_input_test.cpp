@@ -94,6 +94,7 @@ const std::vector<Row> kRows = {
     // The PDF goes to the link's target, and the link stays.
     {"output through a symlink", "{pdf} -o {dir}/link.pdf", 0, ""},
     {"output through a symlink to no file yet", "{pdf} -o {dir}/dangling.pdf", 0, ""},
+    {"output a loop of symlinks", "{pdf} -o {dir}/loop.pdf", 1, "Too many levels of symbolic links"},
     {"output folder read-only", "{pdf} -o {dir}/ro/out.pdf", 3, "Permission denied", "eight.txt",
      "", kNotRoot},
     {"output folder full", "{pdf} -o {dir}/full/out.pdf", 3, "No space left on device", "eight.txt",
@@ -188,6 +189,7 @@ class BadInputTable : public ::testing::Test {
     ::chmod(dir.Write("read-only.pdf", "old").c_str(), 0444);
     fs::create_symlink(elsewhere.Write("real.pdf", "old"), dir.File("link.pdf"));
     fs::create_symlink(elsewhere.File("new.pdf"), dir.File("dangling.pdf"));
+    fs::create_symlink(dir.File("loop.pdf"), dir.File("loop.pdf"));
     std::string binary;
     for (unsigned i = 0; i < 20000; ++i) binary += static_cast<char>((i * 2654435761u) >> 13);
     dir.Write("binary.txt", binary);

@@ -182,7 +182,7 @@ TEST(PrintRuns, FailuresEndTheRunWithTheirOutcomeAndMessages) {
       {8, kLayoutBooklet, 2, 0, kZeroSignatures, printer, kDivisionByZero, {"Division by zero"},
        "", "Printing  Booklet |Printing Side 1", nullptr},
       // Printing no signature at all would be reported complete.
-      {8, kLayoutBooklet, 2, -2, kNegativeSignatures, printer, kDivisionByZero,
+      {8, kLayoutBooklet, 2, -2, kNegativeSignatures, printer, kInvalidProcedureCall,
        {"Signatures per book must be 1 or more, not -2."}, "", "Printing  Booklet |Printing Side 1",
        nullptr},
       // A booklet that cannot open its line file opens no job and says so twice.
