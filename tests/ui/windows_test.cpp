@@ -1,0 +1,675 @@
+// The windows driven through their real widgets on the test fakes, as a desktop user meets
+// them. The main window: start-up from stored settings, the option rules, access keys and
+// the desktop's keys, file names typed, browsed for, dropped and handed over by a second
+// start, and shutdown. The status window with its sheet preview, and the printer and font
+// dialogs. ctest runs this under a comma locale, which QApplication takes on: stored
+// numbers must still be read and written with a point.
+#include <QtTest>
+#include <QtWidgets>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "cli/marker_pages.h"
+#include "platform/single_copy_lock.h"
+#include "support/test_program.h"
+#include "textprep/layout_metrics.h"
+#include "textprep/prep_run.h"
+#include "ui/font_dlg.h"
+#include "ui/frm_main.h"
+#include "ui/frm_preview.h"
+#include "ui/frm_status.h"
+#include "ui/pdf_save.h"
+#include "ui/pictures.h"
+#include "ui/printer_dialogs.h"
+#include "ui/prt_dlg.h"
+#include "ui/source_file.h"
+
+using namespace quireon2;
+using namespace quireon2::testing;
+using quireon2::ui::FrmMain;
+using quireon2::ui::PrtDlg;
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+RecordedPrinter Printer(const std::string& name, int two_sided = 1, int landscape = 90) {
+  RecordedPrinter printer;
+  printer.name = name;
+  printer.two_sided = two_sided;
+  printer.landscape = landscape;
+  return printer;
+}
+
+// Clicks a check box or option button on its indicator, where every style takes a click.
+void Click(QAbstractButton* button) {
+  QVERIFY(button != nullptr);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// The main window on one program with the recording surface and the scripted prompt, a
+// scratch folder for its files, and in place of the status window a count of requests.
+struct WindowHarness : TestProgram {
+  QTemporaryDir dir;
+  ui::StartupEnvironment env;
+  int ended = 0, status_windows = 0;
+  std::unique_ptr<FrmMain> main;
+
+  explicit WindowHarness(std::vector<RecordedPrinter> printers = {Printer("Test Printer")})
+      : TestProgram(std::move(printers)) {
+    env.ini_path = Path("Quireon2.ini");
+    env.help_path = Path("quireon2.html");
+    env.end_process = [this] { ++ended; };
+    env.run_status_window = [this](Program&, QWidget*) { ++status_windows; };
+  }
+  ~WindowHarness() {
+    const std::string problems = prompt.Problems();
+    if (!problems.empty()) QTest::qFail(problems.c_str(), __FILE__, __LINE__);
+  }
+
+  std::string Path(const std::string& name) const {
+    return dir.filePath(QString::fromStdString(name)).toStdString();
+  }
+  std::string File(const std::string& name, const std::string& bytes = "text\n") const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+  }
+
+  // Loads the window with the settings `keys` stored (none: no file), as a start with
+  // `command_line` does, and shows it active when start-up goes on.
+  FrmMain::LoadResult Start(const std::string& keys = "", const std::string& command_line = "") {
+    if (!keys.empty()) File("Quireon2.ini", "[Quireon2]\n" + keys);
+    env.command_line = command_line;
+    main = std::make_unique<FrmMain>(program, env);
+    const FrmMain::LoadResult result = main->Form_Load();
+    if (result != FrmMain::LoadResult::kShow) return result;
+    main->show();
+    QApplication::setActiveWindow(main.get());
+    if (!QTest::qWaitForWindowActive(main.get())) QTest::qFail("not active", __FILE__, __LINE__);
+    return result;
+  }
+
+  template <class T = QAbstractButton>
+  T* Find(const QString& name) const {
+    return main->findChild<T*>(name);
+  }
+  QLineEdit* Box() const { return Find<QLineEdit>("Text1"); }
+  bool CanPrint() const { return Find("P_0")->isEnabled(); }
+};
+
+// What the option rules decide, as one line: the layout, the booklet box ("ticked"/"clear",
+// "greyed" when disabled), whether the signature box and the signature count can be used,
+// the paper-feed option, and the preview's font and size.
+QString State(const WindowHarness& h) {
+  auto on = [&h](const char* name) { return h.Find<QWidget>(name)->isEnabled() ? "on" : "off"; };
+  const QCheckBox* booklet = h.Find<QCheckBox>("DoBooklet");
+  return QString("layout %1, book %2%3, sigs %4/%5, mode %6, %7")
+      .arg(h.program.settings().Layout)
+      .arg(booklet->isChecked() ? "ticked" : "clear", booklet->isEnabled() ? "" : " greyed",
+           on("DoSig"), on("SigNum"))
+      .arg(h.main->GetPrinterMode())
+      .arg(h.Find<QLabel>("FontPreview")->text().remove("The current font is ").remove(" Pts"));
+}
+
+// The access keys of the widgets a user can reach in `window` as it shows now, each with
+// the widgets that carry it.
+std::map<QString, QStringList> AccessKeys(QWidget* window) {
+  std::map<QString, QStringList> keys;
+  auto add = [&](const QString& text) {
+    const QKeySequence key = QKeySequence::mnemonic(text);
+    if (!key.isEmpty()) keys[key.toString()] << text;
+  };
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(window)) continue;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) add(button->text());
+    if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
+      add(label->text());
+    }
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) add(box->title());
+    if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
+      for (int i = 0; i < tabs->count(); ++i) add(tabs->tabText(i));
+    }
+  }
+  return keys;
+}
+
+void ExpectUniqueKeys(QWidget* window, const QString& where) {
+  for (const auto& [key, owners] : AccessKeys(window)) {
+    QVERIFY2(owners.size() == 1, qPrintable(where + ": " + key + " on " + owners.join(", ")));
+  }
+}
+
+// Drags `data` over `target` and drops it there; returns whether the drag was taken.
+bool Drop(QWidget* target, const QMimeData* data) {
+  QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  QDropEvent drop(QPointF(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+  return enter.isAccepted();
+}
+
+// The status window of a print request for `text` (no source file when empty) in 1 up or
+// the booklet, flipped, calling `on_status` at every status message.
+struct StatusJob : WindowHarness {
+  struct Window : ui::FrmStatus {
+    using FrmStatus::FrmStatus;
+    void ShowStatus(const std::string& message) override {
+      if (on_status) on_status(QString::fromStdString(message));
+      FrmStatus::ShowStatus(message);
+    }
+    std::function<void(const QString&)> on_status;
+  } w{program};
+
+  explicit StatusJob(bool booklet, const std::string& text = "one\r\ntwo\r\nthree\r\n") {
+    window.SetText(TextBox::kText1, text.empty() ? "" : File("notes.txt", text));
+    window.SelectLayoutOption(booklet ? 1 : 0);
+    window.SetCheckValue(CheckBox::kDoBooklet, booklet ? 1 : 0);
+    window.SetPrinterMode(1);  // flipped: the second pass feeds the last sheet first
+    ComputeLayoutMetrics(program, 0);
+  }
+  ~StatusJob() { DeleteLineFile(program); }
+
+  QPushButton* Button(int index) {
+    return w.findChild<QPushButton*>(QString("PrintBook_%1").arg(index));
+  }
+  QString Status() { return w.findChild<QLabel*>("Label1")->text(); }
+  // Shows the window and waits for the preparation to end.
+  bool Ready() {
+    w.show();
+    return QTest::qWaitFor([this] { return Status() == "Count Done"; });
+  }
+};
+
+// The printer dialogs open now.
+QList<PrtDlg*> PrinterDialogs() {
+  QList<PrtDlg*> dialogs;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<PrtDlg*>(widget)) dialogs << dialog;
+  }
+  return dialogs;
+}
+
+// Presses OK or Cancel and lets a closed dialog finish deleting itself.
+void ClickButton(QWidget* dialog, int index) {
+  QTest::mouseClick(dialog->findChild<QPushButton*>(QString("Command1_%1").arg(index)),
+                    Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The entries of a list or a box's list.
+QStringList Entries(const QAbstractItemModel* model) {
+  QStringList entries;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    entries << model->index(row, 0).data().toString();
+  }
+  return entries;
+}
+
+}  // namespace
+
+class WindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Start-up from stored settings and the command line ("NEW" a new file's path, "STORED"
+  // the stored one's): the file shown and whether Print can print it. The preview draws a
+  // huge font small and a tiny one legibly, naming the real size, and the window is as wide
+  // with a stored 72-point font as with an 8-point one. A saved "Double Side" mode on a
+  // saved printer that prints one side only falls back to "Flipped" with one message, the
+  // greyed option saying why; a two-sided saved printer keeps it, though the system's
+  // default prints one side.
+  void startUpFromStoredSettings() {
+    const struct {
+      int size;        // of the booklet's font
+      bool two_sided;  // the saved printer; the system's default is the other way
+      const char* command_line;
+      bool stored_exists;
+      const char* shown;
+    } cases[] = {{8, true, "NEW", true, "NEW"},
+                 {72, false, "\"NEW\"", true, "STORED"},
+                 {4, true, "NEW-missing", false, ""}};
+    int width = 0;
+    for (const auto& c : cases) {
+      WindowHarness h({Printer("Default", !c.two_sided), Printer("Saved", c.two_sided)});
+      const std::string fresh = h.File("new file.txt"), stored = h.Path("stored.txt");
+      if (c.stored_exists) h.File("stored.txt");
+      auto resolve = [&](QString text) {
+        return text.replace("STORED", Q(stored)).replace("NEW", Q(fresh));
+      };
+      if (!c.two_sided) {
+        h.prompt.Expect(
+            "The printer Saved cannot print both sides, so \"Double Side printer only\" is not "
+            "available; \"Flipped\" is used instead.");
+      }
+      h.Start(QString("Layout= 3\nLayout3= %1\nPrinterMode= 2\nLastPrinter=Saved\nTextFile=%2\n")
+                  .arg(c.size)
+                  .arg(Q(stored))
+                  .toStdString(),
+              resolve(c.command_line).toStdString());
+      QCOMPARE(h.Box()->text(), resolve(c.shown));
+      QCOMPARE(h.CanPrint(), *c.shown != '\0');
+      auto* double_side = h.Find<QRadioButton>("printermode_2");
+      QCOMPARE(h.main->GetPrinterMode(), c.two_sided ? 2 : 1);
+      QCOMPARE(double_side->isEnabled(), c.two_sided);
+      QCOMPARE(double_side->toolTip().contains(
+                   "Not available: the printer Saved cannot print both sides."),
+               !c.two_sided);
+      h.Find<QTabBar>("TabStrip1")->setCurrentIndex(1);
+      QApplication::processEvents();
+      const auto* preview = h.Find<QLabel>("FontPreview");
+      QVERIFY(preview->text().endsWith(QString(" %1 Pts").arg(c.size)));
+      QCOMPARE(preview->font().pointSizeF(), c.size == 72 ? 20.0 : 8.0);
+      if (width == 0) width = h.main->width();
+      QCOMPARE(h.main->width(), width);
+    }
+  }
+
+  // An unsuitable printer at start-up asks whether to choose another: Yes waits for the
+  // choice and asks again while it is still unsuitable, No ends start-up. Nothing is saved.
+  void startUpEndsWithoutASuitablePrinter() {
+    WindowHarness h({Printer("Flat Printer", 1, /*landscape=*/0)});
+    int choices = 0;
+    h.env.choose_printer = [&](Program&, QWidget* parent) {
+      QCOMPARE(parent, static_cast<QWidget*>(h.main.get()));
+      ++choices;
+    };
+    const std::string unsuitable =
+        "Your printer Flat Printer does not support features Quireon2 needs. Select yes to "
+        "choose another printer, No to exit";
+    h.prompt.Expect(unsuitable, Answer::kYes);
+    h.prompt.Expect(unsuitable, Answer::kNo);
+    QCOMPARE(h.Start(), FrmMain::LoadResult::kEndProcess);
+    QCOMPARE(choices, 1);
+    QVERIFY(!QFile::exists(Q(h.env.ini_path)));
+  }
+
+  // One window from stored 1 up on a one-sided printer, clicked through the options (names,
+  // "Image..." pictures), and the state after each click. The booklet box switches between
+  // 2 up and the booklet and leaves the preview alone; 1 up keeps its tick, greyed; the
+  // pictures select their option, but a greyed mode's does nothing; a layout shows its font.
+  // A font the printer refuses is reported once and the rule's own changes stay.
+  void optionRules() {
+    WindowHarness h({Printer("Test Printer", /*two_sided=*/0)});
+    h.Start("Layout= 0\nDoBook= 1\nLayout 2 font=Courier New\nLayout2= 5\n");
+    const std::pair<const char*, const char*> steps[] = {
+        {"", "layout 0, book clear greyed, sigs off/off, mode 1, Times New Roman 8"},
+        {"LayoutSelection_1", "layout 1, book clear, sigs off/off, mode 1, Times New Roman 6"},
+        {"DoBooklet", "layout 3, book ticked, sigs on/on, mode 1, Times New Roman 6"},
+        {"LayoutSelection_0",
+         "layout 0, book ticked greyed, sigs off/on, mode 1, Times New Roman 8"},
+        {"LayoutSelection_1", "layout 3, book ticked, sigs on/on, mode 1, Times New Roman 8"},
+        {"Image2_2", "layout 3, book ticked, sigs on/on, mode 1, Times New Roman 8"},
+        {"Image1_2", "layout 2, book ticked greyed, sigs off/on, mode 1, Courier New 5"},
+        {"Image2_0", "layout 2, book ticked greyed, sigs off/on, mode 0, Courier New 5"}};
+    for (const auto& [name, state] : steps) {
+      const QString clicked = name;
+      if (clicked.startsWith("Image")) {
+        QTest::mouseClick(h.Find<ui::Picture>(clicked), Qt::LeftButton);
+      } else if (!clicked.isEmpty()) {
+        Click(h.Find(clicked));
+      }
+      QCOMPARE(State(h), QString(state));
+      // The printer takes the font the preview shows.
+      QCOMPARE(Q(h.surface.FontName()), h.Find<QLabel>("FontPreview")->font().family());
+    }
+    h.surface.printer().refuses = {"FontName"};
+    h.prompt.Expect(
+        "Your Printer - Test Printer does not support features needed for Quireon2. Please "
+        "select another printer");
+    Click(h.Find("LayoutSelection_0"));
+    QVERIFY(State(h).startsWith("layout 0, book ticked greyed"));
+  }
+
+  // "E&xit", closing the window and Ctrl+Q each end the program once, remove the line file
+  // of the last print, and save the same file with what was clicked and typed on both pages
+  // and the stored line spacing, of which four characters are read.
+  void everyWayOutSavesTheSameFile() {
+    QString first;
+    for (int way = 0; way < 3; ++way) {
+      WindowHarness h;
+      h.env.run_status_window = [](Program& p, QWidget*) { QVERIFY(PrePrint1(p)); };
+      h.Start("LineMultiple=1.125\n", h.File("source.txt", "one\r\ntwo\r\n"));
+      Click(h.Find("P_0"));
+      Click(h.Find("LayoutSelection_2"));
+      h.Find<QTabBar>("TabStrip1")->setCurrentIndex(1);
+      h.Find<QLineEdit>("TCount")->selectAll();
+      QTest::keyClicks(h.Find<QLineEdit>("TCount"), "8");
+      if (way == 0) Click(h.Find("AboutHelpExit_2"));
+      if (way == 1) QVERIFY(h.main->close());
+      if (way == 2) QTest::keyClick(h.main.get(), Qt::Key_Q, Qt::ControlModifier);
+      QVERIFY(!h.main->isVisible());
+      QCOMPARE(h.ended, 1);
+      std::ostringstream bytes;
+      bytes << std::ifstream(h.env.ini_path, std::ios::binary).rdbuf();
+      const QString saved = Q(bytes.str()).remove('\r').replace(h.dir.path(), "DIR");
+      if (way == 0) first = saved;
+      QCOMPARE(saved, first);
+    }
+    for (const char* line : {"Layout= 2", "TCount= 8", "LastTempFile=", "TextFile=DIR/source.txt",
+                             "LineMultiple= 1.12"}) {
+      QVERIFY2(first.contains(QString("\n%1\n").arg(line)), line);
+    }
+  }
+
+  // Alt+letter presses its widget only when no other reachable widget of the window has the
+  // letter; a key on the page not shown cannot act; the buttons keep their letters. Also on
+  // this window: the system's date, month first; Help and F1 show help, or say where the
+  // page is that could not be shown.
+  void keysHelpAndAbout() {
+    WindowHarness h;
+    std::vector<std::string> shown;  // the pages help was asked to show; the second fails
+    h.env.open_help = [&shown](const std::string& path) {
+      shown.push_back(path);
+      return shown.size() < 2;
+    };
+    h.Start();
+    QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
+    for (int page : {0, 1}) {
+      h.Find<QTabBar>("TabStrip1")->setCurrentIndex(page);
+      ExpectUniqueKeys(h.main.get(), QString("main window page %1").arg(page + 1));
+    }
+    for (const char* kept : {"&Print", "&Browse", "&About", "&Help", "E&xit", "&Font"}) {
+      QVERIFY2(AccessKeys(h.main.get()).count(QKeySequence::mnemonic(kept).toString()), kept);
+    }
+    h.Find("AboutHelpExit_1")->click();
+    h.prompt.Expect("The help page " + h.env.help_path + " could not be opened.");
+    QTest::keyClick(h.main.get(), Qt::Key_F1);
+    QCOMPARE(shown, std::vector<std::string>(2, h.env.help_path));
+
+    h.main->AboutHelpExit_Click(0);
+    ExpectUniqueKeys(h.main->about_box(), "About");
+    ui::FontDlg font(h.program);
+    font.FormLoad();
+    ExpectUniqueKeys(&font, "font dialog");
+    ui::PrtDlg printers(h.program);
+    printers.FormLoad();
+    ExpectUniqueKeys(&printers, "printer dialog");
+    ui::FrmStatus status(h.program);
+    ExpectUniqueKeys(&status, "status window");
+  }
+
+  // Names reach the file box typed (then Enter or leaving the box), by the open-file dialog
+  // (its button or Ctrl+O; no name: cancelled) or dropped on the box, the tab strip or
+  // elsewhere on the window. Step by step on one window: the box, whether Print can print,
+  // why the first name cannot be read. FILE can be read; BEFORE was chosen at the start;
+  // LINK leads nowhere. Only printing makes a name the one the settings keep.
+  void aNameIsCheckedWhenItArrives() {
+    WindowHarness h;
+    QVERIFY(QFile::link(Q(h.Path("gone")), Q(h.Path("LINK"))) && QDir(h.dir.path()).mkdir("DIR"));
+    auto path = [&h](const QString& name) {
+      return name.isEmpty() ? name : Q(h.Path(name.toStdString()));
+    };
+    h.File("FILE");
+    h.Start();
+    QVERIFY(h.main->source_file()->OpenSourceFile(h.File("BEFORE")));
+    const struct {
+      const char* via;
+      QStringList names;
+      const char* box;
+      bool printable;
+      const char* why;
+    } steps[] = {{"button", {}, "BEFORE", true, ""},
+                 {"enter", {"MISSING"}, "MISSING", false, "doesn't exist"},
+                 {"leave", {"DIR"}, "DIR", false, "is a directory"},
+                 {"leave", {"FILE"}, "FILE", true, ""},
+                 {"enter", {}, "", false, ""},
+                 // Elsewhere on the window a drop only fills the box.
+                 {"window", {"MISSING", "FILE"}, "MISSING", false, ""},
+                 {"ctrl+o", {"LINK"}, "LINK", false, "doesn't exist"},
+                 {"button", {"FILE"}, "FILE", true, ""},  // the dialog's buffer is NUL-padded
+                 // The first of several dropped names counts.
+                 {"box", {"MISSING", "FILE"}, "MISSING", false, "doesn't exist"},
+                 {"tabs", {"FILE", "MISSING"}, "FILE", true, ""},
+                 {"enter", {"FILE"}, "FILE", true, ""}};  // and prints it
+    for (const auto& step : steps) {
+      const QString via = step.via, first = path(step.names.value(0));
+      if (*step.why) h.prompt.Expect(("the file " + first + " " + step.why).toStdString());
+      if (via == "enter" || via == "leave") {
+        h.Box()->setFocus();
+        h.Box()->selectAll();
+        QTest::keyClick(h.Box(), Qt::Key_Delete);
+        QTest::keyClicks(h.Box(), first);
+        QCOMPARE(h.CanPrint(), step.printable);  // without a word yet
+        if (via == "enter") QTest::keyClick(h.Box(), Qt::Key_Return);
+        if (via == "leave") h.Find("FileBrowse")->setFocus();
+      } else if (via == "button" || via == "ctrl+o") {
+        std::optional<std::string> chosen;
+        if (!first.isEmpty()) chosen = "  " + first.toStdString() + std::string(200, '\0');
+        h.main->source_file()->SetOpenDialog([chosen](QWidget*) { return chosen; });
+        if (via == "button") h.Find("FileBrowse")->click();
+        if (via == "ctrl+o") QTest::keyClick(h.main.get(), Qt::Key_O, Qt::ControlModifier);
+      } else {
+        QList<QUrl> urls;
+        for (const QString& name : step.names) urls << QUrl::fromLocalFile(path(name));
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget* target = h.main.get();
+        if (via != "window") target = via == "box" ? h.Box() : h.Find<QWidget>("TabStrip1");
+        QVERIFY(Drop(target, &data));
+      }
+      QVERIFY2(h.Box()->text() == path(step.box), step.box);
+      QCOMPARE(h.CanPrint(), step.printable);
+      QCOMPARE(h.status_windows, &step == std::end(steps) - 1 ? 1 : 0);
+      if (h.status_windows == 0) QCOMPARE(Q(h.program.settings().TextFile), path("BEFORE"));
+    }
+    // A second start hands its file over the channel beside the lock, taken as a dropped
+    // file; without a file the window only comes to the front.
+    SingleCopyLock lock(h.dir.path().toStdString()), second(h.dir.path().toStdString());
+    QVERIFY(lock.Acquire() && !second.Acquire());
+    QVERIFY(lock.Listen([&h](const std::string& file) { h.main->OpenHandedFile(file); }));
+    QVERIFY(second.HandOver(h.Path("BEFORE")));
+    QTRY_COMPARE(h.Box()->text(), path("BEFORE"));
+    QVERIFY(second.HandOver(""));
+    QTest::qWait(100);
+    QCOMPARE(h.Box()->text(), path("BEFORE"));
+    QCOMPARE(QApplication::activeWindow(), h.main.get());
+  }
+
+  // A preparation that stops closes the status window. Otherwise the buttons are disabled
+  // while the preparation runs; then Print Now prints and closes, and while it prints
+  // nothing closes the window or starts a second run.
+  void preparationThenPrintNow() {
+    {
+      StatusJob nothing(false, "");  // no source file name: the preparation stops silently
+      nothing.w.show();
+      QTRY_VERIFY(!nothing.w.isVisible() && nothing.w.result() == QDialog::Rejected);
+    }
+    StatusJob job(false);
+    QStringList seen;  // each message, and whether Print Now or Close could be pressed then
+    job.w.on_status = [&](const QString& message) {
+      const bool open = job.Button(0)->isEnabled() || job.Button(1)->isEnabled();
+      seen << message + (open ? " open" : " shut");
+      if (!message.startsWith("Printing  1 Up")) return;
+      job.w.close();
+      QTest::keyClick(&job.w, Qt::Key_Escape);
+      job.w.PrintBook_Click(0);
+      QVERIFY(job.w.isVisible());
+    };
+    QVERIFY(job.Ready());
+    QCOMPARE(ui::PdfSaveTitle(job.program, 1), QString("Save notes.txt as PDF"));
+    // Enter prints: "Print Now" is the default button and has the focus.
+    QVERIFY(job.Button(0)->isDefault() && job.w.focusWidget() == job.Button(0));
+    QTest::mouseClick(job.Button(0), Qt::LeftButton);
+    QVERIFY(!job.w.isVisible());
+    QCOMPARE(job.w.result(), int(QDialog::Accepted));
+    QCOMPARE(job.surface.sent_jobs().size(), std::size_t{1});
+    QCOMPARE(job.Status(), QString("Printing Completed"));
+    QCOMPARE(seen.first(), QString("Creating Temp File shut"));
+    QVERIFY2(seen.contains("Printing  1 Up  shut"), qPrintable(seen.join(", ")));
+  }
+
+  // The sheet preview, open once the count is done, shows a 10-page booklet's sheets one at
+  // a time, says which pages and which pass feed each side, spends no paper, and goes when
+  // closed. A run that cannot open the prepared text leaves the window and its buttons;
+  // Close then closes it without printing.
+  void previewShowsEachSheetAsTheBookletOrdersIt() {
+    StatusJob job(true, MarkerPages(10));
+    auto* open = job.w.findChild<QPushButton*>("PreviewButton");
+    QVERIFY(!open->isEnabled());  // nothing to show before the count
+    QVERIFY(job.Ready());
+    // Printed to PDF, the booklet's two passes go to two files, their save dialogs named so.
+    QCOMPARE(ui::PdfSaveTitle(job.program, 2), QString("Save side 2 of notes.txt"));
+    open->click();
+    auto* preview = job.w.findChild<ui::FrmPreview*>();
+    QVERIFY(preview != nullptr);
+    auto* back = preview->findChild<QPushButton*>("PreviewBack");
+    auto* next = preview->findChild<QPushButton*>("PreviewNext");
+    const char* captions[] = {
+        "Sheet 1 of 3: side 1 pages blank | 1 (first pass, 1st sheet fed); "
+        "side 2 pages 2 | blank (second pass, 3rd sheet fed)",
+        "Sheet 2 of 3: side 1 pages 10 | 3 (first pass, 2nd sheet fed); "
+        "side 2 pages 4 | 9 (second pass, 2nd sheet fed)"};
+    for (int i = 0; i < 2; ++i) {
+      if (i > 0) next->click();
+      QCOMPARE(preview->caption(), QString(captions[i]));
+      QVERIFY(!preview->picture().isNull() && back->isEnabled() == (i > 0));
+      // Only the sheet shown was drawn, one picture a side.
+      QCOMPARE(job.surface.pictures().size(), std::size_t(2 * (i + 1)));
+    }
+    next->click();
+    QVERIFY(!next->isEnabled() && preview->sheet() == 3);
+    preview->findChild<QPushButton*>("PreviewClose")->click();
+    QTRY_VERIFY(job.w.findChild<ui::FrmPreview*>() == nullptr);
+    QVERIFY(std::remove(job.program.prep.LineFilePath.c_str()) == 0);
+    job.prompt.Expect("Error: File not found");
+    job.prompt.Expect("error File not found");
+    job.Button(0)->click();
+    QVERIFY(job.w.isVisible() && job.Button(0)->isEnabled() && job.Button(1)->isEnabled());
+    QTest::mouseClick(job.Button(1), Qt::LeftButton);
+    QVERIFY(!job.w.isVisible());
+    QCOMPARE(job.w.result(), int(QDialog::Rejected));
+    QCOMPARE(job.surface.jobs_started(), 0);
+  }
+
+  // The dialog lists the printers in order, the current one shown, with its papers and the
+  // one in force selected; choosing another printer shows its papers before any OK. It is
+  // not modal, and a second request brings the one instance forward as the user left it.
+  // Then OK takes the printer by its exact name and the paper by its caption (any other text
+  // is Letter); a name not installed changes nothing. An unsuitable printer is taken but OK
+  // says to choose another; Cancel asks whether to keep it, and only Yes closes the dialog.
+  void printerDialog() {
+    WindowHarness h({Printer("Laser"), Printer("Portrait Only", 1, /*landscape=*/0),
+                     Printer("laser"), Printer("Print to PDF")});
+    h.surface.printer().papers = {11, 9, 1};
+    h.surface.printer().paper_size = 11;
+    h.surface.printers()[1].papers = {5};
+    PrtDlg* dialog = nullptr;
+    auto combo = [&dialog](int index) {
+      return dialog->findChild<QComboBox*>(QString("Combo%1").arg(index));
+    };
+    auto open = [&] {  // the dialogs open, each box's text and list, and the printer in use
+      ui::PrinterFontClick(h.program, 0, nullptr);
+      dialog = PrinterDialogs().value(0);
+      return QString("%1 open; %2 of %3; %4 of %5; using %6")
+          .arg(PrinterDialogs().size())
+          .arg(combo(1)->currentText(), Entries(combo(1)->model()).join(", "),
+               combo(2)->currentText(), Entries(combo(2)->model()).join(", "),
+               Q(h.surface.DeviceName()));
+    };
+    const QString printers = "Laser, Portrait Only, laser, Print to PDF";
+    QCOMPARE(open(), "1 open; Laser of " + printers +
+                         "; A5 148 x 210 mm of Letter 8 1/2 x 11 in, A4 210 x 297 mm, A5 148 x "
+                         "210 mm; using Laser");
+    QVERIFY(!dialog->isModal());
+    combo(1)->setCurrentIndex(1);
+    QCOMPARE(open(), "1 open; Portrait Only of " + printers +
+                         "; Legal 8 1/2 x 14 in of Legal 8 1/2 x 14 in; using Laser");
+    // Types a printer and a paper and presses OK: the dialogs left open, the printer in use
+    // and the paper the settings and the printer then hold.
+    auto ok = [&](const char* printer, const char* paper) {
+      if (PrinterDialogs().isEmpty()) open();
+      for (auto [index, text] : {std::pair{1, printer}, std::pair{2, paper}}) {
+        combo(index)->lineEdit()->clear();
+        QTest::keyClicks(combo(index)->lineEdit(), QString::fromLatin1(text));
+      }
+      ClickButton(dialog, 0);
+      return QString("%1 open; using %2 on %3/%4")
+          .arg(PrinterDialogs().size())
+          .arg(Q(h.surface.DeviceName()))
+          .arg(h.program.settings_state.paper_size)
+          .arg(h.surface.PaperSize());
+    };
+    QCOMPARE(ok("laser", "A4 210 x 297 mm"), "0 open; using laser on 9/9");
+    QCOMPARE(ok("Laser", "a4 210 x 297 mm"), "0 open; using Laser on 1/1");
+    h.prompt.Expect("The printer LASER is not installed. Please choose a printer from the list");
+    QCOMPARE(ok("LASER", "A4 210 x 297 mm"), "1 open; using Laser on 1/1");
+    const std::string unsuitable =
+        "Your printer Portrait Only does not support features Quireon2 needs.";
+    h.prompt.Expect(unsuitable + " Please select another printer");
+    QCOMPARE(ok("Portrait Only", "Legal 8 1/2 x 14 in"), "1 open; using Portrait Only on 5/5");
+    for (Answer answer : {Answer::kNo, Answer::kYes}) {
+      h.prompt.Expect(unsuitable + "\r\nAre you sure you want to keep it?", answer);
+      ClickButton(dialog, 1);
+      QCOMPARE(PrinterDialogs().size(), answer == Answer::kNo ? 1 : 0);
+    }
+  }
+
+  // The "&Font" button's dialog opens with the layout's own face and size, though the
+  // printer holds another layout's size (20 is not listed, so no size is selected). Then: a
+  // size typed into the box, whether a face is chosen after it, the button that ends the
+  // dialog (OK, Cancel, the close box), and the size then stored, which the printer and the
+  // preview then take. OK takes a typed size, but never one no font can have.
+  void fontDialogThroughItsButton() {
+    const struct {
+      int layout_size;
+      const char* typed;
+      bool pick_face;
+      int button;
+      int stored;
+    } cases[] = {{20, "", false, 0, 20}, {9, "20", false, 0, 20}, {9, "20", true, 0, 20},
+                 {9, "abc", true, 0, 9}, {9, "0", true, 0, 9},    {9, "99999", true, 0, 9},
+                 {9, "12", true, 1, 9},  {9, "12", true, 2, 9}};
+    for (const auto& c : cases) {
+      WindowHarness h;
+      h.surface.printer().fonts = {{"Zeta Sans", true},      {"arial", true},
+                                   {"Printer Roman", false}, {"Bodoni", true},
+                                   {"Courier New", true},    {"Times New Roman", true}};
+      h.program.settings().Layout = kLayoutBooklet;
+      LayoutRecord& booklet = h.program.settings_state.layouts[3];
+      booklet.font_name = "Times New Roman";
+      booklet.font_size = static_cast<Integer>(c.layout_size);
+      h.surface.SetFontSize(11.5);
+      h.program.settings_state.print_font_size = 5;
+      QString seen;  // what the dialog showed on opening, then the sample line's face
+      QTimer::singleShot(0, [&] {
+        QWidget* font = QApplication::activeModalWidget();
+        QVERIFY(qobject_cast<ui::FontDlg*>(font) != nullptr);
+        auto list = [font](int index) {
+          return font->findChild<QListWidget*>(QString("List1_%1").arg(index));
+        };
+        auto* size_box = font->findChild<QLineEdit*>("Text1_1");
+        seen = font->windowTitle() + "|" + Entries(list(0)->model()).join(",") + "|" +
+               list(0)->currentItem()->text() + "|" + size_box->text() + "|" +
+               QString::number(list(1)->currentRow());
+        size_box->selectAll();
+        if (*c.typed) QTest::keyClicks(size_box, c.typed);
+        if (c.pick_face) list(0)->setCurrentItem(list(0)->findItems("Bodoni", Qt::MatchExactly)[0]);
+        // The sample line shows the chosen face, at a size the dialog has room for.
+        const QFont sample = font->findChild<QLabel*>(QStringLiteral("Sample"))->font();
+        seen += "|" + sample.family() + (sample.pointSizeF() <= 24 ? "" : " too large");
+        c.button == 2 ? (void)font->close() : ClickButton(font, c.button);
+      });
+      ui::PrinterFontClick(h.program, 1, nullptr);
+      // Scalable faces only, alphabetically whatever their case; sizes listed from 4 to 16.
+      QCOMPARE(seen, QString("Font for Booklet|arial,Bodoni,Courier New,Times New Roman,Zeta "
+                             "Sans|Times New Roman|%1|%2|%3")
+                         .arg(c.layout_size)
+                         .arg(c.layout_size > 16 ? -1 : c.layout_size - 4)
+                         .arg(c.pick_face ? "Bodoni" : "Times New Roman"));
+      QVERIFY2(booklet.font_size == c.stored, c.typed);
+      const bool new_face = c.pick_face && c.button == 0;
+      QCOMPARE(booklet.font_name, std::string(new_face ? "Bodoni" : "Times New Roman"));
+      // Only the layout metrics give the size to the printer; the dialog does not.
+      QCOMPARE(h.surface.FontName(), booklet.font_name);
+      QCOMPARE(int{h.program.settings_state.print_font_size}, c.stored);
+      QCOMPARE(h.surface.FontSize(), double(c.stored));
+      QCOMPARE(h.window.preview_size(), double(c.stored));
+    }
+  }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "windows_test.moc"
