@@ -25,6 +25,7 @@
 #include "ui/pictures.h"
 #include "ui/printer_dialogs.h"
 #include "ui/prt_dlg.h"
+#include "ui/qt_prompt.h"
 #include "ui/source_file.h"
 
 using namespace quireon2;
@@ -115,18 +116,29 @@ QString State(const WindowHarness& h) {
 }
 
 // The access keys of the widgets a user can reach in `window` as it shows now, each with
-// the widgets that carry it.
+// the widgets that carry it. A text box, list or picture with neither a name for screen
+// readers nor a label naming it is listed under "unnamed".
 std::map<QString, QStringList> AccessKeys(QWidget* window) {
   std::map<QString, QStringList> keys;
   auto add = [&](const QString& text) {
     const QKeySequence key = QKeySequence::mnemonic(text);
     if (!key.isEmpty()) keys[key.toString()] << text;
   };
+  QSet<QWidget*> labelled;
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    if (auto* label = qobject_cast<QLabel*>(widget)) labelled << label->buddy();
+  }
   for (QWidget* widget : window->findChildren<QWidget*>()) {
     if (!widget->isVisibleTo(window)) continue;
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) add(button->text());
     if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
       add(label->text());
+    }
+    if ((qobject_cast<QLineEdit*>(widget) || qobject_cast<QListWidget*>(widget) ||
+         qobject_cast<ui::Picture*>(widget)) &&
+        widget->accessibleName().isEmpty() && !labelled.contains(widget) &&
+        !qobject_cast<QComboBox*>(widget->parentWidget())) {
+      keys["unnamed"] << widget->objectName();
     }
     if (auto* box = qobject_cast<QGroupBox*>(widget)) add(box->title());
     if (auto* tabs = qobject_cast<QTabBar*>(widget)) {
@@ -138,7 +150,7 @@ std::map<QString, QStringList> AccessKeys(QWidget* window) {
 
 void ExpectUniqueKeys(QWidget* window, const QString& where) {
   for (const auto& [key, owners] : AccessKeys(window)) {
-    QVERIFY2(owners.size() == 1, qPrintable(where + ": " + key + " on " + owners.join(", ")));
+    QVERIFY2(owners.size() == 1 && key != "unnamed", qPrintable(where + ": " + key + " on " + owners.join(", ")));
   }
 }
 
@@ -357,7 +369,7 @@ class WindowsTest : public QObject {
   // Alt+letter presses its widget only when no other reachable widget of the window has the
   // letter; a key on the page not shown cannot act; the buttons keep their letters. Also on
   // this window: the system's date, month first; Help and F1 show help, or say where the
-  // page is that could not be shown.
+  // page is that could not be shown. Then each kind of message box and its icon.
   void keysHelpAndAbout() {
     WindowHarness h;
     std::vector<std::string> shown;  // the pages help was asked to show; the second fails
@@ -389,6 +401,27 @@ class WindowsTest : public QObject {
     ExpectUniqueKeys(&printers, "printer dialog");
     ui::FrmStatus status(h.program);
     ExpectUniqueKeys(&status, "status window");
+
+    // Each kind of message carries its icon and reads as a sentence.
+    const struct {
+      Buttons buttons;
+      const char* text;
+      int icon;
+      const char* shown;
+    } messages[] = {
+        {Buttons::kOk, "no file x", QMessageBox::Warning, "no file x."},
+        {Buttons::kOkCancel, "Insert paper\r\nthen", QMessageBox::Information, "Insert paper\nthen."},
+        {Buttons::kYesNo, "Another?", QMessageBox::Question, "Another?"}};
+    for (const auto& m : messages) {
+      QString seen;
+      QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr) seen = QString("%1 %2").arg(box->icon()).arg(box->text());
+        if (box != nullptr) box->reject();
+      });
+      ui::QtPrompt().Ask(m.text, m.buttons);
+      QCOMPARE(seen, QString("%1 %2").arg(m.icon).arg(m.shown));
+    }
   }
 
   // Names reach the file box typed (then Enter or leaving the box), by the open-file dialog
