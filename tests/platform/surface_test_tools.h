@@ -1,19 +1,15 @@
-// Helpers of the printer surface's tests: PDF files read back with the poppler command-line
-// tools, and the failure a surface operation raises.
+// Helpers of the tests that read printed PDF files back with the poppler command-line tools.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "settings/runtime_failure.h"
 
 namespace quireon2::testing {
 
@@ -67,37 +63,16 @@ inline std::vector<PdfPageText> ReadPdfPages(const std::string& pdf_path) {
   return pages;
 }
 
-// The box of the first word `text` on the page; none when it is not there.
-inline std::optional<PdfWord> FindWord(const PdfPageText& page, const std::string& text) {
-  for (const auto& [word, box] : page.words) {
-    if (word == text) return box;
-  }
-  return std::nullopt;
-}
-
-// Whether the word `text` has its box's top left at (x, y) points, within a quarter point.
+// Whether a word `text` on the page has its box's top left at (x, y) points, within
+// `within` points.
 inline ::testing::AssertionResult WordAt(const PdfPageText& page, const std::string& text,
-                                         double x, double y) {
-  const std::optional<PdfWord> w = FindWord(page, text);
-  if (!w) return ::testing::AssertionFailure() << text << " is not on the page";
-  if (std::abs(w->x_min - x) <= 0.25 && std::abs(w->y_min - y) <= 0.25) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << text << " is at " << w->x_min << ", " << w->y_min;
-}
-
-// Whether `action` raises RuntimeError `number` with a description holding `in_description`.
-inline ::testing::AssertionResult Raises(const std::function<void()>& action, int number,
-                                         const std::string& in_description = "") {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    if (e.number() == number && e.failure().description.find(in_description) != std::string::npos) {
+                                         double x, double y, double within = 0.25) {
+  for (const auto& [word, w] : page.words) {
+    if (word == text && std::abs(w.x_min - x) <= within && std::abs(w.y_min - y) <= within) {
       return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "raised " << e.number() << ": " << e.what();
   }
-  return ::testing::AssertionFailure() << "nothing was raised";
+  return ::testing::AssertionFailure() << text << " is not at " << x << ", " << y;
 }
 
 }  // namespace quireon2::testing
