@@ -1,9 +1,6 @@
 // Helpers of the tests that read printed PDF files back with the poppler command-line tools.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <regex>
@@ -20,20 +17,16 @@ inline std::optional<std::string> RunCommand(const std::string& command) {
   std::string output;
   char buffer[4096];
   for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  if (pclose(pipe) != 0) return std::nullopt;
-  return output;
+  return pclose(pipe) == 0 ? std::make_optional(output) : std::nullopt;
 }
 
+// `text` as one word of a shell command.
 inline std::string ShellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
 }
 
 // A word's box in points from the page's top left.
-struct PdfWord {
-  double x_min = 0, y_min = 0, x_max = 0, y_max = 0;
-};
+struct PdfWord { double x_min = 0, y_min = 0, x_max = 0, y_max = 0; };
 
 // One page of a PDF file: its size in points and its words in reading order.
 struct PdfPageText {
@@ -50,8 +43,7 @@ inline std::vector<PdfPageText> ReadPdfPages(const std::string& pdf_path) {
   const std::string xml =
       RunCommand("pdftotext -bbox " + ShellQuote(pdf_path) + " - 2>/dev/null").value_or("");
   std::vector<PdfPageText> pages;
-  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), kItem); it != std::sregex_iterator();
-       ++it) {
+  for (std::sregex_iterator it(xml.begin(), xml.end(), kItem), end; it != end; ++it) {
     const std::smatch& m = *it;
     if (m[1].matched) {
       pages.push_back({std::stod(m[1]), std::stod(m[2]), {}});
@@ -61,18 +53,6 @@ inline std::vector<PdfPageText> ReadPdfPages(const std::string& pdf_path) {
     }
   }
   return pages;
-}
-
-// Whether a word `text` on the page has its box's top left at (x, y) points, within
-// `within` points.
-inline ::testing::AssertionResult WordAt(const PdfPageText& page, const std::string& text,
-                                         double x, double y, double within = 0.25) {
-  for (const auto& [word, w] : page.words) {
-    if (word == text && std::abs(w.x_min - x) <= within && std::abs(w.y_min - y) <= within) {
-      return ::testing::AssertionSuccess();
-    }
-  }
-  return ::testing::AssertionFailure() << text << " is not at " << x << ", " << y;
 }
 
 }  // namespace quireon2::testing
