@@ -7,10 +7,9 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
+#include <tuple>
 
 #include "cli/marker_pages.h"
 #include "platform/single_copy_lock.h"
@@ -31,7 +30,6 @@
 using namespace quireon2;
 using namespace quireon2::testing;
 using quireon2::ui::FrmMain;
-using quireon2::ui::PrtDlg;
 
 namespace {
 
@@ -43,12 +41,6 @@ RecordedPrinter Printer(const std::string& name, int two_sided = 1, int landscap
   printer.two_sided = two_sided;
   printer.landscape = landscape;
   return printer;
-}
-
-// Clicks a check box or option button on its indicator, where every style takes a click.
-void Click(QAbstractButton* button) {
-  QVERIFY(button != nullptr);
-  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 // The main window on one program with the recording surface and the scripted prompt, a
@@ -71,26 +63,22 @@ struct WindowHarness : TestProgram {
     if (!problems.empty()) QTest::qFail(problems.c_str(), __FILE__, __LINE__);
   }
 
-  std::string Path(const std::string& name) const {
-    return dir.filePath(QString::fromStdString(name)).toStdString();
-  }
+  std::string Path(const std::string& name) const { return dir.filePath(Q(name)).toStdString(); }
   std::string File(const std::string& name, const std::string& bytes = "text\n") const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
     return Path(name);
   }
 
   // Loads the window with the settings `keys` stored (none: no file), as a start with
-  // `command_line` does, and shows it active when start-up goes on.
-  FrmMain::LoadResult Start(const std::string& keys = "", const std::string& command_line = "") {
+  // `command_line` does; true when start-up goes on and the window shows, active.
+  bool Start(const std::string& keys = "", const std::string& command_line = "") {
     if (!keys.empty()) File("Quireon2.ini", "[Quireon2]\n" + keys);
     env.command_line = command_line;
     main = std::make_unique<FrmMain>(program, env);
-    const FrmMain::LoadResult result = main->Form_Load();
-    if (result != FrmMain::LoadResult::kShow) return result;
+    if (main->Form_Load() != FrmMain::LoadResult::kShow) return false;
     main->show();
     QApplication::setActiveWindow(main.get());
-    if (!QTest::qWaitForWindowActive(main.get())) QTest::qFail("not active", __FILE__, __LINE__);
-    return result;
+    return QTest::qWaitForWindowActive(main.get());
   }
 
   template <class T = QAbstractButton>
@@ -125,15 +113,13 @@ std::map<QString, QStringList> AccessKeys(QWidget* window) {
     if (!key.isEmpty()) keys[key.toString()] << text;
   };
   QSet<QWidget*> labelled;
-  for (QWidget* widget : window->findChildren<QWidget*>()) {
-    if (auto* label = qobject_cast<QLabel*>(widget)) labelled << label->buddy();
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    if (label->buddy() && label->isVisibleTo(window)) add(label->text());
+    labelled << label->buddy();
   }
   for (QWidget* widget : window->findChildren<QWidget*>()) {
     if (!widget->isVisibleTo(window)) continue;
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) add(button->text());
-    if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) {
-      add(label->text());
-    }
     if ((qobject_cast<QLineEdit*>(widget) || qobject_cast<QListWidget*>(widget) ||
          qobject_cast<ui::Picture*>(widget)) &&
         widget->accessibleName().isEmpty() && !labelled.contains(widget) &&
@@ -148,75 +134,41 @@ std::map<QString, QStringList> AccessKeys(QWidget* window) {
   return keys;
 }
 
-void ExpectUniqueKeys(QWidget* window, const QString& where) {
+void ExpectUniqueKeys(QWidget* window) {
   for (const auto& [key, owners] : AccessKeys(window)) {
-    QVERIFY2(owners.size() == 1 && key != "unnamed", qPrintable(where + ": " + key + " on " + owners.join(", ")));
+    const QString problem = window->windowTitle() + ": " + key + " on " + owners.join(", ");
+    QVERIFY2(owners.size() == 1 && key != "unnamed", qPrintable(problem));
   }
 }
 
-// Drags `data` over `target` and drops it there; returns whether the drag was taken.
-bool Drop(QWidget* target, const QMimeData* data) {
-  QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &enter);
-  QDropEvent drop(QPointF(2, 2), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &drop);
-  return enter.isAccepted();
-}
-
-// The status window of a print request for `text` (no source file when empty) in 1 up or
-// the booklet, flipped, calling `on_status` at every status message.
+// The status window of a print request for `text` (no source file when empty) as a
+// booklet, flipped: the second pass feeds the last sheet first.
 struct StatusJob : WindowHarness {
-  struct Window : ui::FrmStatus {
-    using FrmStatus::FrmStatus;
-    void ShowStatus(const std::string& message) override {
-      if (on_status) on_status(QString::fromStdString(message));
-      FrmStatus::ShowStatus(message);
-    }
-    std::function<void(const QString&)> on_status;
-  } w{program};
+  ui::FrmStatus w{program};
 
-  explicit StatusJob(bool booklet, const std::string& text = "one\r\ntwo\r\nthree\r\n") {
+  explicit StatusJob(const std::string& text) {
     window.SetText(TextBox::kText1, text.empty() ? "" : File("notes.txt", text));
-    window.SelectLayoutOption(booklet ? 1 : 0);
-    window.SetCheckValue(CheckBox::kDoBooklet, booklet ? 1 : 0);
-    window.SetPrinterMode(1);  // flipped: the second pass feeds the last sheet first
+    window.SelectLayoutOption(1);
+    window.SetCheckValue(CheckBox::kDoBooklet, 1);
+    window.SetPrinterMode(1);
     ComputeLayoutMetrics(program, 0);
   }
   ~StatusJob() { DeleteLineFile(program); }
 
-  QPushButton* Button(int index) {
-    return w.findChild<QPushButton*>(QString("PrintBook_%1").arg(index));
-  }
-  QString Status() { return w.findChild<QLabel*>("Label1")->text(); }
-  // Shows the window and waits for the preparation to end.
-  bool Ready() {
-    w.show();
-    return QTest::qWaitFor([this] { return Status() == "Count Done"; });
-  }
+  QPushButton* print_now = w.findChild<QPushButton*>("PrintBook_0");
+  QPushButton* close = w.findChild<QPushButton*>("PrintBook_1");
 };
-
-// The printer dialogs open now.
-QList<PrtDlg*> PrinterDialogs() {
-  QList<PrtDlg*> dialogs;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* dialog = qobject_cast<PrtDlg*>(widget)) dialogs << dialog;
-  }
-  return dialogs;
-}
 
 // Presses OK or Cancel and lets a closed dialog finish deleting itself.
 void ClickButton(QWidget* dialog, int index) {
-  QTest::mouseClick(dialog->findChild<QPushButton*>(QString("Command1_%1").arg(index)),
-                    Qt::LeftButton);
+  dialog->findChild<QPushButton*>(QString("Command1_%1").arg(index))->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // The entries of a list or a box's list.
 QStringList Entries(const QAbstractItemModel* model) {
   QStringList entries;
-  for (int row = 0; row < model->rowCount(); ++row) {
-    entries << model->index(row, 0).data().toString();
-  }
+  for (int i = 0; i < model->rowCount(); ++i) entries << model->index(i, 0).data().toString();
   return entries;
 }
 
@@ -234,46 +186,42 @@ class WindowsTest : public QObject {
   // greyed option saying why; a two-sided saved printer keeps it, though the system's
   // default prints one side.
   void startUpFromStoredSettings() {
-    const struct {
-      int size;        // of the booklet's font
-      bool two_sided;  // the saved printer; the system's default is the other way
-      const char* command_line;
-      bool stored_exists;
-      const char* shown;
-    } cases[] = {{8, true, "NEW", true, "NEW"},
-                 {72, false, "\"NEW\"", true, "STORED"},
-                 {4, true, "NEW-missing", false, ""}};
+    // The booklet's font size, whether the saved printer prints both sides (the system's
+    // default is the other way), the command line, whether the stored file exists, the file
+    // then shown.
+    const std::tuple<int, bool, const char*, bool, const char*> cases[] = {
+        {8, true, "NEW", true, "NEW"},
+        {72, false, "\"NEW\"", true, "STORED"},
+        {4, true, "NEW-missing", false, ""}};
     int width = 0;
-    for (const auto& c : cases) {
-      WindowHarness h({Printer("Default", !c.two_sided), Printer("Saved", c.two_sided)});
+    for (const auto& [size, two_sided, command_line, stored_exists, shown] : cases) {
+      WindowHarness h({Printer("Default", !two_sided), Printer("Saved", two_sided)});
       const std::string fresh = h.File("new file.txt"), stored = h.Path("stored.txt");
-      if (c.stored_exists) h.File("stored.txt");
+      if (stored_exists) h.File("stored.txt");
       auto resolve = [&](QString text) {
         return text.replace("STORED", Q(stored)).replace("NEW", Q(fresh));
       };
-      if (!c.two_sided) {
+      if (!two_sided) {
         h.prompt.Expect(
             "The printer Saved cannot print both sides, so \"Double Side printer only\" is not "
             "available; \"Flipped\" is used instead.");
       }
-      h.Start(QString("Layout= 3\nLayout3= %1\nPrinterMode= 2\nLastPrinter=Saved\nTextFile=%2\n")
-                  .arg(c.size)
-                  .arg(Q(stored))
-                  .toStdString(),
-              resolve(c.command_line).toStdString());
-      QCOMPARE(h.Box()->text(), resolve(c.shown));
-      QCOMPARE(h.CanPrint(), *c.shown != '\0');
+      QVERIFY(h.Start("Layout= 3\nPrinterMode= 2\nLastPrinter=Saved\nTextFile=" + stored +
+                          "\nLayout3= " + std::to_string(size) + "\n",
+                      resolve(command_line).toStdString()));
+      QCOMPARE(h.Box()->text(), resolve(shown));
+      QCOMPARE(h.CanPrint(), *shown != '\0');
       auto* double_side = h.Find<QRadioButton>("printermode_2");
-      QCOMPARE(h.main->GetPrinterMode(), c.two_sided ? 2 : 1);
-      QCOMPARE(double_side->isEnabled(), c.two_sided);
+      QCOMPARE(h.main->GetPrinterMode(), two_sided ? 2 : 1);
+      QCOMPARE(double_side->isEnabled(), two_sided);
       QCOMPARE(double_side->toolTip().contains(
                    "Not available: the printer Saved cannot print both sides."),
-               !c.two_sided);
+               !two_sided);
       h.Find<QTabBar>("TabStrip1")->setCurrentIndex(1);
       QApplication::processEvents();
       const auto* preview = h.Find<QLabel>("FontPreview");
-      QVERIFY(preview->text().endsWith(QString(" %1 Pts").arg(c.size)));
-      QCOMPARE(preview->font().pointSizeF(), c.size == 72 ? 20.0 : 8.0);
+      QVERIFY(preview->text().endsWith(QString(" %1 Pts").arg(size)));
+      QCOMPARE(preview->font().pointSizeF(), size == 72 ? 20.0 : 8.0);
       if (width == 0) width = h.main->width();
       QCOMPARE(h.main->width(), width);
     }
@@ -284,16 +232,13 @@ class WindowsTest : public QObject {
   void startUpEndsWithoutASuitablePrinter() {
     WindowHarness h({Printer("Flat Printer", 1, /*landscape=*/0)});
     int choices = 0;
-    h.env.choose_printer = [&](Program&, QWidget* parent) {
-      QCOMPARE(parent, static_cast<QWidget*>(h.main.get()));
-      ++choices;
-    };
+    h.env.choose_printer = [&choices](Program&, QWidget*) { ++choices; };
     const std::string unsuitable =
         "Your printer Flat Printer does not support features Quireon2 needs. Select yes to "
         "choose another printer, No to exit";
     h.prompt.Expect(unsuitable, Answer::kYes);
     h.prompt.Expect(unsuitable, Answer::kNo);
-    QCOMPARE(h.Start(), FrmMain::LoadResult::kEndProcess);
+    QVERIFY(!h.Start());
     QCOMPARE(choices, 1);
     QVERIFY(!QFile::exists(Q(h.env.ini_path)));
   }
@@ -305,7 +250,7 @@ class WindowsTest : public QObject {
   // A font the printer refuses is reported once and the rule's own changes stay.
   void optionRules() {
     WindowHarness h({Printer("Test Printer", /*two_sided=*/0)});
-    h.Start("Layout= 0\nDoBook= 1\nLayout 2 font=Courier New\nLayout2= 5\n");
+    QVERIFY(h.Start("Layout= 0\nDoBook= 1\nLayout 2 font=Courier New\nLayout2= 5\n"));
     const std::pair<const char*, const char*> steps[] = {
         {"", "layout 0, book clear greyed, sigs off/off, mode 1, Times New Roman 8"},
         {"LayoutSelection_1", "layout 1, book clear, sigs off/off, mode 1, Times New Roman 6"},
@@ -317,12 +262,9 @@ class WindowsTest : public QObject {
         {"Image1_2", "layout 2, book ticked greyed, sigs off/on, mode 1, Courier New 5"},
         {"Image2_0", "layout 2, book ticked greyed, sigs off/on, mode 0, Courier New 5"}};
     for (const auto& [name, state] : steps) {
-      const QString clicked = name;
-      if (clicked.startsWith("Image")) {
-        QTest::mouseClick(h.Find<ui::Picture>(clicked), Qt::LeftButton);
-      } else if (!clicked.isEmpty()) {
-        Click(h.Find(clicked));
-      }
+      // On the left of the widget: where an option or a check box has its indicator.
+      QWidget* widget = *name ? h.Find<QWidget>(name) : nullptr;
+      if (widget) QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
       QCOMPARE(State(h), QString(state));
       // The printer takes the font the preview shows.
       QCOMPARE(Q(h.surface.FontName()), h.Find<QLabel>("FontPreview")->font().family());
@@ -331,7 +273,7 @@ class WindowsTest : public QObject {
     h.prompt.Expect(
         "Your Printer - Test Printer does not support features needed for Quireon2. Please "
         "select another printer");
-    Click(h.Find("LayoutSelection_0"));
+    h.Find("LayoutSelection_0")->click();
     QVERIFY(State(h).startsWith("layout 0, book ticked greyed"));
   }
 
@@ -343,20 +285,20 @@ class WindowsTest : public QObject {
     for (int way = 0; way < 3; ++way) {
       WindowHarness h;
       h.env.run_status_window = [](Program& p, QWidget*) { QVERIFY(PrePrint1(p)); };
-      h.Start("LineMultiple=1.125\n", h.File("source.txt", "one\r\ntwo\r\n"));
-      Click(h.Find("P_0"));
-      Click(h.Find("LayoutSelection_2"));
+      QVERIFY(h.Start("LineMultiple=1.125\n", h.File("source.txt", "one\r\ntwo\r\n")));
+      h.Find("P_0")->click();
+      h.Find("LayoutSelection_2")->click();
       h.Find<QTabBar>("TabStrip1")->setCurrentIndex(1);
       h.Find<QLineEdit>("TCount")->selectAll();
       QTest::keyClicks(h.Find<QLineEdit>("TCount"), "8");
-      if (way == 0) Click(h.Find("AboutHelpExit_2"));
+      if (way == 0) h.Find("AboutHelpExit_2")->click();
       if (way == 1) QVERIFY(h.main->close());
       if (way == 2) QTest::keyClick(h.main.get(), Qt::Key_Q, Qt::ControlModifier);
       QVERIFY(!h.main->isVisible());
       QCOMPARE(h.ended, 1);
-      std::ostringstream bytes;
-      bytes << std::ifstream(h.env.ini_path, std::ios::binary).rdbuf();
-      const QString saved = Q(bytes.str()).remove('\r').replace(h.dir.path(), "DIR");
+      QFile ini(Q(h.env.ini_path));
+      QVERIFY(ini.open(QIODevice::ReadOnly));
+      const QString saved = QString(ini.readAll()).remove('\r').replace(h.dir.path(), "DIR");
       if (way == 0) first = saved;
       QCOMPARE(saved, first);
     }
@@ -366,10 +308,11 @@ class WindowsTest : public QObject {
     }
   }
 
-  // Alt+letter presses its widget only when no other reachable widget of the window has the
-  // letter; a key on the page not shown cannot act; the buttons keep their letters. Also on
-  // this window: the system's date, month first; Help and F1 show help, or say where the
-  // page is that could not be shown. Then each kind of message box and its icon.
+  // Alt+letter presses its widget only when no other reachable widget of each window has
+  // the letter, and no box, list or picture goes unnamed; a key on the page not shown cannot
+  // act. Also on the main window: the system's date, month first; Help and F1 show help, or
+  // say where the page is that could not be shown. Then each kind of message box with its
+  // icon, reading as a sentence.
   void keysHelpAndAbout() {
     WindowHarness h;
     std::vector<std::string> shown;  // the pages help was asked to show; the second fails
@@ -377,14 +320,11 @@ class WindowsTest : public QObject {
       shown.push_back(path);
       return shown.size() < 2;
     };
-    h.Start();
+    QVERIFY(h.Start());
     QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
     for (int page : {0, 1}) {
       h.Find<QTabBar>("TabStrip1")->setCurrentIndex(page);
-      ExpectUniqueKeys(h.main.get(), QString("main window page %1").arg(page + 1));
-    }
-    for (const char* kept : {"&Print", "&Browse", "&About", "&Help", "E&xit", "&Font"}) {
-      QVERIFY2(AccessKeys(h.main.get()).count(QKeySequence::mnemonic(kept).toString()), kept);
+      ExpectUniqueKeys(h.main.get());
     }
     h.Find("AboutHelpExit_1")->click();
     h.prompt.Expect("The help page " + h.env.help_path + " could not be opened.");
@@ -392,41 +332,36 @@ class WindowsTest : public QObject {
     QCOMPARE(shown, std::vector<std::string>(2, h.env.help_path));
 
     h.main->AboutHelpExit_Click(0);
-    ExpectUniqueKeys(h.main->about_box(), "About");
+    ExpectUniqueKeys(h.main->about_box());
     ui::FontDlg font(h.program);
     font.FormLoad();
-    ExpectUniqueKeys(&font, "font dialog");
+    ExpectUniqueKeys(&font);
     ui::PrtDlg printers(h.program);
     printers.FormLoad();
-    ExpectUniqueKeys(&printers, "printer dialog");
+    ExpectUniqueKeys(&printers);
     ui::FrmStatus status(h.program);
-    ExpectUniqueKeys(&status, "status window");
+    ExpectUniqueKeys(&status);
 
-    // Each kind of message carries its icon and reads as a sentence.
-    const struct {
-      Buttons buttons;
-      const char* text;
-      int icon;
-      const char* shown;
-    } messages[] = {
+    const std::tuple<Buttons, const char*, int, const char*> messages[] = {
         {Buttons::kOk, "no file x", QMessageBox::Warning, "no file x."},
-        {Buttons::kOkCancel, "Insert paper\r\nthen", QMessageBox::Information, "Insert paper\nthen."},
+        {Buttons::kOkCancel, "Paper\r\nthen", QMessageBox::Information, "Paper\nthen."},
         {Buttons::kYesNo, "Another?", QMessageBox::Question, "Another?"}};
-    for (const auto& m : messages) {
+    for (const auto& [buttons, text, icon, expected] : messages) {
       QString seen;
       QTimer::singleShot(0, [&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box != nullptr) seen = QString("%1 %2").arg(box->icon()).arg(box->text());
-        if (box != nullptr) box->reject();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+          seen = QString("%1 %2").arg(box->icon()).arg(box->text());
+          box->reject();
+        }
       });
-      ui::QtPrompt().Ask(m.text, m.buttons);
-      QCOMPARE(seen, QString("%1 %2").arg(m.icon).arg(m.shown));
+      ui::QtPrompt().Ask(text, buttons);
+      QCOMPARE(seen, QString("%1 %2").arg(icon).arg(expected));
     }
   }
 
   // Names reach the file box typed (then Enter or leaving the box), by the open-file dialog
-  // (its button or Ctrl+O; no name: cancelled) or dropped on the box, the tab strip or
-  // elsewhere on the window. Step by step on one window: the box, whether Print can print,
+  // (its button or Ctrl+O; no name: cancelled) or dropped on the box or elsewhere on the
+  // window. Step by step on one window: the box, whether Print can print,
   // why the first name cannot be read. FILE can be read; BEFORE was chosen at the start;
   // LINK leads nowhere. Only printing makes a name the one the settings keep.
   void aNameIsCheckedWhenItArrives() {
@@ -436,36 +371,31 @@ class WindowsTest : public QObject {
       return name.isEmpty() ? name : Q(h.Path(name.toStdString()));
     };
     h.File("FILE");
-    h.Start();
+    QVERIFY(h.Start());
     QVERIFY(h.main->source_file()->OpenSourceFile(h.File("BEFORE")));
-    const struct {
-      const char* via;
-      QStringList names;
-      const char* box;
-      bool printable;
-      const char* why;
-    } steps[] = {{"button", {}, "BEFORE", true, ""},
-                 {"enter", {"MISSING"}, "MISSING", false, "doesn't exist"},
-                 {"leave", {"DIR"}, "DIR", false, "is a directory"},
-                 {"leave", {"FILE"}, "FILE", true, ""},
-                 {"enter", {}, "", false, ""},
-                 // Elsewhere on the window a drop only fills the box.
-                 {"window", {"MISSING", "FILE"}, "MISSING", false, ""},
-                 {"ctrl+o", {"LINK"}, "LINK", false, "doesn't exist"},
-                 {"button", {"FILE"}, "FILE", true, ""},  // the dialog's buffer is NUL-padded
-                 // The first of several dropped names counts.
-                 {"box", {"MISSING", "FILE"}, "MISSING", false, "doesn't exist"},
-                 {"tabs", {"FILE", "MISSING"}, "FILE", true, ""},
-                 {"enter", {"FILE"}, "FILE", true, ""}};  // and prints it
-    for (const auto& step : steps) {
-      const QString via = step.via, first = path(step.names.value(0));
-      if (*step.why) h.prompt.Expect(("the file " + first + " " + step.why).toStdString());
+    // How the names come, the names, the box then, whether Print can print, and why the
+    // first name cannot be read (no message when empty).
+    const std::tuple<QString, QStringList, const char*, bool, const char*> steps[] = {
+        {"button", {}, "BEFORE", true, ""},
+        {"enter", {"MISSING"}, "MISSING", false, "doesn't exist"},
+        {"leave", {"DIR"}, "DIR", false, "is a directory"},
+        {"enter", {}, "", false, ""},
+        // Elsewhere on the window a drop only fills the box.
+        {"window", {"MISSING", "FILE"}, "MISSING", false, ""},
+        {"ctrl+o", {"LINK"}, "LINK", false, "doesn't exist"},
+        {"button", {"FILE"}, "FILE", true, ""},  // the dialog's buffer is NUL-padded
+        // The first of several dropped names counts.
+        {"box", {"MISSING", "FILE"}, "MISSING", false, "doesn't exist"},
+        {"enter", {"FILE"}, "FILE", true, ""}};  // and prints it
+    for (const auto& [via, names, box, printable, why] : steps) {
+      const QString first = path(names.value(0));
+      if (*why) h.prompt.Expect(("the file " + first + " " + why).toStdString());
       if (via == "enter" || via == "leave") {
         h.Box()->setFocus();
         h.Box()->selectAll();
         QTest::keyClick(h.Box(), Qt::Key_Delete);
         QTest::keyClicks(h.Box(), first);
-        QCOMPARE(h.CanPrint(), step.printable);  // without a word yet
+        QCOMPARE(h.CanPrint(), printable);  // without a word yet
         if (via == "enter") QTest::keyClick(h.Box(), Qt::Key_Return);
         if (via == "leave") h.Find("FileBrowse")->setFocus();
       } else if (via == "button" || via == "ctrl+o") {
@@ -475,79 +405,51 @@ class WindowsTest : public QObject {
         if (via == "button") h.Find("FileBrowse")->click();
         if (via == "ctrl+o") QTest::keyClick(h.main.get(), Qt::Key_O, Qt::ControlModifier);
       } else {
+        // Dragged over the target, taken, and dropped.
         QList<QUrl> urls;
-        for (const QString& name : step.names) urls << QUrl::fromLocalFile(path(name));
+        for (const QString& name : names) urls << QUrl::fromLocalFile(path(name));
         QMimeData data;
         data.setUrls(urls);
-        QWidget* target = h.main.get();
-        if (via != "window") target = via == "box" ? h.Box() : h.Find<QWidget>("TabStrip1");
-        QVERIFY(Drop(target, &data));
+        QWidget* target = via == "box" ? h.Box() : static_cast<QWidget*>(h.main.get());
+        QDragEnterEvent enter({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(QCoreApplication::sendEvent(target, &enter) && enter.isAccepted());
+        QDropEvent drop({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
       }
-      QVERIFY2(h.Box()->text() == path(step.box), step.box);
-      QCOMPARE(h.CanPrint(), step.printable);
-      QCOMPARE(h.status_windows, &step == std::end(steps) - 1 ? 1 : 0);
+      QVERIFY2(h.Box()->text() == path(box), box);
+      QCOMPARE(h.CanPrint(), printable);
       if (h.status_windows == 0) QCOMPARE(Q(h.program.settings().TextFile), path("BEFORE"));
     }
+    QCOMPARE(h.status_windows, 1);
     // A second start hands its file over the channel beside the lock, taken as a dropped
-    // file; without a file the window only comes to the front.
+    // file; a start without a file hands over nothing to take.
     SingleCopyLock lock(h.dir.path().toStdString()), second(h.dir.path().toStdString());
     QVERIFY(lock.Acquire() && !second.Acquire());
     QVERIFY(lock.Listen([&h](const std::string& file) { h.main->OpenHandedFile(file); }));
-    QVERIFY(second.HandOver(h.Path("BEFORE")));
+    QVERIFY(second.HandOver("") && second.HandOver(h.Path("BEFORE")));
     QTRY_COMPARE(h.Box()->text(), path("BEFORE"));
-    QVERIFY(second.HandOver(""));
-    QTest::qWait(100);
-    QCOMPARE(h.Box()->text(), path("BEFORE"));
-    QCOMPARE(QApplication::activeWindow(), h.main.get());
   }
 
-  // A preparation that stops closes the status window. Otherwise the buttons are disabled
-  // while the preparation runs; then Print Now prints and closes, and while it prints
-  // nothing closes the window or starts a second run.
-  void preparationThenPrintNow() {
-    {
-      StatusJob nothing(false, "");  // no source file name: the preparation stops silently
-      nothing.w.show();
-      QTRY_VERIFY(!nothing.w.isVisible() && nothing.w.result() == QDialog::Rejected);
-    }
-    StatusJob job(false);
-    QStringList seen;  // each message, and whether Print Now or Close could be pressed then
-    job.w.on_status = [&](const QString& message) {
-      const bool open = job.Button(0)->isEnabled() || job.Button(1)->isEnabled();
-      seen << message + (open ? " open" : " shut");
-      if (!message.startsWith("Printing  1 Up")) return;
-      job.w.close();
-      QTest::keyClick(&job.w, Qt::Key_Escape);
-      job.w.PrintBook_Click(0);
-      QVERIFY(job.w.isVisible());
-    };
-    QVERIFY(job.Ready());
-    QCOMPARE(ui::PdfSaveTitle(job.program, 1), QString("Save notes.txt as PDF"));
-    // Enter prints: "Print Now" is the default button and has the focus.
-    QVERIFY(job.Button(0)->isDefault() && job.w.focusWidget() == job.Button(0));
-    QTest::mouseClick(job.Button(0), Qt::LeftButton);
-    QVERIFY(!job.w.isVisible());
-    QCOMPARE(job.w.result(), int(QDialog::Accepted));
-    QCOMPARE(job.surface.sent_jobs().size(), std::size_t{1});
-    QCOMPARE(job.Status(), QString("Printing Completed"));
-    QCOMPARE(seen.first(), QString("Creating Temp File shut"));
-    QVERIFY2(seen.contains("Printing  1 Up  shut"), qPrintable(seen.join(", ")));
-  }
-
-  // The sheet preview, open once the count is done, shows a 10-page booklet's sheets one at
-  // a time, says which pages and which pass feed each side, spends no paper, and goes when
-  // closed. A run that cannot open the prepared text leaves the window and its buttons;
-  // Close then closes it without printing.
-  void previewShowsEachSheetAsTheBookletOrdersIt() {
-    StatusJob job(true, MarkerPages(10));
+  // The status window of a 10-page booklet, flipped. A preparation that stops closes it.
+  // Once the count is done, Enter prints: "Print Now" is the default button and has the
+  // focus. The sheet preview shows the sheets one at a time, says which pages and which pass
+  // feed each side, spends no paper, and goes when closed. A run that cannot open the
+  // prepared text leaves the window and its buttons, and Close closes it. Shown again, Print
+  // Now prints both passes and closes, and while it prints its buttons are shut and nothing
+  // closes the window or starts a second run. Printed to PDF, the two passes go to two
+  // files whose save dialogs name their side, one file when the printer prints both sides.
+  void statusWindowAndSheetPreview() {
+    StatusJob nothing("");  // no source file name: the preparation stops silently
+    nothing.w.show();
+    QTRY_VERIFY(!nothing.w.isVisible() && nothing.w.result() == QDialog::Rejected);
+    StatusJob job(MarkerPages(10));
     auto* open = job.w.findChild<QPushButton*>("PreviewButton");
     QVERIFY(!open->isEnabled());  // nothing to show before the count
-    QVERIFY(job.Ready());
-    // Printed to PDF, the booklet's two passes go to two files, their save dialogs named so.
-    QCOMPARE(ui::PdfSaveTitle(job.program, 2), QString("Save side 2 of notes.txt"));
+    job.w.show();
+    QTRY_COMPARE(job.w.findChild<QLabel*>("Label1")->text(), QString("Count Done"));
+    QVERIFY(job.print_now->isDefault() && job.w.focusWidget() == job.print_now);
     open->click();
     auto* preview = job.w.findChild<ui::FrmPreview*>();
-    QVERIFY(preview != nullptr);
     auto* back = preview->findChild<QPushButton*>("PreviewBack");
     auto* next = preview->findChild<QPushButton*>("PreviewNext");
     const char* captions[] = {
@@ -566,15 +468,32 @@ class WindowsTest : public QObject {
     QVERIFY(!next->isEnabled() && preview->sheet() == 3);
     preview->findChild<QPushButton*>("PreviewClose")->click();
     QTRY_VERIFY(job.w.findChild<ui::FrmPreview*>() == nullptr);
-    QVERIFY(std::remove(job.program.prep.LineFilePath.c_str()) == 0);
+    const std::string lines = job.program.prep.LineFilePath, away = lines + ".away";
+    QVERIFY(std::rename(lines.c_str(), away.c_str()) == 0);
     job.prompt.Expect("Error: File not found");
     job.prompt.Expect("error File not found");
-    job.Button(0)->click();
-    QVERIFY(job.w.isVisible() && job.Button(0)->isEnabled() && job.Button(1)->isEnabled());
-    QTest::mouseClick(job.Button(1), Qt::LeftButton);
-    QVERIFY(!job.w.isVisible());
-    QCOMPARE(job.w.result(), int(QDialog::Rejected));
+    job.print_now->click();
+    QVERIFY(job.w.isVisible() && job.print_now->isEnabled() && job.close->isEnabled());
     QCOMPARE(job.surface.jobs_started(), 0);
+    job.close->click();  // shown again, the window keeps its count
+    QVERIFY(!job.w.isVisible());
+    job.w.show();
+    QVERIFY(std::rename(away.c_str(), lines.c_str()) == 0);
+    job.prompt.ExpectPrefix("Insert paper back in tray");
+    bool tried = false;  // to end the window or print again while it prints
+    QTimer::singleShot(0, &job.w, [&] {
+      QVERIFY(!job.print_now->isEnabled() && !job.close->isEnabled());
+      job.w.close();
+      QTest::keyClick(&job.w, Qt::Key_Escape);
+      job.w.PrintBook_Click(0);
+      tried = job.w.isVisible();
+    });
+    QTest::keyClick(&job.w, Qt::Key_Return);
+    QVERIFY(tried && !job.w.isVisible());
+    QCOMPARE(job.surface.sent_jobs().size(), std::size_t{2});
+    QCOMPARE(ui::PdfSaveTitle(job.program, 2), QString("Save side 2 of notes.txt"));
+    job.program.settings().PrinterMode = 2;
+    QCOMPARE(ui::PdfSaveTitle(job.program, 1), QString("Save notes.txt as PDF"));
   }
 
   // The dialog lists the printers in order, the current one shown, with its papers and the
@@ -589,15 +508,14 @@ class WindowsTest : public QObject {
     h.surface.printer().papers = {11, 9, 1};
     h.surface.printer().paper_size = 11;
     h.surface.printers()[1].papers = {5};
-    PrtDlg* dialog = nullptr;
-    auto combo = [&dialog](int index) {
-      return dialog->findChild<QComboBox*>(QString("Combo%1").arg(index));
+    QWidget main_window;  // the dialog's parent: at most one dialog is open
+    auto combo = [&main_window](int index) {
+      return main_window.findChild<QComboBox*>(QString("Combo%1").arg(index));
     };
     auto open = [&] {  // the dialogs open, each box's text and list, and the printer in use
-      ui::PrinterFontClick(h.program, 0, nullptr);
-      dialog = PrinterDialogs().value(0);
+      ui::PrinterFontClick(h.program, 0, &main_window);
       return QString("%1 open; %2 of %3; %4 of %5; using %6")
-          .arg(PrinterDialogs().size())
+          .arg(main_window.findChildren<ui::PrtDlg*>().size())
           .arg(combo(1)->currentText(), Entries(combo(1)->model()).join(", "),
                combo(2)->currentText(), Entries(combo(2)->model()).join(", "),
                Q(h.surface.DeviceName()));
@@ -606,21 +524,21 @@ class WindowsTest : public QObject {
     QCOMPARE(open(), "1 open; Laser of " + printers +
                          "; A5 148 x 210 mm of Letter 8 1/2 x 11 in, A4 210 x 297 mm, A5 148 x "
                          "210 mm; using Laser");
-    QVERIFY(!dialog->isModal());
+    QVERIFY(!main_window.findChild<ui::PrtDlg*>()->isModal());
     combo(1)->setCurrentIndex(1);
     QCOMPARE(open(), "1 open; Portrait Only of " + printers +
                          "; Legal 8 1/2 x 14 in of Legal 8 1/2 x 14 in; using Laser");
     // Types a printer and a paper and presses OK: the dialogs left open, the printer in use
     // and the paper the settings and the printer then hold.
     auto ok = [&](const char* printer, const char* paper) {
-      if (PrinterDialogs().isEmpty()) open();
+      if (main_window.findChild<ui::PrtDlg*>() == nullptr) open();
       for (auto [index, text] : {std::pair{1, printer}, std::pair{2, paper}}) {
         combo(index)->lineEdit()->clear();
         QTest::keyClicks(combo(index)->lineEdit(), QString::fromLatin1(text));
       }
-      ClickButton(dialog, 0);
+      ClickButton(&main_window, 0);
       return QString("%1 open; using %2 on %3/%4")
-          .arg(PrinterDialogs().size())
+          .arg(main_window.findChildren<ui::PrtDlg*>().size())
           .arg(Q(h.surface.DeviceName()))
           .arg(h.program.settings_state.paper_size)
           .arg(h.surface.PaperSize());
@@ -635,72 +553,63 @@ class WindowsTest : public QObject {
     QCOMPARE(ok("Portrait Only", "Legal 8 1/2 x 14 in"), "1 open; using Portrait Only on 5/5");
     for (Answer answer : {Answer::kNo, Answer::kYes}) {
       h.prompt.Expect(unsuitable + "\r\nAre you sure you want to keep it?", answer);
-      ClickButton(dialog, 1);
-      QCOMPARE(PrinterDialogs().size(), answer == Answer::kNo ? 1 : 0);
+      ClickButton(&main_window, 1);
+      QCOMPARE(main_window.findChildren<ui::PrtDlg*>().size(), answer == Answer::kNo ? 1 : 0);
     }
   }
 
-  // The "&Font" button's dialog opens with the layout's own face and size, though the
-  // printer holds another layout's size (20 is not listed, so no size is selected). Then: a
-  // size typed into the box, whether a face is chosen after it, the button that ends the
-  // dialog (OK, Cancel, the close box), and the size then stored, which the printer and the
-  // preview then take. OK takes a typed size, but never one no font can have.
-  void fontDialogThroughItsButton() {
-    const struct {
-      int layout_size;
-      const char* typed;
-      bool pick_face;
-      int button;
-      int stored;
-    } cases[] = {{20, "", false, 0, 20}, {9, "20", false, 0, 20}, {9, "20", true, 0, 20},
-                 {9, "abc", true, 0, 9}, {9, "0", true, 0, 9},    {9, "99999", true, 0, 9},
-                 {9, "12", true, 1, 9},  {9, "12", true, 2, 9}};
-    for (const auto& c : cases) {
-      WindowHarness h;
-      h.surface.printer().fonts = {{"Zeta Sans", true},      {"arial", true},
-                                   {"Printer Roman", false}, {"Bodoni", true},
-                                   {"Courier New", true},    {"Times New Roman", true}};
-      h.program.settings().Layout = kLayoutBooklet;
-      LayoutRecord& booklet = h.program.settings_state.layouts[3];
+  // The font dialog opens with the layout's own face and size, though the printer and the
+  // program hold another layout's size (20 is not listed, so no size is selected), and lists
+  // the scalable faces alphabetically whatever their case and the sizes from 4 to 16. Then:
+  // a size typed into the box, whether a face is chosen after it, OK or Cancel, and the size
+  // the layout then has: OK takes a typed size, but never one no font can have. The sample
+  // line shows the face chosen, at a size the dialog has room for.
+  void fontDialog() {
+    // The layout's size, the size typed, whether Bodoni is chosen after it, OK (else Cancel),
+    // the size then stored.
+    const std::tuple<int, const char*, bool, bool, int> cases[] = {
+        {20, "", false, true, 20},    {9, "20", false, true, 20}, {9, "abc", true, true, 9},
+        {9, "99999", false, true, 9}, {9, "0", false, true, 9},   {9, "12", true, false, 9}};
+    WindowHarness h;  // on the booklet, the layout a new program starts with
+    h.surface.printer().fonts = {{"Zeta Sans", true},      {"arial", true},
+                                 {"Printer Roman", false}, {"Bodoni", true},
+                                 {"Courier New", true},    {"Times New Roman", true}};
+    h.program.settings_state.print_font_size = 5;
+    LayoutRecord& booklet = h.program.settings_state.layouts[kLayoutBooklet];
+    for (const auto& [layout_size, typed, pick_face, ok, stored] : cases) {
       booklet.font_name = "Times New Roman";
-      booklet.font_size = static_cast<Integer>(c.layout_size);
-      h.surface.SetFontSize(11.5);
-      h.program.settings_state.print_font_size = 5;
-      QString seen;  // what the dialog showed on opening, then the sample line's face
-      QTimer::singleShot(0, [&] {
-        QWidget* font = QApplication::activeModalWidget();
-        QVERIFY(qobject_cast<ui::FontDlg*>(font) != nullptr);
-        auto list = [font](int index) {
-          return font->findChild<QListWidget*>(QString("List1_%1").arg(index));
-        };
-        auto* size_box = font->findChild<QLineEdit*>("Text1_1");
-        seen = font->windowTitle() + "|" + Entries(list(0)->model()).join(",") + "|" +
-               list(0)->currentItem()->text() + "|" + size_box->text() + "|" +
-               QString::number(list(1)->currentRow());
-        size_box->selectAll();
-        if (*c.typed) QTest::keyClicks(size_box, c.typed);
-        if (c.pick_face) list(0)->setCurrentItem(list(0)->findItems("Bodoni", Qt::MatchExactly)[0]);
-        // The sample line shows the chosen face, at a size the dialog has room for.
-        const QFont sample = font->findChild<QLabel*>(QStringLiteral("Sample"))->font();
-        seen += "|" + sample.family() + (sample.pointSizeF() <= 24 ? "" : " too large");
-        c.button == 2 ? (void)font->close() : ClickButton(font, c.button);
-      });
-      ui::PrinterFontClick(h.program, 1, nullptr);
-      // Scalable faces only, alphabetically whatever their case; sizes listed from 4 to 16.
-      QCOMPARE(seen, QString("Font for Booklet|arial,Bodoni,Courier New,Times New Roman,Zeta "
-                             "Sans|Times New Roman|%1|%2|%3")
-                         .arg(c.layout_size)
-                         .arg(c.layout_size > 16 ? -1 : c.layout_size - 4)
-                         .arg(c.pick_face ? "Bodoni" : "Times New Roman"));
-      QVERIFY2(booklet.font_size == c.stored, c.typed);
-      const bool new_face = c.pick_face && c.button == 0;
-      QCOMPARE(booklet.font_name, std::string(new_face ? "Bodoni" : "Times New Roman"));
-      // Only the layout metrics give the size to the printer; the dialog does not.
-      QCOMPARE(h.surface.FontName(), booklet.font_name);
-      QCOMPARE(int{h.program.settings_state.print_font_size}, c.stored);
-      QCOMPARE(h.surface.FontSize(), double(c.stored));
-      QCOMPARE(h.window.preview_size(), double(c.stored));
+      booklet.font_size = static_cast<Integer>(layout_size);
+      ui::FontDlg font(h.program);
+      font.FormLoad();
+      auto* faces = font.findChild<QListWidget*>("List1_0");
+      auto* size_box = font.findChild<QLineEdit*>("Text1_1");
+      QCOMPARE(font.windowTitle() + ": " + Entries(faces->model()).join(", "),
+               QString("Font for Booklet: arial, Bodoni, Courier New, Times New Roman, Zeta Sans"));
+      QCOMPARE(faces->currentItem()->text() + " " + size_box->text(),
+               QString("Times New Roman %1").arg(layout_size));
+      QCOMPARE(font.findChild<QListWidget*>("List1_1")->currentRow(),
+               layout_size > 16 ? -1 : layout_size - 4);
+      size_box->selectAll();
+      if (*typed) QTest::keyClicks(size_box, typed);
+      if (pick_face) faces->setCurrentItem(faces->findItems("Bodoni", Qt::MatchExactly)[0]);
+      const QFont sample = font.findChild<QLabel*>("Sample")->font();
+      QCOMPARE(sample.family(), QString(pick_face ? "Bodoni" : "Times New Roman"));
+      QVERIFY(sample.pointSizeF() <= 24);
+      ClickButton(&font, ok ? 0 : 1);
+      QCOMPARE(booklet.font_name, std::string(pick_face && ok ? "Bodoni" : "Times New Roman"));
+      QCOMPARE(int{booklet.font_size}, stored);
     }
+    // Through the "&Font" button, the printer and the main window's preview then take the
+    // layout's face and size; only the layout metrics give the size to the printer.
+    booklet.font_name = "Bodoni";
+    QTimer::singleShot(0, [] { ClickButton(QApplication::activeModalWidget(), 0); });
+    ui::PrinterFontClick(h.program, 1, nullptr);
+    QCOMPARE(QString("%1 %2/%3, preview %4")
+                 .arg(Q(h.surface.FontName()))
+                 .arg(h.program.settings_state.print_font_size)
+                 .arg(h.surface.FontSize())
+                 .arg(h.window.preview_size()),
+             QString("Bodoni 9/9, preview 9"));
   }
 };
 
