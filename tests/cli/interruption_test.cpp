@@ -19,12 +19,8 @@ using Interruption = ProgramRunTest;
 TEST_F(Interruption, EachSignalAtEachStageLeavesNothing) {
   std::filesystem::create_directory(dir.File("temp"));
   ScopedEnv tmpdir("TMPDIR", dir.File("temp"));
-  // Long enough that neither stage is over before the signal arrives.
-  std::string text;
-  for (int line = 0; text.size() < 12'000'000; ++line) {
-    text += "line " + std::to_string(line) + " of a text long enough to be cut while it is "
-            "prepared and again while its pages are drawn into the PDF file\n";
-  }
+  std::string text;  // long enough that neither stage is over before the signal arrives
+  while (text.size() < 12'000'000) text += "a line of a text long enough to be cut twice\n";
   source = dir.Write("long.txt", text);
   dir.Write("err.txt", "");
   // The files in the output's folder and in the temp folder; "" when `files` are not there.
@@ -42,8 +38,7 @@ TEST_F(Interruption, EachSignalAtEachStageLeavesNothing) {
       Program program({"--settings", settings, "-q", "-P", "Print to PDF", "-o", out, source},
                       err);
       while (listing(files).empty()) {
-        ASSERT_EQ(program.Wait(milliseconds(0)), kStillRunning)
-            << where << ": the program ended before the stage";
+        ASSERT_EQ(program.Wait(milliseconds(0)), kStillRunning) << where << ": ended before it";
       }
       ::kill(program.pid, signal_number);
       program.Wait();

@@ -44,10 +44,8 @@ struct Program {
   }
   ~Program() {
     ::close(terminal);
-    if (Wait(milliseconds(0)) == kStillRunning) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, nullptr, 0);
-    }
+    if (!finished) ::kill(pid, SIGKILL);  // not yet waited for, so still this one's
+    Wait();
   }
   // The exit status; -1 when a signal ended it (`status` tells which), kStillRunning when it
   // runs past `limit`.
