@@ -1,7 +1,8 @@
 #include "support/recording_surface.h"
 
+#include <strings.h>
+
 #include <algorithm>
-#include <cctype>
 
 namespace quireon2::testing {
 namespace {
@@ -15,11 +16,6 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
     if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
   }
   return n;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 // The text split into lines at CR LF and at a lone LF.
@@ -109,7 +105,7 @@ void RecordingSurface::SetFontName(const std::string& name) {
   CheckRefused("FontName", 0);
   font_name_ = name;
   for (const auto& f : FontFamilies()) {
-    if (Lower(f.name) == Lower(name)) font_name_ = f.name;
+    if (strcasecmp(f.name.c_str(), name.c_str()) == 0) font_name_ = f.name;
   }
   Log("set FontName", font_name_);
 }
