@@ -27,7 +27,6 @@ class MemoryControls : public MainWindowControls {
   void SetText(TextBox box, const std::string& text) override;
   void SetFontPreview(const std::string& font_name, double size_points) override;
 
-  void SetVisible(CheckBox box, bool visible) { visible_[box] = visible; }
   const std::string& preview_font_name() const { return preview_font_name_; }
   double preview_size() const { return preview_size_; }
   int preview_updates() const { return preview_updates_; }
