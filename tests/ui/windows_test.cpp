@@ -7,8 +7,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <fstream>
-#include <map>
-#include <memory>
 #include <tuple>
 
 #include "cli/marker_pages.h"
@@ -27,21 +25,15 @@
 #include "ui/qt_prompt.h"
 #include "ui/source_file.h"
 
+// Printers are written as aggregates: the fields left out keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 using namespace quireon2;
 using namespace quireon2::testing;
-using quireon2::ui::FrmMain;
 
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-RecordedPrinter Printer(const std::string& name, int two_sided = 1, int landscape = 90) {
-  RecordedPrinter printer;
-  printer.name = name;
-  printer.two_sided = two_sided;
-  printer.landscape = landscape;
-  return printer;
-}
 
 // The main window on one program with the recording surface and the scripted prompt, a
 // scratch folder for its files, and in place of the status window a count of requests.
@@ -49,9 +41,9 @@ struct WindowHarness : TestProgram {
   QTemporaryDir dir;
   ui::StartupEnvironment env;
   int ended = 0, status_windows = 0;
-  std::unique_ptr<FrmMain> main;
+  std::unique_ptr<ui::FrmMain> main;
 
-  explicit WindowHarness(std::vector<RecordedPrinter> printers = {Printer("Test Printer")})
+  explicit WindowHarness(std::vector<RecordedPrinter> printers = {RecordedPrinter{}})
       : TestProgram(std::move(printers)) {
     env.ini_path = Path("Quireon2.ini");
     env.help_path = Path("quireon2.html");
@@ -59,8 +51,7 @@ struct WindowHarness : TestProgram {
     env.run_status_window = [this](Program&, QWidget*) { ++status_windows; };
   }
   ~WindowHarness() {
-    const std::string problems = prompt.Problems();
-    if (!problems.empty()) QTest::qFail(problems.c_str(), __FILE__, __LINE__);
+    if (!prompt.Problems().empty()) QTest::qFail(prompt.Problems().c_str(), __FILE__, __LINE__);
   }
 
   std::string Path(const std::string& name) const { return dir.filePath(Q(name)).toStdString(); }
@@ -74,8 +65,8 @@ struct WindowHarness : TestProgram {
   bool Start(const std::string& keys = "", const std::string& command_line = "") {
     if (!keys.empty()) File("Quireon2.ini", "[Quireon2]\n" + keys);
     env.command_line = command_line;
-    main = std::make_unique<FrmMain>(program, env);
-    if (main->Form_Load() != FrmMain::LoadResult::kShow) return false;
+    main = std::make_unique<ui::FrmMain>(program, env);
+    if (main->Form_Load() != ui::FrmMain::LoadResult::kShow) return false;
     main->show();
     QApplication::setActiveWindow(main.get());
     return QTest::qWaitForWindowActive(main.get());
@@ -103,15 +94,12 @@ QString State(const WindowHarness& h) {
       .arg(h.Find<QLabel>("FontPreview")->text().remove("The current font is ").remove(" Pts"));
 }
 
-// The access keys of the widgets a user can reach in `window` as it shows now, each with
-// the widgets that carry it. A text box, list or picture with neither a name for screen
-// readers nor a label naming it is listed under "unnamed".
-std::map<QString, QStringList> AccessKeys(QWidget* window) {
+// Fails on an access key that two widgets a user can reach in `window` as it shows now
+// share, and on a text box, list or picture with neither a name for screen readers nor a
+// label naming it (listed as "unnamed"). Captions without an access key gather under "".
+void ExpectUniqueKeys(QWidget* window) {
   std::map<QString, QStringList> keys;
-  auto add = [&](const QString& text) {
-    const QKeySequence key = QKeySequence::mnemonic(text);
-    if (!key.isEmpty()) keys[key.toString()] << text;
-  };
+  auto add = [&](const QString& text) { keys[QKeySequence::mnemonic(text).toString()] << text; };
   QSet<QWidget*> labelled;
   for (QLabel* label : window->findChildren<QLabel*>()) {
     if (label->buddy() && label->isVisibleTo(window)) add(label->text());
@@ -131,13 +119,9 @@ std::map<QString, QStringList> AccessKeys(QWidget* window) {
       for (int i = 0; i < tabs->count(); ++i) add(tabs->tabText(i));
     }
   }
-  return keys;
-}
-
-void ExpectUniqueKeys(QWidget* window) {
-  for (const auto& [key, owners] : AccessKeys(window)) {
+  for (const auto& [key, owners] : keys) {
     const QString problem = window->windowTitle() + ": " + key + " on " + owners.join(", ");
-    QVERIFY2(owners.size() == 1 && key != "unnamed", qPrintable(problem));
+    QVERIFY2(key.isEmpty() || (owners.size() == 1 && key != "unnamed"), qPrintable(problem));
   }
 }
 
@@ -195,7 +179,7 @@ class WindowsTest : public QObject {
         {4, true, "NEW-missing", false, ""}};
     int width = 0;
     for (const auto& [size, two_sided, command_line, stored_exists, shown] : cases) {
-      WindowHarness h({Printer("Default", !two_sided), Printer("Saved", two_sided)});
+      WindowHarness h({{"Default", !two_sided}, {"Saved", two_sided}});
       const std::string fresh = h.File("new file.txt"), stored = h.Path("stored.txt");
       if (stored_exists) h.File("stored.txt");
       auto resolve = [&](QString text) {
@@ -211,17 +195,14 @@ class WindowsTest : public QObject {
                       resolve(command_line).toStdString()));
       QCOMPARE(h.Box()->text(), resolve(shown));
       QCOMPARE(h.CanPrint(), *shown != '\0');
-      auto* double_side = h.Find<QRadioButton>("printermode_2");
+      const QAbstractButton* duplex = h.Find("printermode_2");
       QCOMPARE(h.main->GetPrinterMode(), two_sided ? 2 : 1);
-      QCOMPARE(double_side->isEnabled(), two_sided);
-      QCOMPARE(double_side->toolTip().contains(
-                   "Not available: the printer Saved cannot print both sides."),
-               !two_sided);
+      QCOMPARE(duplex->isEnabled(), two_sided);
+      QCOMPARE(duplex->toolTip().contains("printer Saved cannot print both sides."), !two_sided);
       h.Find<QTabBar>("TabStrip1")->setCurrentIndex(1);
       QApplication::processEvents();
-      const auto* preview = h.Find<QLabel>("FontPreview");
-      QVERIFY(preview->text().endsWith(QString(" %1 Pts").arg(size)));
-      QCOMPARE(preview->font().pointSizeF(), size == 72 ? 20.0 : 8.0);
+      QVERIFY(h.Find<QLabel>("FontPreview")->text().endsWith(QString(" %1 Pts").arg(size)));
+      QCOMPARE(h.Find<QLabel>("FontPreview")->font().pointSizeF(), size == 72 ? 20.0 : 8.0);
       if (width == 0) width = h.main->width();
       QCOMPARE(h.main->width(), width);
     }
@@ -230,7 +211,7 @@ class WindowsTest : public QObject {
   // An unsuitable printer at start-up asks whether to choose another: Yes waits for the
   // choice and asks again while it is still unsuitable, No ends start-up. Nothing is saved.
   void startUpEndsWithoutASuitablePrinter() {
-    WindowHarness h({Printer("Flat Printer", 1, /*landscape=*/0)});
+    WindowHarness h({{"Flat Printer", 1, /*landscape=*/0}});
     int choices = 0;
     h.env.choose_printer = [&choices](Program&, QWidget*) { ++choices; };
     const std::string unsuitable =
@@ -249,7 +230,7 @@ class WindowsTest : public QObject {
   // pictures select their option, but a greyed mode's does nothing; a layout shows its font.
   // A font the printer refuses is reported once and the rule's own changes stay.
   void optionRules() {
-    WindowHarness h({Printer("Test Printer", /*two_sided=*/0)});
+    WindowHarness h({{"Test Printer", /*two_sided=*/0}});
     QVERIFY(h.Start("Layout= 0\nDoBook= 1\nLayout 2 font=Courier New\nLayout2= 5\n"));
     const std::pair<const char*, const char*> steps[] = {
         {"", "layout 0, book clear greyed, sigs off/off, mode 1, Times New Roman 8"},
@@ -294,7 +275,6 @@ class WindowsTest : public QObject {
       if (way == 0) h.Find("AboutHelpExit_2")->click();
       if (way == 1) QVERIFY(h.main->close());
       if (way == 2) QTest::keyClick(h.main.get(), Qt::Key_Q, Qt::ControlModifier);
-      QVERIFY(!h.main->isVisible());
       QCOMPARE(h.ended, 1);
       QFile ini(Q(h.env.ini_path));
       QVERIFY(ini.open(QIODevice::ReadOnly));
@@ -315,11 +295,8 @@ class WindowsTest : public QObject {
   // icon, reading as a sentence.
   void keysHelpAndAbout() {
     WindowHarness h;
-    std::vector<std::string> shown;  // the pages help was asked to show; the second fails
-    h.env.open_help = [&shown](const std::string& path) {
-      shown.push_back(path);
-      return shown.size() < 2;
-    };
+    int shown = 0;  // times the help page was shown; the second time it cannot be
+    h.env.open_help = [&](auto& page) { return page == h.env.help_path && ++shown < 2; };
     QVERIFY(h.Start());
     QCOMPARE(Q(h.program.settings_state.today), QDate::currentDate().toString("MM-dd-yyyy"));
     for (int page : {0, 1}) {
@@ -329,18 +306,16 @@ class WindowsTest : public QObject {
     h.Find("AboutHelpExit_1")->click();
     h.prompt.Expect("The help page " + h.env.help_path + " could not be opened.");
     QTest::keyClick(h.main.get(), Qt::Key_F1);
-    QCOMPARE(shown, std::vector<std::string>(2, h.env.help_path));
+    QCOMPARE(shown, 2);
 
     h.main->AboutHelpExit_Click(0);
-    ExpectUniqueKeys(h.main->about_box());
     ui::FontDlg font(h.program);
     font.FormLoad();
-    ExpectUniqueKeys(&font);
     ui::PrtDlg printers(h.program);
     printers.FormLoad();
-    ExpectUniqueKeys(&printers);
     ui::FrmStatus status(h.program);
-    ExpectUniqueKeys(&status);
+    QWidget* const dialogs[] = {h.main->about_box(), &font, &printers, &status};
+    for (QWidget* dialog : dialogs) ExpectUniqueKeys(dialog);
 
     const std::tuple<Buttons, const char*, int, const char*> messages[] = {
         {Buttons::kOk, "no file x", QMessageBox::Warning, "no file x."},
@@ -349,10 +324,9 @@ class WindowsTest : public QObject {
     for (const auto& [buttons, text, icon, expected] : messages) {
       QString seen;
       QTimer::singleShot(0, [&seen] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-          seen = QString("%1 %2").arg(box->icon()).arg(box->text());
-          box->reject();
-        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        seen = QString("%1 %2").arg(box->icon()).arg(box->text());
+        box->reject();
       });
       ui::QtPrompt().Ask(text, buttons);
       QCOMPARE(seen, QString("%1 %2").arg(icon).arg(expected));
@@ -367,9 +341,7 @@ class WindowsTest : public QObject {
   void aNameIsCheckedWhenItArrives() {
     WindowHarness h;
     QVERIFY(QFile::link(Q(h.Path("gone")), Q(h.Path("LINK"))) && QDir(h.dir.path()).mkdir("DIR"));
-    auto path = [&h](const QString& name) {
-      return name.isEmpty() ? name : Q(h.Path(name.toStdString()));
-    };
+    auto path = [&h](const QString& name) { return name.isEmpty() ? name : h.dir.filePath(name); };
     h.File("FILE");
     QVERIFY(h.Start());
     QVERIFY(h.main->source_file()->OpenSourceFile(h.File("BEFORE")));
@@ -392,8 +364,7 @@ class WindowsTest : public QObject {
       if (*why) h.prompt.Expect(("the file " + first + " " + why).toStdString());
       if (via == "enter" || via == "leave") {
         h.Box()->setFocus();
-        h.Box()->selectAll();
-        QTest::keyClick(h.Box(), Qt::Key_Delete);
+        h.Box()->clear();
         QTest::keyClicks(h.Box(), first);
         QCOMPARE(h.CanPrint(), printable);  // without a word yet
         if (via == "enter") QTest::keyClick(h.Box(), Qt::Key_Return);
@@ -406,10 +377,8 @@ class WindowsTest : public QObject {
         if (via == "ctrl+o") QTest::keyClick(h.main.get(), Qt::Key_O, Qt::ControlModifier);
       } else {
         // Dragged over the target, taken, and dropped.
-        QList<QUrl> urls;
-        for (const QString& name : names) urls << QUrl::fromLocalFile(path(name));
         QMimeData data;
-        data.setUrls(urls);
+        for (const auto& name : names) data.setUrls(data.urls() << QUrl::fromLocalFile(path(name)));
         QWidget* target = via == "box" ? h.Box() : static_cast<QWidget*>(h.main.get());
         QDragEnterEvent enter({}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QVERIFY(QCoreApplication::sendEvent(target, &enter) && enter.isAccepted());
@@ -458,13 +427,12 @@ class WindowsTest : public QObject {
         "Sheet 2 of 3: side 1 pages 10 | 3 (first pass, 2nd sheet fed); "
         "side 2 pages 4 | 9 (second pass, 2nd sheet fed)"};
     for (int i = 0; i < 2; ++i) {
-      if (i > 0) next->click();
       QCOMPARE(preview->caption(), QString(captions[i]));
       QVERIFY(!preview->picture().isNull() && back->isEnabled() == (i > 0));
       // Only the sheet shown was drawn, one picture a side.
       QCOMPARE(job.surface.pictures().size(), std::size_t(2 * (i + 1)));
+      next->click();
     }
-    next->click();
     QVERIFY(!next->isEnabled() && preview->sheet() == 3);
     preview->findChild<QPushButton*>("PreviewClose")->click();
     QTRY_VERIFY(job.w.findChild<ui::FrmPreview*>() == nullptr);
@@ -503,19 +471,16 @@ class WindowsTest : public QObject {
   // is Letter); a name not installed changes nothing. An unsuitable printer is taken but OK
   // says to choose another; Cancel asks whether to keep it, and only Yes closes the dialog.
   void printerDialog() {
-    WindowHarness h({Printer("Laser"), Printer("Portrait Only", 1, /*landscape=*/0),
-                     Printer("laser"), Printer("Print to PDF")});
-    h.surface.printer().papers = {11, 9, 1};
-    h.surface.printer().paper_size = 11;
-    h.surface.printers()[1].papers = {5};
-    QWidget main_window;  // the dialog's parent: at most one dialog is open
-    auto combo = [&main_window](int index) {
-      return main_window.findChild<QComboBox*>(QString("Combo%1").arg(index));
-    };
+    WindowHarness h({{"Laser", 1, 90, /*paper_size=*/11, /*papers=*/{11, 9, 1}},
+                     {"Portrait Only", 1, /*landscape=*/0, kPaperLetter, {5}},
+                     {"laser"},
+                     {"Print to PDF"}});
+    QWidget parent;  // the dialog's parent: at most one dialog is open
+    auto combo = [&](int i) { return parent.findChild<QComboBox*>(QString("Combo%1").arg(i)); };
     auto open = [&] {  // the dialogs open, each box's text and list, and the printer in use
-      ui::PrinterFontClick(h.program, 0, &main_window);
+      ui::PrinterFontClick(h.program, 0, &parent);
       return QString("%1 open; %2 of %3; %4 of %5; using %6")
-          .arg(main_window.findChildren<ui::PrtDlg*>().size())
+          .arg(parent.findChildren<ui::PrtDlg*>().size())
           .arg(combo(1)->currentText(), Entries(combo(1)->model()).join(", "),
                combo(2)->currentText(), Entries(combo(2)->model()).join(", "),
                Q(h.surface.DeviceName()));
@@ -524,21 +489,19 @@ class WindowsTest : public QObject {
     QCOMPARE(open(), "1 open; Laser of " + printers +
                          "; A5 148 x 210 mm of Letter 8 1/2 x 11 in, A4 210 x 297 mm, A5 148 x "
                          "210 mm; using Laser");
-    QVERIFY(!main_window.findChild<ui::PrtDlg*>()->isModal());
+    QVERIFY(!parent.findChild<ui::PrtDlg*>()->isModal());
     combo(1)->setCurrentIndex(1);
     QCOMPARE(open(), "1 open; Portrait Only of " + printers +
                          "; Legal 8 1/2 x 14 in of Legal 8 1/2 x 14 in; using Laser");
-    // Types a printer and a paper and presses OK: the dialogs left open, the printer in use
-    // and the paper the settings and the printer then hold.
+    // Puts a printer and a paper in the boxes and presses OK: the dialogs left open, the printer
+    // in use and the paper the settings and the printer then hold.
     auto ok = [&](const char* printer, const char* paper) {
-      if (main_window.findChild<ui::PrtDlg*>() == nullptr) open();
-      for (auto [index, text] : {std::pair{1, printer}, std::pair{2, paper}}) {
-        combo(index)->lineEdit()->clear();
-        QTest::keyClicks(combo(index)->lineEdit(), QString::fromLatin1(text));
-      }
-      ClickButton(&main_window, 0);
+      if (parent.findChild<ui::PrtDlg*>() == nullptr) open();
+      combo(1)->setEditText(printer);
+      combo(2)->setEditText(paper);
+      ClickButton(&parent, 0);
       return QString("%1 open; using %2 on %3/%4")
-          .arg(main_window.findChildren<ui::PrtDlg*>().size())
+          .arg(parent.findChildren<ui::PrtDlg*>().size())
           .arg(Q(h.surface.DeviceName()))
           .arg(h.program.settings_state.paper_size)
           .arg(h.surface.PaperSize());
@@ -553,8 +516,8 @@ class WindowsTest : public QObject {
     QCOMPARE(ok("Portrait Only", "Legal 8 1/2 x 14 in"), "1 open; using Portrait Only on 5/5");
     for (Answer answer : {Answer::kNo, Answer::kYes}) {
       h.prompt.Expect(unsuitable + "\r\nAre you sure you want to keep it?", answer);
-      ClickButton(&main_window, 1);
-      QCOMPARE(main_window.findChildren<ui::PrtDlg*>().size(), answer == Answer::kNo ? 1 : 0);
+      ClickButton(&parent, 1);
+      QCOMPARE(parent.findChildren<ui::PrtDlg*>().size(), answer == Answer::kNo ? 1 : 0);
     }
   }
 
@@ -604,12 +567,10 @@ class WindowsTest : public QObject {
     booklet.font_name = "Bodoni";
     QTimer::singleShot(0, [] { ClickButton(QApplication::activeModalWidget(), 0); });
     ui::PrinterFontClick(h.program, 1, nullptr);
-    QCOMPARE(QString("%1 %2/%3, preview %4")
-                 .arg(Q(h.surface.FontName()))
-                 .arg(h.program.settings_state.print_font_size)
-                 .arg(h.surface.FontSize())
-                 .arg(h.window.preview_size()),
-             QString("Bodoni 9/9, preview 9"));
+    QCOMPARE(h.surface.FontName(), std::string("Bodoni"));
+    QCOMPARE(int{h.program.settings_state.print_font_size}, 9);
+    QCOMPARE(h.surface.FontSize(), 9.0);
+    QCOMPARE(h.window.preview_size(), 9.0);
   }
 };
 
