@@ -1,6 +1,6 @@
 // The terminal command driven through its public entry with the recording surface: the
 // command line, how the options land in the window's settings, the counts, the terminal
-// output, the exit status of every kind of failure, and where the settings file lives.
+// output and the exit status of every kind of failure.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -10,7 +10,6 @@
 
 #include "cli/marker_pages.h"
 #include "cli/print_command.h"
-#include "platform/settings_path.h"
 #include "settings/settings_file.h"
 #include "support/gtest_support.h"
 
@@ -31,18 +30,6 @@ std::vector<RecordedPrinter> Printers() {
   printers[4].refuses = {"FontSize"};
   return printers;
 }
-
-// Shows every message reversed and answers as the terminal does with standard input at
-// its end: OK, Cancel at the paper prompt, No to a question.
-class RewordingPrompt : public Prompt {
- public:
-  Answer Ask(const std::string& text, Buttons buttons) override {
-    shown += std::string(text.rbegin(), text.rend()) + "\n";
-    return buttons == Buttons::kOk ? Answer::kOk
-           : buttons == Buttons::kOkCancel ? Answer::kCancel : Answer::kNo;
-  }
-  std::string shown;
-};
 
 class PrintCommandTest : public ::testing::Test {
  protected:
@@ -65,7 +52,8 @@ class PrintCommandTest : public ::testing::Test {
 // Every way a run can go wrong gives its exit status and the reason, word for word, and no
 // job is left open or ended as if printed (but the first sides before a cancel). Every line
 // on standard error begins with the command's name. The status comes from how the run
-// ended, never from the words shown: with every message reworded it stays the same.
+// ended, never from the words written: with every message shown in a prompt instead (all but
+// bad usage) it stays the same.
 TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
   std::string source = dir.Write("eight.txt", MarkerPages(8));
   std::string notes2 = dir.Write("notes-2.txt", MarkerPages(2));
@@ -124,8 +112,6 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
        usage("Your Printer - FixedSize does not support features needed for Quireon2. Please "
              "select another printer")},
       {{source}, 3, usage("Printer error"), "NewPage", 2, {kPrinterError, "Printer error"}},
-      {{dir.File("missing.txt")}, 2,
-       usage("the file " + dir.File("missing.txt") + " doesn't exist")},
       // Standard input, a terminal, ends at the prompt between the sides.
       {{"-m", "flipped", source}, 4,
        usage("Insert paper back in tray\nwhen printer stops\nand then press Enter\n(Enter: go on, "
@@ -140,18 +126,18 @@ TEST_F(PrintCommandTest, FailuresGiveTheirExitStatusAndTheReason) {
     const std::string label = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
     std::vector<std::string> args = {"-q", "-P", "Office"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    RewordingPrompt reworded;
-    for (Prompt* prompt : {static_cast<Prompt*>(nullptr), static_cast<Prompt*>(&reworded)}) {
+    ScriptedPrompt shown;  // expecting nothing, it answers as a terminal at its end does
+    for (Prompt* prompt : {static_cast<Prompt*>(nullptr), static_cast<Prompt*>(&shown)}) {
       surface = RecordingSurface(Printers());
       if (c.fail != nullptr) surface.FailOnCall(c.fail, c.call, c.failure);
       const int status = Run(args, "Layout= 3\nPrinterMode= 2", false, prompt);
-      EXPECT_EQ(status, c.status) << label << (prompt ? " reworded" : "");
+      EXPECT_EQ(status, c.status) << label << (prompt ? " shown elsewhere" : "");
       EXPECT_EQ(err.str(), prompt && c.status != kExitBadUsage ? "" : c.err) << label;
       // Only the first sides, out before the prompt, were sent.
       EXPECT_EQ(surface.sent_jobs().size(), c.status == kExitCancelled ? 1u : 0u) << label;
       EXPECT_FALSE(surface.job_open()) << label;
     }
-    EXPECT_EQ(reworded.shown.empty(), c.status == kExitBadUsage) << label;
+    EXPECT_EQ(shown.shown().empty(), c.status == kExitBadUsage) << label;
   }
 }
 
@@ -218,32 +204,6 @@ TEST_F(PrintCommandTest, CountsAndStatusOnAndOffATerminal) {
                            "[#######-----------------------] 25%  1 of 4 pages",
                            "\rquireon2-print: \033[KPrinting Completed\n"}) {
     EXPECT_NE(err.str().find(text), std::string::npos) << text << " in\n" << err.str();
-  }
-}
-
-// A build tree or a folder holding its settings file (a copied, portable one) keeps them
-// beside the program. An installed copy, in a plain folder such as ~/.local/bin or the
-// install prefix's bin folder however it is spelled, uses the user's config folder;
-// XDG_CONFIG_HOME counts only when it is absolute.
-TEST(SettingsFilePath, BesideAPortableProgramElseInTheUsersConfigFolder) {
-  ScratchDir dir;
-  const std::string exe = dir.File("portable"), build = dir.File("build");
-  for (const std::string& folder : {exe, build}) std::filesystem::create_directory(folder);
-  dir.Write("portable/Quireon2.ini", "");
-  dir.Write("build/CMakeCache.txt", "");
-  ScopedEnv home("HOME", "/home/someone");
-  const std::string xdg = "/xdg/config/Quireon2/Quireon2.ini";
-  struct Case { const char* xdg_config_home; std::string exe_dir, bin_dir, expected; };
-  const Case cases[] = {
-      {"/xdg/config", exe, "/usr/local/bin", exe + "/Quireon2.ini"},
-      {"/xdg/config", build, "/usr/bin", build + "/Quireon2.ini"},
-      {"/xdg/config", dir.path(), "/usr/bin", xdg},
-      {"/xdg/config", exe, exe + "/../portable/", xdg},
-      {"relative/config", "", "/usr/bin", "/home/someone/.config/Quireon2/Quireon2.ini"},
-  };
-  for (const Case& c : cases) {
-    ScopedEnv env("XDG_CONFIG_HOME", c.xdg_config_home);
-    EXPECT_EQ(SettingsFilePath(c.exe_dir, c.bin_dir), c.expected) << c.exe_dir << " " << c.bin_dir;
   }
 }
 

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,16 +62,6 @@ struct Program {
   bool finished = false;
   int status = 0;
 };
-
-// Each page of a PDF as its words from left to right ("M8 M1"); none when there is no file.
-inline std::vector<std::string> PdfPages(const std::string& pdf) {
-  std::istringstream text(RunCommand("pdftotext -layout " + ShellQuote(pdf) +
-                                     " - 2>/dev/null | awk -v RS='\\f' '{ $1 = $1; print }'")
-                              .value_or(""));
-  std::vector<std::string> pages;
-  for (std::string page; std::getline(text, page);) pages.push_back(page);
-  return pages;
-}
 
 // A scratch folder holding a booklet's settings (two-sided printing) and eight marker
 // pages, and the program run with them.

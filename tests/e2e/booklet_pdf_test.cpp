@@ -84,9 +84,7 @@ TEST_F(PrintToPdf, BookletsLandInFoldOrderInEveryPaperFeedMode) {
           Job& job = jobs.emplace_back();
           for (const PdfPageText& page : ReadPdfPages(file)) {
             Side& side = job.emplace_back(2);
-            for (const auto& [text, w] : page.words) {
-              side.at(w.x_min + w.x_max > page.width) += text;
-            }
+            for (const auto& [text, w] : page.words) side[w.x_min + w.x_max > page.width] += text;
           }
         }
         EXPECT_EQ(jobs, ExpectedJobs(pages, mode, signatures))

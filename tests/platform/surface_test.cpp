@@ -4,7 +4,8 @@
 // job is written to); real CUPS queues on the test scheduler that tests/cups/test-cupsd
 // starts (a signal mid-job, and each job's paper, margins and sides as the A4 and the Letter
 // queue get them; the spool file's removal after a job sent or refused, and the job's name,
-// are checked on the real program); and where the window finds its help page.
+// are checked on the real program); and where the program finds its settings file and its
+// help page.
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -28,6 +29,7 @@
 #include "platform/help_opener.h"
 #include "platform/interruption.h"
 #include "platform/paper.h"
+#include "platform/settings_path.h"
 #include "platform/surface_test_tools.h"
 #include "settings/runtime_failure.h"
 #include "support/gtest_support.h"
@@ -38,18 +40,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Per job, per page, the words drawn there, each after a blank.
-using SentJobs = std::vector<std::vector<std::string>>;
-
-// Jobs as "PAGE/PAGE | PAGE", a page as its words, a blank page as "_".
-std::string Show(const SentJobs& jobs) {
-  std::string out;
-  for (const auto& job : jobs) {
-    for (std::size_t i = 0; i < job.size(); ++i) {
-      out += (i ? "/" : out.empty() ? "" : " | ") + (job[i].empty() ? "_" : job[i].substr(1));
-    }
+// Adds a job's pages to `shown` as "PAGE/PAGE", after " | " when a job is there already; a
+// page as its words, a blank page as "_".
+void Show(std::string& shown, const std::vector<std::string>& pages) {
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    shown += (i ? "/" : shown.empty() ? "" : " | ") + (pages[i].empty() ? "_" : pages[i]);
   }
-  return out;
 }
 
 // One table for both surfaces, so a test of the printing that passes with the recording
@@ -83,25 +79,23 @@ TEST(SurfaceContract, EverySideEndedIsOnePageOfTheJob) {
                       : surface->Print(step, true);
       }
     }
-    SentJobs by_recording, as_pdf;
+    std::string by_recording, as_pdf;
     for (const auto& job : recording.sent_jobs()) {
-      auto& pages = by_recording.emplace_back(static_cast<std::size_t>(job.pages));
+      std::vector<std::string> pages(static_cast<std::size_t>(job.pages));
       for (const SurfaceCall& c : recording.calls()) {
-        if (c.op == "Print" && c.job == job.number) pages.at(c.page - 1) += " " + c.text;
+        if (c.op != "Print" || c.job != job.number) continue;
+        std::string& page = pages.at(c.page - 1);
+        page += (page.empty() ? "" : " ") + c.text;
       }
+      Show(by_recording, pages);
     }
     // Job n went to job.pdf, job-2.pdf, ...: every file in the folder must be one of them.
     const fs::directory_iterator files(dir.path());
-    as_pdf.resize(static_cast<std::size_t>(std::distance(begin(files), end(files))));
-    for (std::size_t n = 1; n <= as_pdf.size(); ++n) {
-      const std::string name = n == 1 ? "job.pdf" : "job-" + std::to_string(n) + ".pdf";
-      for (const PdfPageText& page : ReadPdfPages(dir.File(name))) {
-        std::string& words = as_pdf[n - 1].emplace_back();
-        for (const auto& word : page.words) words += " " + word.first;
-      }
+    for (long n = 1, jobs = std::distance(begin(files), end(files)); n <= jobs; ++n) {
+      Show(as_pdf, PdfPages(dir.File(n == 1 ? "job.pdf" : "job-" + std::to_string(n) + ".pdf")));
     }
-    EXPECT_EQ(Show(by_recording), sent) << "the recording surface: " << script;
-    EXPECT_EQ(Show(as_pdf), sent) << "Print to PDF: " << script;
+    EXPECT_EQ(by_recording, sent) << "the recording surface: " << script;
+    EXPECT_EQ(as_pdf, sent) << "Print to PDF: " << script;
   }
 }
 
@@ -176,11 +170,10 @@ TEST_F(PrintToPdf, MeasuresByTheFontsOwnMetricsAndDrawsWhereItMeasured) {
   surface.EndDoc();
   const std::vector<PdfPageText> pages = ReadPdfPages(Out());
   ASSERT_EQ(pages.size(), 1u);
-  std::string words;
-  for (const auto& word : pages[0].words) words += word.first + " ";
   // (pdftotext gives the no-break space U+00A0 as a blank.)
-  EXPECT_EQ(words, "ab WAVE AVAIL Tyre caf\u00E9 \u20AC\u20AC\U0001D400 \u201C\u00C0\u20AC\u00ED "
-                   "\u20AC\u00F5\u20AC\u20AC\u20AC\u00C3A\u00E2\u201A Z Right ");
+  EXPECT_EQ(PdfPages(Out()).at(0),
+            "ab WAVE AVAIL Tyre caf\u00E9 \u20AC\u20AC\U0001D400 \u201C\u00C0\u20AC\u00ED "
+            "\u20AC\u00F5\u20AC\u20AC\u20AC\u00C3A\u00E2\u201A Z Right");
   // "Z" a blank (a quarter em) after the line, "Right" 1 in after it, both on the second line.
   const PdfWord &z = pages[0].words.rbegin()[1].second, &right = pages[0].words.back().second;
   EXPECT_NEAR(z.x_min, width / 20 + 0.25 * 8.25, 0.03);
@@ -219,7 +212,7 @@ TEST_F(PrintToPdf, EachJobIsWrittenWholeWhereTheUserChoseAndASourceIsNeverOverwr
                                                  Out("elsewhere/notes.pdf")}));
   EXPECT_EQ(ReadFile(source), "plain text, oddly named\r\n");
   for (const char* written : {"mine.pdf", "mine-2.pdf", "paper.pdf.pdf"}) {
-    EXPECT_EQ(ReadPdfPages(Out("elsewhere/") + written).at(0).words.at(0).first, "Printed");
+    EXPECT_EQ(PdfPages(Out("elsewhere/") + written).at(0), "Printed");
   }
   EXPECT_EQ(FileCount(), 5u);  // nothing of the declined job
   EXPECT_EQ(surface.Port(), Out("elsewhere"));  // the folder it last wrote to
@@ -241,35 +234,56 @@ TEST_F(PrintToPdf, EachJobIsWrittenWholeWhereTheUserChoseAndASourceIsNeverOverwr
   }
   setrlimit(RLIMIT_FSIZE, &old_limit);
   EXPECT_EQ(raised, "75 Path/File access error (" + pdf + ": File too large)");
-  EXPECT_EQ(ReadPdfPages(pdf).at(0).words.at(0).first, "Printed");
+  EXPECT_EQ(PdfPages(pdf).at(0), "Printed");
   EXPECT_EQ(FileCount(), 5u);
   // Nothing was written, so the next job takes the same name.
   surface.Print("Next", true);
   surface.EndDoc();
-  EXPECT_EQ(ReadPdfPages(pdf).at(0).words.at(0).first, "Next");
+  EXPECT_EQ(PdfPages(pdf).at(0), "Next");
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(fs::status(pdf).permissions(), fs::perms(0666 & ~mask));
 }
 
-// Where the window finds its help page: a build tree, an installed copy under the prefix it
-// was built for, and one installed or unpacked under any other prefix.
-TEST(HelpFilePath, BesideTheProgramElseInItsPrefixsShareFolder) {
+// Where the program finds its files. The settings file: a build tree or a folder holding one
+// (a copied, portable program) keeps it beside the program; an installed copy, in a plain
+// folder such as ~/.local/bin or the install prefix's bin folder however it is spelled, uses
+// the user's config folder; XDG_CONFIG_HOME counts only when it is absolute. The window's
+// help page: in a build tree beside the program, else in the share folder of the prefix it
+// was built for or of any other it is installed or unpacked under.
+TEST(ProgramFiles, BesideABuildOrPortableProgramElseUnderItsPrefixOrTheUsersConfig) {
   ScratchDir dir;
-  for (const char* folder : {"build", "opt/bin", "opt/share/quireon2"}) {
+  for (const char* folder : {"build", "portable", "opt/bin", "opt/share/quireon2"}) {
     fs::create_directories(dir.File(folder));
   }
+  dir.Write("build/CMakeCache.txt", "");
   dir.Write("build/quireon2.html", "");
+  dir.Write("portable/Quireon2.ini", "");
   dir.Write("opt/share/quireon2/quireon2.html", "");
+  const std::string exe = dir.File("portable"), build = dir.File("build");
+  ScopedEnv home("HOME", "/home/someone");
+  const std::string xdg = "/xdg/config/Quireon2/Quireon2.ini";
+  struct Case { const char* xdg_config_home; std::string exe_dir, bin_dir, expected; };
+  const Case cases[] = {
+      {"/xdg/config", exe, "/usr/local/bin", exe + "/Quireon2.ini"},
+      {"/xdg/config", build, "/usr/bin", build + "/Quireon2.ini"},
+      {"/xdg/config", dir.path(), "/usr/bin", xdg},
+      {"/xdg/config", exe, exe + "/../portable/", xdg},
+      {"relative/config", "", "/usr/bin", "/home/someone/.config/Quireon2/Quireon2.ini"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv env("XDG_CONFIG_HOME", c.xdg_config_home);
+    EXPECT_EQ(SettingsFilePath(c.exe_dir, c.bin_dir), c.expected) << c.exe_dir << " " << c.bin_dir;
+  }
   // The program's folder, the bin folder this build was configured for (its pages in
-  // /usr/share/quireon2), the page found.
-  const std::string cases[][3] = {
+  // /usr/share/quireon2), the help page found.
+  const std::string help[][3] = {
       // The prefix this build was configured for, however its bin folder is spelled.
       {dir.File("opt/bin"), dir.File("opt/bin/../bin/"), "/usr/share/quireon2/quireon2.html"},
-      {dir.File("build"), "/usr/bin", dir.File("build/quireon2.html")},  // a build tree
+      {build, "/usr/bin", dir.File("build/quireon2.html")},  // a build tree
       {dir.File("opt/bin"), "/usr/bin", dir.File("opt/share/quireon2/quireon2.html")},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : help) {
     EXPECT_EQ(HelpFilePath(c[0], c[1], "/usr/share/quireon2"), c[2]) << c[0];
   }
 }

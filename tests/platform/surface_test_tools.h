@@ -55,4 +55,15 @@ inline std::vector<PdfPageText> ReadPdfPages(const std::string& pdf_path) {
   return pages;
 }
 
+// Each page of a PDF file as its words in reading order, after one another ("M8 M1"); none
+// when the file cannot be read.
+inline std::vector<std::string> PdfPages(const std::string& pdf_path) {
+  std::vector<std::string> pages;
+  for (const PdfPageText& page : ReadPdfPages(pdf_path)) {
+    std::string& words = pages.emplace_back();
+    for (const auto& word : page.words) words += (words.empty() ? "" : " ") + word.first;
+  }
+  return pages;
+}
+
 }  // namespace quireon2::testing
