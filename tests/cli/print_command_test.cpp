@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/marker_pages.h"
 #include "cli/print_command.h"
 #include "settings/settings_file.h"
 #include "support/gtest_support.h"

@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "cli/marker_pages.h"
 #include "platform/surface_test_tools.h"
 #include "support/gtest_support.h"
 

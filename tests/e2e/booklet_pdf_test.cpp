@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/marker_pages.h"
 #include "platform/cups_surface.h"
 #include "platform/surface_test_tools.h"
 #include "printing/print_runs.h"
@@ -19,7 +18,7 @@
 namespace quireon2::testing {
 namespace {
 
-// A side as its left and right half with the word on each, "" on a blank one.
+// A side as the words in each of its cells (a booklet's two halves), "" in a blank one.
 using Side = std::vector<std::string>;
 using Job = std::vector<Side>;
 
@@ -56,40 +55,68 @@ using PrintToPdf = ProgramTest;
 // sheets), prepared as a booklet as the main window would, printed as one booklet and in 1
 // to 5 signatures in every paper-feed mode, going on at the prompt between the passes: each
 // job has one side per sheet, or two in the one two-sided job, and each page is on its side
-// and half (the half its word's middle falls in).
-TEST_F(PrintToPdf, BookletsLandInFoldOrderInEveryPaperFeedMode) {
+// and half. And 1 to 9 pages in 1, 2 and 4 up: one job of as many sides as the sheets
+// counted, each page in its cell in reading order. A word is in the cell its middle is in.
+TEST_F(PrintToPdf, PagesLandInFoldOrderOrReadingOrderInEveryPaperFeedMode) {
   ScratchDir dir;
   CupsSurface surface;
   surface.SelectPrinter(surface.Printers().size() - 1);  // "Print to PDF" comes last
   p.io.surface = &surface;
-  t.window.SetCheckValue(CheckBox::kDoBooklet, 1);
-  p.settings().Layout = kLayoutBooklet;
-  for (int pages = 1; pages <= 40; ++pages) {
+  const auto prepare = [&](int pages, int layout) {
     t.window.SetText(TextBox::kText1, dir.Write("book.txt", MarkerPages(pages)));
-    ComputeLayoutMetrics(p, p.settings_state.layouts[kLayoutBooklet].font_size);
-    ASSERT_TRUE(PrePrint1(p));
+    t.window.SelectLayoutOption(layout == kLayoutBooklet ? kLayout2Up : layout);
+    t.window.SetCheckValue(CheckBox::kDoBooklet, layout == kLayoutBooklet);
+    p.settings().Layout = static_cast<Integer>(layout);
+    ComputeLayoutMetrics(p, p.settings_state.layouts[layout].font_size);
+    return PrePrint1(p);
+  };
+  // Prints into RUN.pdf, RUN-2.pdf, ...: each job's sides as the words in each of their
+  // `columns` x `rows` cells, numbered by rows.
+  const auto print = [&](const std::string& run, int columns, int rows) {
+    surface.SetDocumentName(p.settings().TextFile);  // the jobs are numbered from 1 again
+    surface.SetPdfOutputPath(run + ".pdf");
+    EXPECT_TRUE(PrintNow(p));
+    std::vector<Job> jobs;
+    for (std::string file = run + ".pdf"; std::filesystem::exists(file);
+         file = run + "-" + std::to_string(jobs.size() + 1) + ".pdf") {
+      Job& job = jobs.emplace_back();
+      for (const PdfPageText& page : ReadPdfPages(file)) {
+        Side& side = job.emplace_back(columns * rows);
+        for (const auto& [text, w] : page.words) {
+          const int column = (w.x_min + w.x_max) / page.width * columns / 2;
+          const int row = (w.y_min + w.y_max) / page.height * rows / 2;
+          side.at(row * columns + column) += text;
+        }
+      }
+    }
+    return jobs;
+  };
+  for (int pages = 1; pages <= 40; ++pages) {
+    ASSERT_TRUE(prepare(pages, kLayoutBooklet));
     for (int signatures = 0; signatures <= 5; ++signatures) {
       for (int mode = 0; mode <= 3; ++mode) {
-        const std::string run = dir.File(std::to_string(pages * 100 + signatures * 10 + mode));
-        surface.SetDocumentName(p.settings().TextFile);  // the jobs are numbered from 1 again
-        surface.SetPdfOutputPath(run + ".pdf");
         p.settings().PrinterMode = static_cast<Integer>(mode);
         p.settings().DoSig = signatures != 0;
         p.print.SigCount = static_cast<Integer>(signatures);
         if (mode != 2) t.prompt.ExpectPrefix(mode == 1 ? "Insert paper back" : "Flip paper over");
-        EXPECT_TRUE(PrintNow(p));
-        std::vector<Job> jobs;
-        for (std::string file = run + ".pdf"; std::filesystem::exists(file);
-             file = run + "-" + std::to_string(jobs.size() + 1) + ".pdf") {
-          Job& job = jobs.emplace_back();
-          for (const PdfPageText& page : ReadPdfPages(file)) {
-            Side& side = job.emplace_back(2);
-            for (const auto& [text, w] : page.words) side[w.x_min + w.x_max > page.width] += text;
-          }
-        }
-        EXPECT_EQ(jobs, ExpectedJobs(pages, mode, signatures))
+        EXPECT_EQ(print(dir.File(std::to_string(pages * 100 + signatures * 10 + mode)), 2, 1),
+                  ExpectedJobs(pages, mode, signatures))
             << pages << " pages, " << signatures << " signatures, mode " << mode;
       }
+    }
+  }
+  for (int layout = kLayout1Up; layout <= kLayout4Up; ++layout) {
+    const int columns = layout == kLayout1Up ? 1 : 2, rows = layout == kLayout4Up ? 2 : 1;
+    for (int pages = 1; pages <= 9; ++pages) {
+      ASSERT_TRUE(prepare(pages, layout));
+      Job expected(p.prep.SheetCount, Side(columns * rows));
+      for (int page = 0; page < pages; ++page) {
+        expected.at(page / (columns * rows)).at(page % (columns * rows)) =
+            "M" + std::to_string(page + 1);
+      }
+      EXPECT_EQ(print(dir.File("up" + std::to_string(layout * 10 + pages)), columns, rows),
+                std::vector<Job>{expected})
+          << pages << " pages, layout " << layout;
     }
   }
   DeleteLineFile(p);

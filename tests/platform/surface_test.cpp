@@ -33,7 +33,6 @@
 #include "platform/surface_test_tools.h"
 #include "settings/runtime_failure.h"
 #include "support/gtest_support.h"
-#include "support/recording_surface.h"
 
 namespace quireon2::testing {
 namespace {

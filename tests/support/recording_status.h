@@ -13,11 +13,8 @@ class RecordingStatus : public StatusSink {
   void ShowStatus(const std::string& message) override { messages.push_back(message); }
   void SetProgress(long total, long current) override {
     progress_calls.push_back({total, current});
-    int percent = ProgressPercent(total, current);
-    if (percent >= 0) {
-      bar = percent;
-      bar_values.push_back(percent);
-    }
+    const int percent = ProgressPercent(total, current);
+    if (percent >= 0) bar_values.push_back(percent);
   }
   void ShowCounts(const StatusCounts& c) override { counts.push_back(c); }
   void DoEvents() override { ++events; }
@@ -26,7 +23,6 @@ class RecordingStatus : public StatusSink {
   std::vector<std::string> messages;
   std::vector<Progress> progress_calls;
   std::vector<int> bar_values;  // each value the bar was set to
-  int bar = 0;
   std::vector<StatusCounts> counts;
   int events = 0;
 };

@@ -1,7 +1,8 @@
-// A fresh Program wired to the test fakes, so every test starts from the same state.
+// A fresh Program wired to the test fakes, so every test starts from the same state, and
+// texts of marker pages to print with it.
 #pragma once
 
-#include <memory>
+#include <string>
 
 #include "platform/temp_file.h"
 #include "settings/memory_controls.h"
@@ -11,6 +12,13 @@
 #include "support/scripted_prompt.h"
 
 namespace quireon2::testing {
+
+// A text of pages separated by form feeds whose only words are markers: "M1", "M2", ...
+inline std::string MarkerPages(int pages) {
+  std::string text;
+  for (int i = 1; i <= pages; ++i) text += (i > 1 ? "\fM" : "M") + std::to_string(i) + "\r\n";
+  return text;
+}
 
 struct TestProgram {
   RecordingSurface surface;

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <tuple>
 
-#include "cli/marker_pages.h"
 #include "platform/single_copy_lock.h"
 #include "support/test_program.h"
 #include "textprep/layout_metrics.h"
